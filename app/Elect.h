@@ -1,0 +1,131 @@
+#pragma once
+
+#include "calc/Ports.h"
+
+#include <QComboBox>
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTextEdit;
+class QToolButton;
+class QWidget;
+
+namespace kalvenor {
+class Dataset;
+class DatasetGrid;
+class DatasetNavigator;
+class DatasetTableModel;
+}  // namespace kalvenor
+
+// A drop-down list that tells when its list closes, however it closes.
+class TCloseUpComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void hidePopup() override;
+signals:
+    void closedUp();
+};
+
+// The main window. Its controls are public, as on a designer form, because
+// the other windows hand their results back by writing into them.
+class TForm1 : public QMainWindow, public kalvenor::MainWindowPort, public kalvenor::UserPort {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Main-window port of the calculation.
+    std::string Text(kalvenor::Control control) const override;
+    void SetText(kalvenor::Control control, const std::string& text) override;
+    void SelectAndFocus(kalvenor::Control control) override;
+    int ItemIndex(kalvenor::Combo combo) const override;
+    void SetItemIndex(kalvenor::Combo combo, int index) override;
+    std::string ComboText(kalvenor::Combo combo) const override;
+    std::vector<std::string> Items(kalvenor::Combo combo) const override;
+    void ClearReport() override;
+    void AddReportLine(const std::string& line) override;
+    kalvenor::MainWindowState& State() override { return state_; }
+
+    // What the calculation asks of the user.
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    void ShowBreakerDatabaseModal() override;
+    std::string ChooseBreakerSeries(const std::vector<std::string>& series) override;
+
+    // Refills ComboBox2 from the transformer database, in its order, and
+    // selects the first name.
+    void FillTransformerList(const kalvenor::Dataset& transformers);
+    // The read-only table view shows the one current-table dataset.
+    void BindTableView(kalvenor::Dataset& currentTable);
+
+    void Button1Click();
+    void Button3Click();
+    void ComboBox1Change();
+    void ComboBox1CloseUp();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void Edit3Change();
+    void Edit4Change();
+    void Edit6Change();
+    void Edit11Change();
+    void FormCreate();
+    void N2Click();
+    void N3Click();
+    void N4Click();
+    void N5Click();
+    void N7Click();
+    void N10Click();
+    void N11Click();
+    void N15Click();
+    void N17Click();
+    void N19Click();
+    void N20Click();
+    void N21Click();
+    void N25Click();
+    void Word1Click();
+    void ToolButton2Click();
+
+    QWidget* ControlBar1;
+    QToolButton *ToolButton1, *ToolButton2, *ToolButton4, *ToolButton6, *ToolButton7,
+        *ToolButton9, *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18,
+        *ToolButton20;
+    TCloseUpComboBox* ComboBox1;
+    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4, *GroupBox6, *GroupBox7, *GroupBox8;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
+        *Label10, *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17, *Label18,
+        *Label19, *Label20, *Label21, *Label22, *Label23, *Label24, *Label25, *Label26, *Label27,
+        *Label29;
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit11, *Edit12;
+    QComboBox *ComboBox2, *ComboBox3;
+    QPushButton *Button1, *Button3;
+    kalvenor::DatasetGrid* DBGrid1;
+    kalvenor::DatasetNavigator* DBNavigator1;
+    QTextEdit* RichEdit1;
+    QWidget* Panel2;
+    QMenu *File1, *N18, *N6, *N24, *N8, *N1;
+    QAction *N2, *N10, *N11, *N3, *N19, *N20, *N7, *N25, *Word1, *N15, *N17, *N21, *N4, *N5;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void CreateToolbars();
+    void Wire();
+    QLineEdit* EditFor(kalvenor::Control control) const;
+    QLabel* LabelFor(kalvenor::Control control) const;
+    QComboBox* ComboFor(kalvenor::Combo combo) const;
+    void ShowTableView(bool shown);
+
+    kalvenor::MainWindowState state_;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "calc/Numbers.h"
+#include "calc/Ports.h"
+
+#include <string_view>
+
+namespace kalvenor {
+
+// Power and length texts: refused when they equal "0" or order before it
+// byte by byte (empty, "-5", ",5", " 1"); "0,5", "00" and letters pass.
+bool FailsTextRule(std::string_view text);
+
+// The nine checks before a calculation, in their order. The first that fails
+// shows its message, does its side effects and returns false.
+bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format);
+
+}  // namespace kalvenor

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "calc/Numbers.h"
+#include "calc/Ports.h"
+
+#include <string>
+
+namespace kalvenor {
+
+// What the main window does when an input changes: a result on screen must
+// always belong to the inputs beside it.
+
+// Edit1, Edit2 and Edit5 to the same text.
+void SetResults(MainWindowPort& window, const std::string& text);
+// Results to "0" and the report cleared: the power factor, the temperature
+// and the transformer all change the nominal current or what follows from it.
+void ClearResults(MainWindowPort& window);
+void PowerChanged(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format);
+// The nominal current does not depend on the length, so Edit5 keeps it.
+void LengthChanged(MainWindowPort& window);
+
+}  // namespace kalvenor

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kalvenor {
+
+// Message-box flags as the program uses them: buttons plus icon.
+enum MessageFlags : int {
+    kMbOk = 0,
+    kMbOkStop = 16,
+    kMbOkWarning = 48,
+    kMbYesNo = 4,
+    kMbYesNoWarning = 52,
+    kMbYesNoCancelQuestion = 35,
+};
+
+// The button the user pressed.
+enum MessageAnswer : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdYes = 6,
+    kIdNo = 7,
+};
+
+class MessageBoxPort {
+public:
+    virtual ~MessageBoxPort() = default;
+    virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
+};
+
+// The main window's controls that the calculation reads and writes.
+enum class Control { Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit11, Edit12, Label6, Label8, Label21 };
+enum class Combo { ComboBox1, ComboBox2, ComboBox3 };
+
+// The main window's private state shared by the calculation steps.
+struct MainWindowState {
+    bool CalcAborted = false;
+    double ReducedSection = 0;
+    double VoltageDrop = 0;
+    bool UseTransformer = true;
+    double SelectedSection = 0;
+};
+
+class MainWindowPort {
+public:
+    virtual ~MainWindowPort() = default;
+    virtual std::string Text(Control control) const = 0;
+    // Runs the control's change handler when the text changes, as typing does.
+    virtual void SetText(Control control, const std::string& text) = 0;
+    // Selects the whole text of an edit and gives it the focus.
+    virtual void SelectAndFocus(Control control) = 0;
+    // -1 when nothing is selected (or an editable box holds a typed text).
+    virtual int ItemIndex(Combo combo) const = 0;
+    // A selection made from code: no change handler runs.
+    virtual void SetItemIndex(Combo combo, int index) = 0;
+    virtual std::string ComboText(Combo combo) const = 0;
+    virtual std::vector<std::string> Items(Combo combo) const = 0;
+    virtual void ClearReport() = 0;
+    virtual void AddReportLine(const std::string& line) = 0;
+    virtual MainWindowState& State() = 0;
+};
+
+// Everything the calculation asks of the user.
+class UserPort : public MessageBoxPort {
+public:
+    // The breaker database window, modal.
+    virtual void ShowBreakerDatabaseModal() = 0;
+    // The breaker-type chooser, modal, over these series; returns the series
+    // the user confirmed (the chooser cannot be closed without one).
+    virtual std::string ChooseBreakerSeries(const std::vector<std::string>& series) = 0;
+};
+
+}  // namespace kalvenor

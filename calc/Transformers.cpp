@@ -1,0 +1,60 @@
+#include "calc/Transformers.h"
+
+#include "calc/TableValues.h"
+#include "tables/TableFiles.h"
+
+namespace kalvenor {
+
+namespace {
+
+std::optional<double> LastValueOf(const Dataset& transformers, std::string_view name,
+                                  std::string_view fieldName) {
+    const auto nameField = transformers.FindField(kTransformerField);
+    const auto valueField = transformers.FindField(fieldName);
+    if (!nameField || !valueField) {
+        return std::nullopt;
+    }
+    std::optional<double> result;
+    for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+        if (TextAt(transformers, row, *nameField) == name) {
+            if (const auto value = NumberAt(transformers, row, *valueField)) {
+                result = value;
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+std::optional<double> TransformerPower(const Dataset& transformers, std::string_view name) {
+    return LastValueOf(transformers, name, kPowerField);
+}
+
+std::optional<double> TransformerUk(const Dataset& transformers, std::string_view name) {
+    return LastValueOf(transformers, name, kUkField);
+}
+
+int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items, int poles,
+                      std::string_view currentName, int currentIndex, double loadPowerKw,
+                      MessageBoxPort& messages, MainWindowState& state) {
+    // Single-phase loads draw on one phase of the transformer, two-phase on two.
+    const double factor = poles == 1 ? 3 : poles == 2 ? 1.5 : 1;
+    const double required = factor * loadPowerKw;
+    const auto current = TransformerPower(transformers, currentName);
+    if (current && required <= *current) {
+        return currentIndex;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto power = TransformerPower(transformers, items[i]);
+        if (power && *power > required) {
+            return static_cast<int>(i);
+        }
+    }
+    messages.MessageBox("В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor",
+                        kMbOk);
+    state.CalcAborted = true;
+    return 0;
+}
+
+}  // namespace kalvenor

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "tables/Dataset.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace kalvenor {
+class DatasetGrid;
+class DatasetNavigator;
+}  // namespace kalvenor
+
+// The current-table editor: creates, deletes and fills the tables of
+// permissible continuous currents. It owns the one current-table dataset
+// that the main window and the calculation share.
+class TBazaT : public QDialog {
+    Q_OBJECT
+public:
+    TBazaT();
+
+    void FormCreate();
+    void FileListBox1Change();
+    void ComboBox1Change();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    // Every current table of the application directory, by name; keeps the
+    // selection when the selected file is still there.
+    void RefreshFileList();
+    void done(int result) override;
+
+    // Declared first: the grids of both windows watch it from construction on.
+    kalvenor::Dataset ClientDataSet1;
+    QFrame* Panel1;
+    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
+    QLineEdit *Edit1, *Edit2;
+    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;
+    QPushButton *Button1, *Button2, *Button3;
+    kalvenor::DatasetGrid* DBGrid1;
+    kalvenor::DatasetNavigator* DBNavigator1;
+    QListWidget* FileListBox1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void SelectFile(const QString& name);
+    // The refusal every failed creation ends with.
+    void RefuseCreation(const std::string& message);
+};
+
+extern TBazaT* BazaT;

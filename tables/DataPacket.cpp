@@ -1,0 +1,517 @@
+#include "tables/DataPacket.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_set>
+
+#include <pugixml.hpp>
+
+namespace kalvenor {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kMetadataEnd = "</METADATA>";
+
+// No whitespace normalisation and no line-end conversion: a tab or a line
+// break inside a text must read back as itself, not as a blank.
+constexpr unsigned kParseFlags = pugi::parse_escapes;
+
+// Why a file is not a table; ReadPacket adds the file name.
+struct Damage {
+    std::string detail;
+};
+
+std::string Quoted(const fs::path& path) {
+    return "«" + path.string() + "»";
+}
+
+TableFileError ReadError(const fs::path& path, int error) {
+    return TableFileError("Не удалось прочитать файл " + Quoted(path) + ": " +
+                          std::generic_category().message(error) + ".");
+}
+
+TableFileError WriteError(const fs::path& path, const std::string& reason) {
+    return TableFileError("Не удалось записать файл " + Quoted(path) + ": " + reason + ".");
+}
+
+TableFileError WriteError(const fs::path& path, int error) {
+    return WriteError(path, std::generic_category().message(error));
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int Get() const { return fd_; }
+    // Closes now so that the caller sees the error close reports.
+    int Release() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+// The whole file, or, with `until`, only as much of it as ends with the first
+// occurrence of `until` (the whole file when it does not occur).
+std::string ReadBytes(const fs::path& path, std::string_view until) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) {
+        throw ReadError(path, errno);
+    }
+    std::size_t chunk = std::size_t{1} << 13;
+    struct stat status {};
+    if (until.empty() && ::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        // One read for the whole file and one to see its end.
+        chunk = std::max(chunk, static_cast<std::size_t>(status.st_size) + 1);
+    }
+    std::string bytes;
+    for (;;) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + chunk);
+        const ssize_t got = ::read(file.Get(), bytes.data() + old, chunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                bytes.resize(old);
+                continue;
+            }
+            throw ReadError(path, errno);
+        }
+        bytes.resize(old + static_cast<std::size_t>(got));
+        if (got == 0) {
+            return bytes;
+        }
+        if (!until.empty()) {
+            // The marker may straddle the previous chunk's end.
+            const std::size_t from = old >= until.size() ? old - until.size() + 1 : 0;
+            const std::size_t found = bytes.find(until, from);
+            if (found != std::string::npos) {
+                bytes.resize(found + until.size());
+                return bytes;
+            }
+        }
+    }
+}
+
+// The element children of a node, all of which must be named `name`: an
+// unknown element in a hand-edited file would otherwise vanish on the next
+// write-back.
+std::vector<pugi::xml_node> Children(pugi::xml_node node, std::string_view name) {
+    std::vector<pugi::xml_node> children;
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        if (child.name() != name) {
+            throw Damage{"неизвестный элемент <" + std::string(child.name()) + "> в <" +
+                         node.name() + ">"};
+        }
+        children.push_back(child);
+    }
+    return children;
+}
+
+bool ReadFlag(pugi::xml_node node, const char* name) {
+    const pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute) {
+        return false;
+    }
+    const std::string_view text = attribute.value();
+    if (text != "true" && text != "false") {
+        throw Damage{std::string("атрибут ") + name + " = \"" + std::string(text) +
+                     "\" вместо true или false"};
+    }
+    return text == "true";
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& number) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    return error == std::errc() && stop == end;
+}
+
+const char* TypeName(FieldType type) {
+    switch (type) {
+        case FieldType::Float:
+            return "r8";
+        case FieldType::Integer:
+            return "i4";
+        case FieldType::String:
+            return "string";
+    }
+    return "";
+}
+
+FieldDef ReadField(pugi::xml_node node) {
+    FieldDef field;
+    const pugi::xml_attribute name = node.attribute("attrname");
+    if (!name) {
+        throw Damage{"у поля нет атрибута attrname"};
+    }
+    field.name = name.value();
+    const std::string_view type = node.attribute("fieldtype").value();
+    if (type == "r8") {
+        field.type = FieldType::Float;
+    } else if (type == "i4") {
+        field.type = FieldType::Integer;
+    } else if (type == "string") {
+        field.type = FieldType::String;
+    } else {
+        throw Damage{"у поля «" + field.name + "» неизвестный тип \"" + std::string(type) + "\""};
+    }
+    if (const pugi::xml_attribute width = node.attribute("WIDTH")) {
+        if (!ParseNumber(std::string_view(width.value()), field.size) || field.size < 0) {
+            throw Damage{"у поля «" + field.name + "» неверная ширина \"" + width.value() + "\""};
+        }
+    }
+    field.required = ReadFlag(node, "required");
+    return field;
+}
+
+IndexDef ReadIndex(pugi::xml_node node) {
+    IndexDef index;
+    index.name = node.attribute("name").value();
+    index.unique = ReadFlag(node, "unique");
+    index.descending = ReadFlag(node, "descending");
+    for (pugi::xml_node field : Children(node, "INDEXFIELD")) {
+        index.fields.emplace_back(field.attribute("name").value());
+    }
+    return index;
+}
+
+// What makes definitions unfit for a table file; the reader calls it damage,
+// the writer refuses, so that every file written reads back.
+std::optional<std::string> DefinitionProblem(const std::vector<FieldDef>& fields,
+                                             const std::vector<IndexDef>& indexes) {
+    std::unordered_set<std::string_view> names;
+    for (const FieldDef& field : fields) {
+        if (field.name.empty()) {
+            return "у поля пустое название";
+        }
+        if (!names.insert(field.name).second) {
+            return "поле «" + field.name + "» описано дважды";
+        }
+        if (field.size < 0) {
+            return "у поля «" + field.name + "» отрицательная ширина";
+        }
+    }
+    for (const IndexDef& index : indexes) {
+        for (const std::string& name : index.fields) {
+            if (!names.contains(name)) {
+                return "индекс «" + index.name + "» ссылается на несуществующее поле «" + name +
+                       "»";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// "c0", "c1", ...: the position of a cell, or nothing for any other name.
+std::optional<std::size_t> CellPosition(std::string_view name) {
+    std::size_t position = 0;
+    if (name.size() < 2 || name[0] != 'c' || (name[1] == '0' && name.size() > 2) ||
+        !ParseNumber(name.substr(1), position)) {
+        return std::nullopt;
+    }
+    return position;
+}
+
+Value ReadCell(const FieldDef& field, std::string_view text) {
+    switch (field.type) {
+        case FieldType::Float: {
+            double number = 0;
+            if (ParseNumber(text, number) && std::isfinite(number)) {
+                return number;
+            }
+            break;
+        }
+        case FieldType::Integer: {
+            std::int64_t number = 0;
+            if (ParseNumber(text, number)) {
+                return number;
+            }
+            break;
+        }
+        case FieldType::String:
+            return std::string(text);
+    }
+    throw Damage{"значение \"" + std::string(text) + "\" поля «" + field.name +
+                 "» не является числом"};
+}
+
+Row ReadRow(pugi::xml_node node, const std::vector<FieldDef>& fields) {
+    Row row(fields.size());
+    for (pugi::xml_attribute attribute : node.attributes()) {
+        const std::optional<std::size_t> position = CellPosition(attribute.name());
+        if (!position || *position >= fields.size()) {
+            throw Damage{"ячейка " + std::string(attribute.name()) + " вне списка полей"};
+        }
+        Value& cell = row[*position];
+        if (!std::holds_alternative<std::monostate>(cell)) {
+            throw Damage{"ячейка " + std::string(attribute.name()) + " задана дважды"};
+        }
+        cell = ReadCell(fields[*position], attribute.value());
+    }
+    return row;
+}
+
+// Parses in place; `bytes` must outlive nothing but this call.
+DataPacket ParsePacket(std::string& bytes, bool withRows) {
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed =
+        document.load_buffer_inplace(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_auto);
+    if (!parsed) {
+        throw Damage{"разметка XML нарушена (байт " + std::to_string(parsed.offset) + ")"};
+    }
+    const pugi::xml_node root = document.document_element();
+    if (root.name() != std::string_view("DATAPACKET")) {
+        throw Damage{"корневой элемент <" + std::string(root.name()) + "> вместо <DATAPACKET>"};
+    }
+    for (pugi::xml_node after = root.next_sibling(); after; after = after.next_sibling()) {
+        if (after.type() == pugi::node_element) {
+            throw Damage{"после </DATAPACKET> идёт ещё элемент"};
+        }
+    }
+    const pugi::xml_node metadata = root.child("METADATA");
+    const pugi::xml_node fieldList = metadata.child("FIELDS");
+    if (!fieldList) {
+        throw Damage{"нет описания полей <METADATA><FIELDS>"};
+    }
+    DataPacket packet;
+    for (pugi::xml_node field : Children(fieldList, "FIELD")) {
+        packet.fields.push_back(ReadField(field));
+    }
+    for (pugi::xml_node index : Children(metadata.child("INDEXDEFS"), "INDEXDEF")) {
+        packet.indexes.push_back(ReadIndex(index));
+    }
+    if (std::optional<std::string> problem = DefinitionProblem(packet.fields, packet.indexes)) {
+        throw Damage{std::move(*problem)};
+    }
+    if (withRows) {
+        for (pugi::xml_node row : Children(root.child("ROWDATA"), "ROW")) {
+            packet.rows.push_back(ReadRow(row, packet.fields));
+        }
+    }
+    return packet;
+}
+
+DataPacket ReadPacket(const fs::path& path, bool withRows) {
+    try {
+        std::string bytes = ReadBytes(path, withRows ? std::string_view() : kMetadataEnd);
+        if (!withRows && bytes.ends_with(kMetadataEnd)) {
+            // Only the metadata, closed by hand: the rows are never parsed.
+            bytes += "</DATAPACKET>";
+            try {
+                return ParsePacket(bytes, false);
+            } catch (const Damage&) {
+                // The marker may have stood in a comment; judge the whole file.
+                bytes = ReadBytes(path, {});
+            }
+        }
+        return ParsePacket(bytes, withRows);
+    } catch (const Damage& damage) {
+        throw TableFileError("Файл " + Quoted(path) +
+                             " повреждён или не является таблицей: " + damage.detail + ".");
+    }
+}
+
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& text) : text_(text) {}
+    void write(const void* data, std::size_t size) override {
+        text_.append(static_cast<const char*>(data), size);
+    }
+
+private:
+    std::string& text_;
+};
+
+std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
+                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
+                      const std::function<const Row&(std::size_t)>& rowAt) {
+    if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
+        throw WriteError(path, *problem);
+    }
+    pugi::xml_document document;
+    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+    declaration.append_attribute("standalone") = "yes";
+    pugi::xml_node root = document.append_child("DATAPACKET");
+    root.append_attribute("Version") = "2.0";
+    pugi::xml_node metadata = root.append_child("METADATA");
+    pugi::xml_node fieldList = metadata.append_child("FIELDS");
+    std::vector<std::string> cellNames;
+    for (const FieldDef& field : fields) {
+        pugi::xml_node node = fieldList.append_child("FIELD");
+        node.append_attribute("attrname") = field.name.c_str();
+        node.append_attribute("fieldtype") = TypeName(field.type);
+        if (field.size != 0) {
+            node.append_attribute("WIDTH") = field.size;
+        }
+        if (field.required) {
+            node.append_attribute("required") = "true";
+        }
+        cellNames.push_back("c" + std::to_string(cellNames.size()));
+    }
+    pugi::xml_node indexList = metadata.append_child("INDEXDEFS");
+    for (const IndexDef& index : indexes) {
+        pugi::xml_node node = indexList.append_child("INDEXDEF");
+        node.append_attribute("name") = index.name.c_str();
+        if (index.unique) {
+            node.append_attribute("unique") = "true";
+        }
+        if (index.descending) {
+            node.append_attribute("descending") = "true";
+        }
+        for (const std::string& field : index.fields) {
+            node.append_child("INDEXFIELD").append_attribute("name") = field.c_str();
+        }
+    }
+    pugi::xml_node rowList = root.append_child("ROWDATA");
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const Row& row = rowAt(r);
+        if (row.size() != fields.size()) {
+            throw WriteError(path, "в строке " + std::to_string(r + 1) + " " +
+                                       std::to_string(row.size()) + " значений вместо " +
+                                       std::to_string(fields.size()));
+        }
+        pugi::xml_node node = rowList.append_child("ROW");
+        for (std::size_t f = 0; f < row.size(); ++f) {
+            if (std::holds_alternative<std::monostate>(row[f])) {
+                continue;
+            }
+            if (!FitsField(row[f], fields[f].type)) {
+                throw WriteError(path, "в строке " + std::to_string(r + 1) + " поле «" +
+                                           fields[f].name + "» содержит неверное значение");
+            }
+            const std::string text = PlainText(row[f]);
+            node.append_attribute(cellNames[f].c_str()).set_value(text.data(), text.size());
+        }
+    }
+    std::string text;
+    StringWriter writer(text);
+    document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+    return text;
+}
+
+// A new file beside the target whose name does not end in ".xml", so that the
+// table list never shows it. Not mkstemp: that creates the file 0600, and a
+// new table should get the permissions the user's umask gives.
+int CreateTemporary(const std::string& target, std::string& name) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.';
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[pick(random)];
+        }
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes the rename itself durable. The new file is in place already, so a
+// failure here is no reason to report the write as failed.
+void SyncDirectory(const fs::path& path) {
+    const fs::path parent = path.parent_path();
+    Descriptor directory(
+        ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Get() >= 0) {
+        ::fsync(directory.Get());
+    }
+}
+
+}  // namespace
+
+DataPacket ReadDataPacket(const fs::path& path) {
+    return ReadPacket(path, true);
+}
+
+std::vector<FieldDef> ReadFieldDefs(const fs::path& path) {
+    return ReadPacket(path, false).fields;
+}
+
+void WriteDataPacket(const fs::path& path, const DataPacket& packet) {
+    WriteDataPacket(path, packet.fields, packet.indexes, packet.rows.size(),
+                    [&packet](std::size_t row) -> const Row& { return packet.rows[row]; });
+}
+
+void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes, std::size_t rowCount,
+                     const std::function<const Row&(std::size_t)>& rowAt) {
+    const std::string text = Serialize(path, fields, indexes, rowCount, rowAt);
+    const std::string target = path.string();
+    std::string temporary;
+    Descriptor file(CreateTemporary(target, temporary));
+    if (file.Get() < 0) {
+        throw WriteError(path, errno);
+    }
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // Replacing a table must not change who may read it; failing that,
+        // the umask's permissions are no reason to give up the write.
+        ::fchmod(file.Get(), old.st_mode & 07777);
+    }
+    int error = 0;
+    if (!WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
+        error = errno;
+    }
+    if (file.Release() != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        throw WriteError(path, error);
+    }
+    SyncDirectory(path);
+}
+
+}  // namespace kalvenor

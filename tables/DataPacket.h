@@ -1,0 +1,34 @@
+#pragma once
+
+#include "tables/Dataset.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace kalvenor {
+
+// A table file: a DATAPACKET whose METADATA holds the field and index
+// definitions and whose ROWDATA holds the rows, UTF-8.
+struct DataPacket {
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+    std::vector<Row> rows;
+};
+
+// Both throw TableFileError naming the file.
+DataPacket ReadDataPacket(const std::filesystem::path& path);
+// Only the field definitions, without reading the rows.
+std::vector<FieldDef> ReadFieldDefs(const std::filesystem::path& path);
+// Temporary file in the same directory, flushed, renamed over the old one.
+// Throws TableFileError naming the file, before touching any file when a
+// value cannot be stored.
+void WriteDataPacket(const std::filesystem::path& path, const DataPacket& packet);
+// The same without a packet: the rows come from rowAt(0 .. rowCount - 1), so a
+// dataset writes its rows without copying them.
+void WriteDataPacket(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes, std::size_t rowCount,
+                     const std::function<const Row&(std::size_t)>& rowAt);
+
+}  // namespace kalvenor

@@ -1,0 +1,61 @@
+#include "tables/DatabaseWindow.h"
+
+#include "app/Application.h"
+#include "tables/DatasetGrid.h"
+#include "tables/DatasetNavigator.h"
+#include "tables/DatasetTableModel.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace kalvenor {
+
+DatabaseWindow::DatabaseWindow(const Layout& layout)
+    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      gridHeightMargin_(layout.gridHeightMargin) {
+    setWindowTitle("База данных");
+    setMinimumSize(layout.width, layout.height);
+    resize(layout.width, layout.height);
+    GroupBox1 = new QGroupBox(QString::fromUtf8(layout.groupCaption), this);
+    GroupBox1->setObjectName("GroupBox1");
+    Grid = new DatasetGrid(GroupBox1);
+    Grid->setObjectName(QString::fromUtf8(layout.gridName));
+    Grid->SetDatasetModel(new DatasetTableModel(Data, app::Format(), layout.rules, this));
+    DBNavigator1 = new DatasetNavigator(Grid, DatasetNavigator::Full, GroupBox1);
+    DBNavigator1->setObjectName("DBNavigator1");
+    DBNavigator1->adjustSize();
+    Button1 = new QPushButton(QString::fromUtf8(layout.buttonCaption), GroupBox1);
+    Button1->setObjectName("Button1");
+    Button1->setAutoDefault(false);
+    Button1->setDefault(layout.enterCloses);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void DatabaseWindow::ShowModal() { exec(); }
+
+void DatabaseWindow::done(int result) {
+    if (Grid->PostPending()) {
+        QDialog::done(result);
+    }
+}
+
+// The layout follows the button's height, so it scales with the font.
+void DatabaseWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int width = event->size().width();
+    const int height = event->size().height();
+    GroupBox1->setGeometry(0, 0, width, height);
+    const int buttonHeight = Button1->sizeHint().height();
+    Button1->resize(Button1->sizeHint().expandedTo(QSize(75, 0)));
+    constexpr int kGridTop = 18;  // below the group's caption
+    Grid->setGeometry(buttonHeight / 2, kGridTop, GroupBox1->width() - buttonHeight,
+                      height - 5 * buttonHeight - gridHeightMargin_);
+    DBNavigator1->move(GroupBox1->width() / 2 - DBNavigator1->width() / 2,
+                       height - 5 * buttonHeight + 10);
+    Button1->move(GroupBox1->width() / 2 - Button1->width() / 2, height - 3 * buttonHeight);
+    update();
+}
+
+}  // namespace kalvenor

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "tables/Dataset.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QPushButton;
+
+namespace kalvenor {
+
+class DatasetGrid;
+class DatasetNavigator;
+
+// The breaker and the transformer database windows: one dataset in an
+// editable grid with a navigator and a closing button, every field
+// required. Closing only hides the window; the rows reach the file by
+// write-back.
+class DatabaseWindow : public QDialog {
+    Q_OBJECT
+public:
+    struct Layout {
+        const char* groupCaption;
+        const char* gridName;
+        const char* buttonCaption;
+        int width;
+        int height;
+        int gridHeightMargin;  // subtracted from the grid's height
+        bool enterCloses;      // the closing button is the default button
+        PostRules rules;
+    };
+
+    explicit DatabaseWindow(const Layout& layout);
+
+    // Shown by the calculation when no breaker fits: the user fills the
+    // database before going on.
+    void ShowModal();
+    // A row still being typed is posted before the window goes; a row that
+    // cannot be posted keeps it open.
+    void done(int result) override;
+
+    // Declared first: the grid's model watches it from construction on.
+    Dataset Data;
+    QGroupBox* GroupBox1;
+    DatasetGrid* Grid;
+    DatasetNavigator* DBNavigator1;
+    QPushButton* Button1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int gridHeightMargin_;
+};
+
+}  // namespace kalvenor

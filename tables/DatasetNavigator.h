@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QToolButton;
+
+namespace kalvenor {
+
+class DatasetGrid;
+
+// The navigator under a grid: first, prior, next, last, and for editable
+// grids insert, delete, edit, post and cancel.
+class DatasetNavigator : public QWidget {
+    Q_OBJECT
+public:
+    enum Buttons { Browse, Full };
+
+    DatasetNavigator(DatasetGrid* grid, Buttons buttons, QWidget* parent = nullptr);
+
+    void First();
+    void Prior();
+    void Next();
+    void Last();
+    void Insert();
+    void Delete();
+    void Edit();
+    void Post();
+    void Cancel();
+
+private:
+    QToolButton* AddButton(const char* name, const char* hint, void (DatasetNavigator::*action)());
+
+    DatasetGrid* grid_;
+};
+
+}  // namespace kalvenor

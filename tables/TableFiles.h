@@ -1,0 +1,60 @@
+#pragma once
+
+#include "tables/Dataset.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvenor {
+
+inline constexpr std::string_view kBreakerFileName = "Avtomat.xml";
+inline constexpr std::string_view kTransformerFileName = "tranform.xml";
+
+// Current table fields read by name.
+inline constexpr std::string_view kSectionField = "Сечение";
+inline constexpr std::string_view kCurrentField = "Длительный ток";
+// Positions of the table parameters among a current table's fields.
+enum CurrentTableParameter : std::size_t {
+    kBrandPosition = 2,
+    kLayingPosition = 3,
+    kCoresPosition = 4,
+    kWiringPosition = 5,
+    kMaterialPosition = 6,
+};
+
+// Breaker database fields.
+inline constexpr std::string_view kSeriesField = "Серии";
+inline constexpr std::string_view kMinCurrentField = "Мин. ном. ток. А";
+inline constexpr std::string_view kMaxCurrentField = "Мак. ном. ток А";
+inline constexpr std::string_view kPolesField = "Число полюсов";
+inline constexpr std::string_view kReleaseMultipleField = "Кратность тока при КЗ";
+
+// Transformer database fields read by the calculation.
+inline constexpr std::string_view kTransformerField = "Трансформатор";
+inline constexpr std::string_view kPowerField = "Мощность кВА";
+inline constexpr std::string_view kUkField = "Напряжение к.з. %";
+
+std::vector<FieldDef> BreakerFieldDefs();
+std::vector<FieldDef> TransformerFieldDefs();
+std::vector<IndexDef> TransformerIndexDefs();
+// The seven fields of a current table whose parameters are the names of
+// fields 2 to 6; throws std::invalid_argument when a name is empty or two
+// of the seven coincide.
+std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std::string& laying,
+                                            const std::string& cores, const std::string& wiring,
+                                            const std::string& material);
+std::vector<IndexDef> CurrentTableIndexDefs();
+
+// Every "*.xml" of the directory except the two databases, by name.
+std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory);
+
+// Why a typed table name cannot become a file of the application directory
+// (a path separator, "..", a control character, a character that a file
+// system refuses), or nothing when it can. The empty name is left to the
+// caller, which has its own message for it.
+std::optional<std::string> TableNameProblem(std::string_view name);
+
+}  // namespace kalvenor

@@ -1,0 +1,349 @@
+#include "tables/DataPacket.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <thread>
+
+#include "tables/TableFiles.h"
+#include "tests/core/TempDir.h"
+
+namespace kalvenor {
+namespace {
+
+using test::FileNames;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr std::int64_t kMinInt = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kMaxInt = std::numeric_limits<std::int64_t>::max();
+
+void ExpectSamePacket(const DataPacket& read, const DataPacket& written) {
+    EXPECT_EQ(read.fields, written.fields);
+    EXPECT_EQ(read.indexes, written.indexes);
+    ASSERT_EQ(read.rows.size(), written.rows.size());
+    for (std::size_t r = 0; r < read.rows.size(); ++r) {
+        EXPECT_EQ(read.rows[r], written.rows[r]) << "row " << r;
+    }
+}
+
+// Names and texts that an XML writer or reader is likely to bend.
+DataPacket AwkwardCurrentTable() {
+    DataPacket packet{CurrentTableFieldDefs("Марка; кабеля, %", " Прокладка. \"способ\" ",
+                                            "Жилы 'n' <&>", "Схема\tпроводки", "Материал\nжилы"),
+                      CurrentTableIndexDefs(),
+                      {}};
+    packet.rows = {
+        {2.5, 27.0, "ВВГ", "в воздухе", "3", "<&>\"'", ""},
+        {0.1, 1e-300, std::monostate{}, "  по краям  ", "a\tb\nc\r\nd", "\r", "ёЁ%;,."},
+        {5e-324, 1.7976931348623157e308, "&amp;", "]]>", "\x01\x1f", std::monostate{}, " "},
+        {std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{},
+         std::monostate{}, std::monostate{}},
+    };
+    return packet;
+}
+
+DataPacket BreakerDatabase() {
+    DataPacket packet{BreakerFieldDefs(), {}, {}};
+    packet.rows = {
+        {"ВА47-29", 0.5, 63.0, std::int64_t{1}, 5.0},
+        {"ВА 88-35 \"М\"", 16.0, 250.0, std::int64_t{3}, 10.0},
+        {"", std::monostate{}, 1.0 / 3, kMinInt, -0.25},
+        {std::monostate{}, 1e22, 123456789.125, kMaxInt, std::monostate{}},
+    };
+    return packet;
+}
+
+DataPacket TransformerDatabase() {
+    DataPacket packet{TransformerFieldDefs(), TransformerIndexDefs(), {}};
+    packet.rows = {
+        {"ТМ-100/10", 100.0, 10.0, 0.4, 330.0, 1970.0, 4.5, 2.6},
+        {"ТМГ-1000", 1000.0, 6.0, 0.4, 1600.0, 10800.0, 5.5, 1.2},
+    };
+    return packet;
+}
+
+DataPacket LargeTable(int rows, const std::string& material) {
+    DataPacket packet{CurrentTableFieldDefs("Марка", "Прокладка", "Жилы", "Схема", "Материал"),
+                      CurrentTableIndexDefs(),
+                      {}};
+    for (int i = 0; i < rows; ++i) {
+        packet.rows.push_back({i * 0.5, i * 1.25, "ВВГнг", "в земле", "4", "звезда", material});
+    }
+    return packet;
+}
+
+std::string Packet(const std::string& fields, const std::string& rows) {
+    return "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields +
+           "</FIELDS></METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+}
+
+const std::string kTwoFields =
+    "<FIELD attrname=\"Сечение\" fieldtype=\"r8\"/>"
+    "<FIELD attrname=\"Жил\" fieldtype=\"i4\"/>";
+
+template <typename Read>
+void ExpectDamaged(const std::filesystem::path& path, Read read) {
+    try {
+        read(path);
+        ADD_FAILURE() << "read without an error";
+    } catch (const TableFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("«" + path.string() + "»"), std::string::npos)
+            << error.what();
+    }
+}
+
+TEST(DataPacketFile, EveryKindOfTableReadsBackAsWritten) {
+    TempDir dir;
+    const std::pair<const char*, DataPacket> tables[] = {
+        {"current table.xml", AwkwardCurrentTable()},
+        {"Avtomat.xml", BreakerDatabase()},
+        {"tranform.xml", TransformerDatabase()},
+        {"no fields.xml", DataPacket{}},
+    };
+    for (const auto& [name, packet] : tables) {
+        SCOPED_TRACE(name);
+        WriteDataPacket(dir / name, packet);
+        ExpectSamePacket(ReadDataPacket(dir / name), packet);
+        EXPECT_EQ(ReadFieldDefs(dir / name), packet.fields);
+    }
+    // Writing again over an existing file replaces it whole.
+    WriteDataPacket(dir / "current table.xml", BreakerDatabase());
+    ExpectSamePacket(ReadDataPacket(dir / "current table.xml"), BreakerDatabase());
+}
+
+TEST(DataPacketFile, WrittenLayoutPutsTheMetadataFirst) {
+    TempDir dir;
+    WriteDataPacket(dir / "t.xml", TransformerDatabase());
+    const std::string text = ReadBytes(dir / "t.xml");
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
+    EXPECT_LT(text.find("</METADATA>"), text.find("<ROWDATA"));
+    EXPECT_NE(text.find("attrname=\"Напряжение к.з. %\""), std::string::npos);
+}
+
+TEST(DataPacketFile, ReadsHandWrittenFilesAsTheyStand) {
+    TempDir dir;
+    WriteBytes(dir / "hand.xml",
+               "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+               "<!-- набрано вручную -->\r\n"
+               "<DATAPACKET Version=\"2.0\">\r\n"
+               " <METADATA>\r\n"
+               "  <FIELDS>\r\n"
+               "   <FIELD fieldtype='r8' attrname='Сечение' required='true'/>\r\n"
+               "   <FIELD attrname=\"Марка\" fieldtype=\"string\" WIDTH=\"10\"/>\r\n"
+               "   <FIELD attrname=\"Жил\" fieldtype=\"i4\" required=\"false\"/>\r\n"
+               "  </FIELDS>\r\n"
+               "  <INDEXDEFS><INDEXDEF name=\"\" unique=\"true\">"
+               "<INDEXFIELD name=\"Сечение\"/></INDEXDEF></INDEXDEFS>\r\n"
+               " </METADATA>\r\n"
+               " <ROWDATA>\r\n"
+               "  <ROW c0=\"1.5\" c1=\"ВВГ&#9;нг &lt;А&gt;\" c2=\"3\"/>\r\n"
+               "  <ROW c2=\"-7\" c1=\"\" c0=\"1e1\"/>\r\n"
+               "  <ROW c1=\"две\r\nстроки\tи  пробелы\"/>\r\n"
+               " </ROWDATA>\r\n"
+               "</DATAPACKET>\r\n");
+    const DataPacket packet = ReadDataPacket(dir / "hand.xml");
+    const std::vector<FieldDef> fields = {{"Сечение", FieldType::Float, 0, true},
+                                          {"Марка", FieldType::String, 10, false},
+                                          {"Жил", FieldType::Integer, 0, false}};
+    EXPECT_EQ(packet.fields, fields);
+    EXPECT_EQ(packet.indexes, (std::vector<IndexDef>{{"", {"Сечение"}, true, false}}));
+    const std::vector<Row> rows = {
+        {1.5, "ВВГ\tнг <А>", std::int64_t{3}},
+        {10.0, "", std::int64_t{-7}},
+        {std::monostate{}, "две\r\nстроки\tи  пробелы", std::monostate{}},
+    };
+    EXPECT_EQ(packet.rows, rows);
+
+    WriteBytes(dir / "bare.xml", "<DATAPACKET><METADATA><FIELDS/></METADATA></DATAPACKET>");
+    const DataPacket bare = ReadDataPacket(dir / "bare.xml");
+    EXPECT_TRUE(bare.fields.empty() && bare.indexes.empty() && bare.rows.empty());
+}
+
+TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
+    TempDir dir;
+    const std::pair<const char*, std::string> damaged[] = {
+        {"empty", ""},
+        {"truncated", Packet(kTwoFields, "<ROW c0=\"1\"/>").substr(0, 120)},
+        {"garbage", std::string("\x00\xff\xfe<\x01\x80 DATAPACKET>\x00", 19)},
+        {"not xml", "Сечение;Ток\n2,5;27\n"},
+        {"wrong root", "<TABLE><METADATA><FIELDS/></METADATA></TABLE>"},
+        {"second root", Packet(kTwoFields, "") + "<DATAPACKET/>"},
+        {"no fields", "<DATAPACKET><ROWDATA/></DATAPACKET>"},
+        {"unknown type", Packet("<FIELD attrname=\"A\" fieldtype=\"r4\"/>", "")},
+        {"no name", Packet("<FIELD fieldtype=\"r8\"/>", "")},
+        {"same name twice", Packet(kTwoFields + "<FIELD attrname=\"Жил\" fieldtype=\"r8\"/>", "")},
+        {"bad width", Packet("<FIELD attrname=\"A\" fieldtype=\"string\" WIDTH=\"x\"/>", "")},
+        {"bad flag", Packet("<FIELD attrname=\"A\" fieldtype=\"r8\" required=\"yes\"/>", "")},
+        {"index on no field",
+         "<DATAPACKET><METADATA><FIELDS>" + kTwoFields +
+             "</FIELDS><INDEXDEFS><INDEXDEF name=\"1\"><INDEXFIELD name=\"Ток\"/></INDEXDEF>"
+             "</INDEXDEFS></METADATA></DATAPACKET>"},
+        {"comma number", Packet(kTwoFields, "<ROW c0=\"2,5\"/>")},
+        {"infinity", Packet(kTwoFields, "<ROW c0=\"inf\"/>")},
+        {"nan", Packet(kTwoFields, "<ROW c0=\"nan\"/>")},
+        {"overflow", Packet(kTwoFields, "<ROW c0=\"1e999\"/>")},
+        {"empty number", Packet(kTwoFields, "<ROW c0=\"\"/>")},
+        {"fraction in integer", Packet(kTwoFields, "<ROW c1=\"1.5\"/>")},
+        {"integer overflow", Packet(kTwoFields, "<ROW c1=\"9223372036854775808\"/>")},
+        {"cell beyond fields", Packet(kTwoFields, "<ROW c2=\"1\"/>")},
+        {"cell by name", Packet(kTwoFields, "<ROW Сечение=\"1\"/>")},
+        {"padded cell", Packet(kTwoFields, "<ROW c00=\"1\"/>")},
+        {"cell twice", Packet(kTwoFields, "<ROW c0=\"1\" c0=\"2\"/>")},
+        {"unknown row element", Packet(kTwoFields, "<RWO c0=\"1\"/>")},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        SCOPED_TRACE(name);
+        const auto path = dir / (std::string(name) + ".xml");
+        WriteBytes(path, bytes);
+        ExpectDamaged(path, ReadDataPacket);
+    }
+    ExpectDamaged(dir / "missing.xml", ReadDataPacket);
+    ExpectDamaged(dir / "missing.xml", ReadFieldDefs);
+    ExpectDamaged(dir.Path(), ReadDataPacket);
+    ExpectDamaged(dir / "unknown type.xml", ReadFieldDefs);
+    ExpectDamaged(dir / "wrong root.xml", ReadFieldDefs);
+    ExpectDamaged(dir / "truncated.xml", ReadFieldDefs);
+}
+
+TEST(DataPacketFile, NoPrefixOrMutationOfAFileCrashesTheReader) {
+    TempDir dir;
+    const auto path = dir / "t.xml";
+    WriteDataPacket(path, AwkwardCurrentTable());
+    const std::string whole = ReadBytes(path);
+    const auto readsOrRefuses = [&path](const std::string& bytes) {
+        WriteBytes(path, bytes);
+        for (const auto read : {+[](const std::filesystem::path& p) { ReadDataPacket(p); },
+                                +[](const std::filesystem::path& p) { ReadFieldDefs(p); }}) {
+            try {
+                read(path);
+            } catch (const TableFileError&) {
+            }
+        }
+    };
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        readsOrRefuses(whole.substr(0, length));
+    }
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 500; ++round) {
+        std::string bytes = whole;
+        for (int flips = 1 + round % 8; flips > 0; --flips) {
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        }
+        readsOrRefuses(bytes);
+    }
+}
+
+TEST(DataPacketFile, FieldDefsAreReadWithoutTheRows) {
+    TempDir dir;
+    const auto path = dir / "t.xml";
+    // Damaged rows after whole metadata: the field scan must not look at them.
+    WriteBytes(path, Packet(kTwoFields, "<ROW c0=\"x\"/><ROW c0=") + std::string("\0\1", 2));
+    EXPECT_EQ(ReadFieldDefs(path).size(), 2u);
+    ExpectDamaged(path, ReadDataPacket);
+
+    // The end-of-metadata marker inside a comment does not mislead the scan.
+    WriteBytes(path, "<!-- </METADATA> -->" + Packet(kTwoFields, "<ROW c0=\"1\"/>"));
+    EXPECT_EQ(ReadFieldDefs(path).size(), 2u);
+}
+
+TEST(WriteDataPacket, AFailedRenameThrowsAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const auto target = dir / "table.xml";
+    std::filesystem::create_directory(target);
+    try {
+        WriteDataPacket(target, BreakerDatabase());
+        FAIL() << "no error";
+    } catch (const TableFileError& error) {
+        EXPECT_EQ(std::string(error.what())
+                      .rfind("Не удалось записать файл «" + target.string() + "»: ", 0),
+                  0u)
+            << error.what();
+    }
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"table.xml"});
+    EXPECT_TRUE(std::filesystem::is_directory(target));
+
+    EXPECT_THROW(WriteDataPacket(dir / "no such directory" / "t.xml", BreakerDatabase()),
+                 TableFileError);
+}
+
+TEST(WriteDataPacket, RefusesValuesItCouldNotReadBackAndKeepsTheOldFile) {
+    TempDir dir;
+    const auto path = dir / "Avtomat.xml";
+    WriteDataPacket(path, BreakerDatabase());
+    const std::string before = ReadBytes(path);
+    const Row unstorable[] = {
+        {"A", std::numeric_limits<double>::quiet_NaN(), 1.0, std::int64_t{1}, 1.0},
+        {"A", 1.0, std::numeric_limits<double>::infinity(), std::int64_t{1}, 1.0},
+        {"A", "1", 1.0, std::int64_t{1}, 1.0},
+        {"A", 1.0, 1.0, 1.0, 1.0},
+        {std::string("A\0B", 3), 1.0, 1.0, std::int64_t{1}, 1.0},
+        {"A", 1.0},
+    };
+    for (const Row& row : unstorable) {
+        DataPacket packet = BreakerDatabase();
+        packet.rows.push_back(row);
+        EXPECT_THROW(WriteDataPacket(path, packet), TableFileError);
+    }
+    DataPacket twice = BreakerDatabase();
+    twice.fields.push_back(twice.fields.front());
+    EXPECT_THROW(WriteDataPacket(path, twice), TableFileError);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"Avtomat.xml"});
+}
+
+TEST(WriteDataPacket, ReplacingAFileKeepsItsPermissions) {
+    TempDir dir;
+    const auto path = dir / "t.xml";
+    WriteDataPacket(path, BreakerDatabase());
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    WriteDataPacket(path, TransformerDatabase());
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(WriteDataPacket, AKilledWriterLeavesTheOldFileWhole) {
+    TempDir dir;
+    const auto path = dir / "big.xml";
+    const DataPacket first = LargeTable(20000, "медь");
+    const DataPacket second = LargeTable(20000, "алюминий");
+    WriteDataPacket(path, first);
+    for (int round = 0; round < 6; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                for (;;) {
+                    WriteDataPacket(path, second);
+                    WriteDataPacket(path, first);
+                }
+            } catch (...) {
+            }
+            ::_exit(1);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 + 9 * round));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
+
+        DataPacket read;
+        ASSERT_NO_THROW(read = ReadDataPacket(path)) << "round " << round;
+        EXPECT_TRUE(read.rows == first.rows || read.rows == second.rows) << "round " << round;
+        for (const std::string& name : FileNames(dir.Path())) {
+            EXPECT_TRUE(name == "big.xml" || !name.ends_with(".xml")) << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kalvenor

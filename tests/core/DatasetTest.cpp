@@ -1,0 +1,295 @@
+#include "tables/Dataset.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <limits>
+#include <memory>
+
+#include "tables/DataPacket.h"
+#include "tables/TableFiles.h"
+#include "tests/core/TempDir.h"
+
+namespace kalvenor {
+namespace {
+
+using test::FileNames;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr std::monostate kEmpty;
+
+Row Cable(Value section, Value current, std::string brand = "ВВГ") {
+    return {std::move(section),
+            std::move(current),
+            std::move(brand),
+            "в воздухе",
+            "3",
+            "звезда",
+            "медь"};
+}
+
+DataPacket CurrentTable(std::vector<Row> rows) {
+    return {CurrentTableFieldDefs("Марка", "Прокладка", "Жилы", "Схема", "Материал"),
+            CurrentTableIndexDefs(), std::move(rows)};
+}
+
+// The brands of the rows in the dataset's order.
+std::vector<std::string> Brands(const Dataset& dataset) {
+    std::vector<std::string> brands;
+    for (std::size_t row = 0; row < dataset.RowCount(); ++row) {
+        brands.push_back(std::get<std::string>(dataset.At(row, kBrandPosition)));
+    }
+    return brands;
+}
+
+class DatasetTest : public ::testing::Test {
+protected:
+    TempDir dir_;
+    const std::filesystem::path table_ = dir_ / "ВВГ.xml";
+    Dataset dataset_;
+};
+
+TEST_F(DatasetTest, WritesBackOnCloseOnlyWhenEdited) {
+    WriteDataPacket(table_, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 27.0)}));
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::filesystem::last_write_time(table_, old);
+    const std::string bytes = ReadBytes(table_);
+
+    dataset_.Bind(table_);
+    dataset_.Open();
+    ASSERT_EQ(dataset_.RowCount(), 2u);
+    dataset_.Close();
+    EXPECT_EQ(std::filesystem::last_write_time(table_), old);
+    EXPECT_EQ(ReadBytes(table_), bytes);
+    EXPECT_FALSE(dataset_.Active());
+    EXPECT_EQ(dataset_.RowCount(), 0u);
+    EXPECT_EQ(dataset_.FieldDefs().size(), 7u) << "the editor clears the definitions itself";
+
+    dataset_.Open();
+    dataset_.UpdateRow(1, Cable(2.5, 30.0));
+    EXPECT_TRUE(dataset_.Modified());
+    dataset_.Close();
+    EXPECT_EQ(ReadDataPacket(table_).rows, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 30.0)}).rows);
+}
+
+TEST_F(DatasetTest, LoadDoesNotBindTheFile) {
+    WriteDataPacket(table_, CurrentTable({Cable(1.5, 19.0)}));
+    const std::string bytes = ReadBytes(table_);
+    dataset_.Load(table_);
+    EXPECT_TRUE(dataset_.Active());
+    EXPECT_FALSE(dataset_.Modified());
+    EXPECT_TRUE(dataset_.BoundFile().empty());
+    dataset_.DeleteRow(0);
+    dataset_.Close();
+    EXPECT_EQ(ReadBytes(table_), bytes);
+}
+
+TEST_F(DatasetTest, AFailedWriteBackKeepsTheEdits) {
+    const auto directory = dir_ / "каталог.xml";
+    std::filesystem::create_directory(directory);
+    dataset_.FieldDefs() = BreakerFieldDefs();
+    dataset_.Bind(directory);
+    dataset_.CreateEmpty();
+    dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
+    try {
+        dataset_.Close();
+        FAIL() << "no error";
+    } catch (const TableFileError& error) {
+        EXPECT_NE(std::string(error.what()).find(directory.string()), std::string::npos);
+    }
+    EXPECT_TRUE(dataset_.Active());
+    EXPECT_TRUE(dataset_.Modified());
+    ASSERT_EQ(dataset_.RowCount(), 1u);
+    EXPECT_EQ(dataset_.At(0, 0), Value("ВА47"));
+    EXPECT_EQ(FileNames(dir_.Path()), std::set<std::string>{"каталог.xml"});
+
+    const auto file = dir_ / "Avtomat.xml";
+    dataset_.Bind(file);
+    dataset_.Close();
+    EXPECT_EQ(ReadDataPacket(file).rows.size(), 1u);
+}
+
+TEST_F(DatasetTest, AnUnreadableFileLeavesTheDatasetClosed) {
+    dataset_.FieldDefs() = BreakerFieldDefs();
+    dataset_.CreateEmpty();
+    dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
+    WriteBytes(table_, "<DATAPACKET><METADATA>");
+    EXPECT_THROW(dataset_.Load(table_), TableFileError);
+    EXPECT_FALSE(dataset_.Active());
+    EXPECT_EQ(dataset_.RowCount(), 0u);
+
+    dataset_.Bind(table_);
+    EXPECT_THROW(dataset_.Open(), TableFileError);
+    EXPECT_FALSE(dataset_.Active());
+
+    dataset_.Bind({});
+    dataset_.Open();
+    EXPECT_TRUE(dataset_.Active());
+    EXPECT_EQ(dataset_.RowCount(), 0u);
+}
+
+TEST_F(DatasetTest, CorrectionsStayInTheWorkingCopy) {
+    WriteDataPacket(table_, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 27.0), Cable(4.0, kEmpty)}));
+    dataset_.Bind(table_);
+    dataset_.Open();
+    dataset_.ApplyCorrection(kCurrentField, 0.87, 0.96);
+    EXPECT_TRUE(dataset_.Corrected());
+    EXPECT_FALSE(dataset_.Modified());
+    // Extended precision: in plain doubles 27 * 0.87 * 0.96 is 22.550399999999996.
+    EXPECT_EQ(dataset_.At(1, 1), Value(22.5504));
+    EXPECT_EQ(dataset_.RowAt(1)[1], Value(22.5504));
+    EXPECT_EQ(dataset_.StoredAt(1, 1), Value(27.0));
+    EXPECT_EQ(dataset_.At(2, 1), Value(kEmpty));
+    // A second correction starts again from the stored values.
+    dataset_.ApplyCorrection(kCurrentField, 0.5, 1.0);
+    EXPECT_EQ(dataset_.At(1, 1), Value(13.5));
+
+    dataset_.UpdateRow(0, Cable(1.5, 21.0));
+    EXPECT_EQ(dataset_.At(0, 1), Value(21.0));
+    EXPECT_EQ(dataset_.At(1, 1), Value(13.5)) << "the other rows keep their correction";
+    dataset_.Close();
+    EXPECT_EQ(ReadDataPacket(table_).rows,
+              CurrentTable({Cable(1.5, 21.0), Cable(2.5, 27.0), Cable(4.0, kEmpty)}).rows);
+
+    dataset_.Load(table_);
+    dataset_.ApplyCorrection(kCurrentField, 2.0, 1.0);
+    dataset_.Write(table_);
+    EXPECT_EQ(ReadDataPacket(table_).rows[1][1], Value(27.0));
+    dataset_.Load(table_);
+    EXPECT_FALSE(dataset_.Corrected());
+    EXPECT_EQ(dataset_.At(1, 1), Value(27.0));
+    EXPECT_THROW(dataset_.ApplyCorrection("Марка", 1.0, 1.0), std::invalid_argument);
+}
+
+TEST_F(DatasetTest, OrderIsStableAndKeptAfterEdits) {
+    WriteDataPacket(table_, CurrentTable({Cable(4.0, 1.0, "a"), Cable(kEmpty, 1.0, "empty"),
+                                          Cable(2.5, 1.0, "x"), Cable(4.0, 1.0, "b"),
+                                          Cable(1.5, 1.0, "y"), Cable(4.0, 1.0, "c")}));
+    dataset_.Load(table_);
+    dataset_.SetOrder(kSectionField);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(Brands(dataset_), (Names{"empty", "y", "x", "a", "b", "c"}));
+
+    EXPECT_EQ(dataset_.InsertRow(Cable(4.0, 1.0, "d")), 6u);
+    EXPECT_EQ(dataset_.InsertRow(Cable(2.5, 1.0, "z")), 3u);
+    EXPECT_EQ(dataset_.UpdateRow(4, Cable(4.0, 2.0, "a")), 4u) << "an equal key keeps its place";
+    EXPECT_EQ(dataset_.UpdateRow(4, Cable(1.0, 2.0, "a")), 1u);
+    EXPECT_EQ(Brands(dataset_), (Names{"empty", "a", "y", "x", "z", "b", "c", "d"}));
+
+    dataset_.SetOrder("");
+    EXPECT_EQ(Brands(dataset_), (Names{"a", "empty", "x", "b", "y", "c", "d", "z"}));
+
+    try {
+        dataset_.SetOrder("Нет такого");
+        FAIL() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("«Нет такого»"), std::string::npos);
+    }
+    EXPECT_EQ(dataset_.Order(), "");
+
+    // The order outlives a load, and follows a correction of its field.
+    dataset_.SetOrder(kCurrentField);
+    dataset_.Load(table_);
+    EXPECT_EQ(dataset_.Order(), kCurrentField);
+    dataset_.SetOrder(kSectionField);
+    dataset_.Load(table_);
+    EXPECT_EQ(Brands(dataset_), (Names{"empty", "y", "x", "a", "b", "c"}));
+    dataset_.ApplyCorrection(kSectionField, -1.0, 1.0);
+    EXPECT_EQ(Brands(dataset_), (Names{"empty", "a", "b", "c", "x", "y"}));
+}
+
+TEST_F(DatasetTest, PostErrorChecksRequiredWidthTypeAndUniqueness) {
+    WriteDataPacket(table_, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 27.0)}));
+    dataset_.Load(table_);
+    const PostRules rules;
+    const PostRules everyField{true, true};
+    const PostRules noUnique{false, false};
+
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, 46.0), std::nullopt, rules), std::nullopt);
+    EXPECT_EQ(dataset_.PostError({6.0, 46.0}, std::nullopt, rules),
+              "Число значений (2) не совпадает с числом полей (7).");
+    EXPECT_EQ(dataset_.PostError(Cable(kEmpty, 46.0), std::nullopt, rules),
+              "Поле «Сечение» должно быть заполнено.");
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, 46.0, " \t"), std::nullopt, rules), std::nullopt);
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, 46.0, " \t"), std::nullopt, everyField),
+              "Поле «Марка» должно быть заполнено.");
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, 46.0, "ВВГнгLSLTx"), std::nullopt, rules), std::nullopt)
+        << "ten characters in fifteen bytes";
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, 46.0, "ВВГнгLSLTxy"), std::nullopt, rules),
+              "Поле «Марка» не длиннее 10 символов.");
+    EXPECT_EQ(dataset_.PostError(Cable("6", 46.0), std::nullopt, rules),
+              "Поле «Сечение»: неверное значение.");
+    EXPECT_EQ(dataset_.PostError(Cable(6.0, std::numeric_limits<double>::infinity()), std::nullopt,
+                                 rules),
+              "Поле «Длительный ток»: неверное значение.");
+
+    EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), std::nullopt, rules),
+              "Запись со значением поля «Сечение» = 2.5 уже есть.");
+    EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), 1, rules), std::nullopt)
+        << "a row does not clash with itself";
+    EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), 0, rules),
+              "Запись со значением поля «Сечение» = 2.5 уже есть.");
+    EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), std::nullopt, noUnique), std::nullopt);
+}
+
+TEST_F(DatasetTest, OnlyTheTransformerPowerIndexIsEnforced) {
+    WriteDataPacket(table_, DataPacket{TransformerFieldDefs(),
+                                       TransformerIndexDefs(),
+                                       {{"ТМ", 100.0, 10.0, 0.4, 330.0, 1970.0, 4.5, 2.6}}});
+    dataset_.Load(table_);
+    const Row samePower = {"ТМГ", 100.0, 6.0, 0.4, 300.0, 1900.0, 4.5, 2.5};
+    const Row sameEverythingElse = {"ТМ", 160.0, 10.0, 0.4, 330.0, 1970.0, 4.5, 2.6};
+    EXPECT_EQ(dataset_.PostError(sameEverythingElse, std::nullopt, {}), std::nullopt);
+    EXPECT_EQ(dataset_.PostError(samePower, std::nullopt, {}),
+              "Запись со значением поля «Мощность кВА» = 100 уже есть.");
+}
+
+TEST_F(DatasetTest, EditsRefuseBadRowsAndValueCounts) {
+    dataset_.FieldDefs() = BreakerFieldDefs();
+    const Row breaker = {"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0};
+    EXPECT_THROW(dataset_.InsertRow(breaker), std::logic_error) << "closed";
+    dataset_.CreateEmpty();
+    dataset_.InsertRow(breaker);
+    EXPECT_THROW(dataset_.InsertRow({"ВА47"}), std::invalid_argument);
+    EXPECT_THROW(dataset_.UpdateRow(0, {"ВА47"}), std::invalid_argument);
+    EXPECT_THROW(dataset_.UpdateRow(1, breaker), std::out_of_range);
+    EXPECT_THROW(dataset_.DeleteRow(1), std::out_of_range);
+    EXPECT_THROW(dataset_.At(1, 0), std::out_of_range);
+    EXPECT_THROW(dataset_.At(0, 5), std::out_of_range);
+    EXPECT_EQ(dataset_.RowCount(), 1u);
+}
+
+TEST_F(DatasetTest, ObserversMayRemoveThemselvesWhileNotified) {
+    dataset_.FieldDefs() = BreakerFieldDefs();
+    int calls = 0;
+    int lateCalls = 0;
+    int self = -1;
+    int late = -1;
+    // A captured object makes a removal during the call a real use after free
+    // if the dataset destroyed the running function.
+    auto counter = std::make_shared<int>(0);
+    self = dataset_.AddObserver([this, &self, &late, &calls, counter] {
+        ++calls;
+        dataset_.RemoveObserver(late);
+        dataset_.RemoveObserver(self);
+        ++*counter;
+    });
+    late = dataset_.AddObserver([&lateCalls] { ++lateCalls; });
+    int steady = 0;
+    const int steadyId = dataset_.AddObserver([&steady] { ++steady; });
+
+    dataset_.CreateEmpty();
+    dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
+    dataset_.SetOrder(kSeriesField);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(lateCalls, 0);
+    EXPECT_EQ(steady, 3);
+    dataset_.RemoveObserver(steadyId);
+    dataset_.DeleteRow(0);
+    EXPECT_EQ(steady, 3);
+}
+
+}  // namespace
+}  // namespace kalvenor

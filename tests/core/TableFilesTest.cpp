@@ -1,0 +1,66 @@
+#include "tables/TableFiles.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/core/TempDir.h"
+
+namespace kalvenor {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(CurrentTableFieldDefs, PutsTheParametersWhereTheCalculationLooksForThem) {
+    const std::vector<FieldDef> fields =
+        CurrentTableFieldDefs("Марка", "Прокладка", "Жилы", "Схема", "Материал");
+    ASSERT_EQ(fields.size(), 7u);
+    EXPECT_EQ(fields[0].name, kSectionField);
+    EXPECT_EQ(fields[1].name, kCurrentField);
+    EXPECT_EQ(fields[kBrandPosition].name, "Марка");
+    EXPECT_EQ(fields[kLayingPosition].name, "Прокладка");
+    EXPECT_EQ(fields[kCoresPosition].name, "Жилы");
+    EXPECT_EQ(fields[kWiringPosition].name, "Схема");
+    EXPECT_EQ(fields[kMaterialPosition].name, "Материал");
+}
+
+TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
+    EXPECT_THROW(CurrentTableFieldDefs("", "b", "c", "d", "e"), std::invalid_argument);
+    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "c", "d", ""), std::invalid_argument);
+    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "a", "d", "e"), std::invalid_argument);
+    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "c", "d", std::string(kSectionField)),
+                 std::invalid_argument);
+    EXPECT_THROW(CurrentTableFieldDefs(std::string(kCurrentField), "b", "c", "d", "e"),
+                 std::invalid_argument);
+    EXPECT_NO_THROW(CurrentTableFieldDefs("a", "A", "a ", " a", "б"));
+}
+
+TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
+    TempDir dir;
+    for (const char* name :
+         {"ВВГ.xml", "АВВГ.xml", "NYM.xml", "a b.xml", "Avtomat.xml", "tranform.xml", "avtomat.xml",
+          "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml"}) {
+        WriteBytes(dir / name, "");
+    }
+    std::filesystem::create_directory(dir / "folder.xml");
+    EXPECT_EQ(
+        ListCurrentTableFiles(dir.Path()),
+        (std::vector<std::string>{"NYM.xml", "a b.xml", "avtomat.xml", "АВВГ.xml", "ВВГ.xml"}));
+    EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
+    EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
+}
+
+TEST(TableNameProblem, RefusesWhatCannotBeAFileName) {
+    // The last four are broken UTF-8: a cut sequence, an overlong "/", a
+    // surrogate and a code point beyond U+10FFFF.
+    for (const char* name :
+         {"a/b", "..", ".", "a\\b", "x\x01", "x\x7f", "a:b", "a*", "a?", "\"a\"", "<a>", "a|b",
+          "a\tb", "\xD0", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_TRUE(TableNameProblem(name).has_value()) << name;
+    }
+    for (const char* name : {"ВВГ3", "ок 1", "...", ".скрытая", "a.b", "€ 𝄞", ""}) {
+        EXPECT_EQ(TableNameProblem(name), std::nullopt) << name;
+    }
+}
+
+}  // namespace
+}  // namespace kalvenor
