@@ -114,11 +114,11 @@ std::string ReadBytes(const fs::path& path, std::string_view until) {
     }
 }
 
-// The element children of a node, all of which must be named `name`: an
-// unknown element in a hand-edited file would otherwise vanish on the next
+// Visits the element children of a node, all of which must be named `name`:
+// an unknown element in a hand-edited file would otherwise vanish on the next
 // write-back.
-std::vector<pugi::xml_node> Children(pugi::xml_node node, std::string_view name) {
-    std::vector<pugi::xml_node> children;
+template <typename Visit>
+void ForEachChild(pugi::xml_node node, std::string_view name, Visit visit) {
     for (pugi::xml_node child : node.children()) {
         if (child.type() != pugi::node_element) {
             continue;
@@ -127,9 +127,8 @@ std::vector<pugi::xml_node> Children(pugi::xml_node node, std::string_view name)
             throw Damage{"неизвестный элемент <" + std::string(child.name()) + "> в <" +
                          node.name() + ">"};
         }
-        children.push_back(child);
+        visit(child);
     }
-    return children;
 }
 
 bool ReadFlag(pugi::xml_node node, const char* name) {
@@ -195,9 +194,9 @@ IndexDef ReadIndex(pugi::xml_node node) {
     index.name = node.attribute("name").value();
     index.unique = ReadFlag(node, "unique");
     index.descending = ReadFlag(node, "descending");
-    for (pugi::xml_node field : Children(node, "INDEXFIELD")) {
+    ForEachChild(node, "INDEXFIELD", [&index](pugi::xml_node field) {
         index.fields.emplace_back(field.attribute("name").value());
-    }
+    });
     return index;
 }
 
@@ -300,19 +299,17 @@ DataPacket ParsePacket(std::string& bytes, bool withRows) {
         throw Damage{"нет описания полей <METADATA><FIELDS>"};
     }
     DataPacket packet;
-    for (pugi::xml_node field : Children(fieldList, "FIELD")) {
-        packet.fields.push_back(ReadField(field));
-    }
-    for (pugi::xml_node index : Children(metadata.child("INDEXDEFS"), "INDEXDEF")) {
-        packet.indexes.push_back(ReadIndex(index));
-    }
+    ForEachChild(fieldList, "FIELD",
+                 [&packet](pugi::xml_node field) { packet.fields.push_back(ReadField(field)); });
+    ForEachChild(metadata.child("INDEXDEFS"), "INDEXDEF",
+                 [&packet](pugi::xml_node index) { packet.indexes.push_back(ReadIndex(index)); });
     if (std::optional<std::string> problem = DefinitionProblem(packet.fields, packet.indexes)) {
         throw Damage{std::move(*problem)};
     }
     if (withRows) {
-        for (pugi::xml_node row : Children(root.child("ROWDATA"), "ROW")) {
+        ForEachChild(root.child("ROWDATA"), "ROW", [&packet](pugi::xml_node row) {
             packet.rows.push_back(ReadRow(row, packet.fields));
-        }
+        });
     }
     return packet;
 }

@@ -1,0 +1,136 @@
+#include "calc/Breakers.h"
+#include "calc/Transformers.h"
+#include "tests/core/TempDir.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/Tables.h"
+
+#include <gtest/gtest.h>
+
+namespace kalvenor {
+namespace {
+
+using testing::ScriptedMessageBox;
+using testing::ShownMessage;
+
+TEST(ListBreakers, RangeEndsInclusivePolesMustMatchRepeatsKeptInCurrentOrder) {
+    test::TempDir dir;
+    testing::WriteBreakers(dir.Path(), {
+                                           {"ВА47-63", 16, 63, 1, 10},
+                                           {"АП50", 1.6, 16, 1, 10},
+                                           {"ВА47-63", 6, 40, 1, 5},
+                                           {"АЕ2046", 10, 63, 3, 12},
+                                           {"ВА88", 16.01, 100, 1, 10},
+                                       });
+    Dataset breakers;
+    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 1, 16),
+              (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-63"}));
+    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 1, 1.6), (std::vector<std::string>{"АП50"}));
+    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 3, 16), (std::vector<std::string>{"АЕ2046"}));
+    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 2, 16).empty());
+    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 1, 100.5).empty());
+    EXPECT_EQ(breakers.Order(), kMaxCurrentField);
+}
+
+TEST(ListBreakers, WritesBackPendingEditsThenRereadsAndAMissingFileListsNothing) {
+    test::TempDir dir;
+    testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 16, 1, 10}});
+    Dataset breakers;
+    breakers.Bind(dir / "Avtomat.xml");
+    breakers.Open();
+    breakers.InsertRow({std::string("ВА47-29"), 1.0, 63.0, std::int64_t{2}, 5.0});
+    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 2, 20), (std::vector<std::string>{"ВА47-29"}));
+    EXPECT_FALSE(breakers.Modified());
+
+    std::filesystem::remove(dir / "Avtomat.xml");
+    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 1, 10).empty());
+}
+
+TEST(RatedCurrent, StandardSeries) {
+    EXPECT_EQ(RatedCurrent(0), 0);
+    EXPECT_EQ(RatedCurrent(0.1), 0.32);
+    EXPECT_EQ(RatedCurrent(0.32), 0.32);
+    EXPECT_EQ(RatedCurrent(1.1), 1.25);
+    EXPECT_EQ(RatedCurrent(15.2), 16);
+    EXPECT_EQ(RatedCurrent(16), 16);
+    EXPECT_EQ(RatedCurrent(45.455), 50);
+    EXPECT_EQ(RatedCurrent(630), 630);
+    EXPECT_EQ(RatedCurrent(630.01), 1000);
+}
+
+TEST(MissingBreakerQuestion, ByPoles) {
+    EXPECT_EQ(MissingBreakerQuestion(1),
+              "В базе данных нет соответствующего однополюсного автомата. Открыть базу данных?");
+    EXPECT_EQ(MissingBreakerQuestion(2),
+              "В базе данных нет соответствующего двухполюсного автомата. Открыть базу данных?");
+    EXPECT_EQ(MissingBreakerQuestion(3),
+              "В базе данных нет соответствующего трехполюсного автомата. Открыть базу данных?");
+}
+
+class TransformerChoice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::FillTransformers(transformers, {{"TM-63/10", 63, 4.5},
+                                                 {"TM-25/10", 25, 4.5},
+                                                 {"TM-40/10", 40, 4.7},
+                                                 {"TM-100/10", 100, 4.5},
+                                                 {"TM-100/6", 100, 4.7}});
+        for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+            items.push_back(std::get<std::string>(transformers.At(row, 0)));
+        }
+    }
+
+    int Choose(int poles, int current, double power) {
+        return ChooseTransformer(transformers, items, poles, items[static_cast<std::size_t>(current)],
+                                 current, power, messages, state);
+    }
+
+    Dataset transformers;
+    std::vector<std::string> items;
+    ScriptedMessageBox messages;
+    MainWindowState state;
+};
+
+TEST_F(TransformerChoice, ListFollowsPowerOrderWithEqualPowersInEntryOrder) {
+    EXPECT_EQ(items, (std::vector<std::string>{"TM-25/10", "TM-40/10", "TM-63/10", "TM-100/10",
+                                               "TM-100/6"}));
+    EXPECT_EQ(TransformerPower(transformers, "TM-40/10"), 40);
+    EXPECT_EQ(TransformerUk(transformers, "TM-40/10"), 4.7);
+    EXPECT_EQ(TransformerPower(transformers, "нет такого"), std::nullopt);
+}
+
+TEST_F(TransformerChoice, KeepsTheCurrentOneWhileItsPowerCoversTheLoad) {
+    EXPECT_EQ(Choose(3, 1, 40), 1);       // exactly its power
+    EXPECT_EQ(Choose(2, 1, 40.0 / 1.5), 1);
+    EXPECT_EQ(Choose(1, 2, 21), 2);       // 63 kVA for 3 x 21
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TransformerChoice, MovesToTheFirstStrictlyGreater) {
+    EXPECT_EQ(Choose(1, 0, 10), 1);  // 30 kVA needed: 40
+    EXPECT_EQ(Choose(3, 0, 40), 2);  // an equal power is passed over: 63
+    EXPECT_EQ(Choose(2, 0, 42), 3);  // 63 needed: the first above 63 is 100
+    EXPECT_FALSE(state.CalcAborted);
+}
+
+TEST_F(TransformerChoice, NoneLargeEnoughStopsWithTheMessageEvenAtTheLargestsPower) {
+    for (double power : {100.0, 250.0}) {
+        state.CalcAborted = false;
+        EXPECT_EQ(Choose(3, 0, power), 0) << power;
+        EXPECT_TRUE(state.CalcAborted);
+        EXPECT_EQ(messages.shown.back(),
+                  (ShownMessage{"В базе данных <Трансформаторы> для данной нагрузки нет данных",
+                                "Kalvenor", 0}));
+    }
+}
+
+TEST_F(TransformerChoice, ItemsWithoutARowAreNeverChosen) {
+    // The list was filled at start-up; the database was edited since.
+    items.insert(items.begin() + 1, "удалён");
+    items.insert(items.begin(), "тоже удалён");
+    EXPECT_EQ(ChooseTransformer(transformers, items, 3, "тоже удалён", 0, 1, messages, state), 1);
+    EXPECT_EQ(ChooseTransformer(transformers, items, 3, "TM-25/10", 1, 30, messages, state), 3);
+    EXPECT_FALSE(state.CalcAborted);
+}
+
+}  // namespace
+}  // namespace kalvenor

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "calc/Ports.h"
+#include "tests/support/ScriptedMessageBox.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kalvenor::testing {
+
+// The main window as the calculation sees it: control texts, combo boxes,
+// the report, and a log of every effect in order, so tests can pin what
+// happened before and after a message.
+class FakeMainWindow : public MainWindowPort, public UserPort {
+public:
+    FakeMainWindow() {
+        texts = {{Control::Edit1, "0"},  {Control::Edit2, "0"},  {Control::Edit3, "0"},
+                 {Control::Edit4, "25"}, {Control::Edit5, "0"},  {Control::Edit6, "0"},
+                 {Control::Edit11, "1"}, {Control::Edit12, "1"}, {Control::Label6, ""},
+                 {Control::Label8, ""},  {Control::Label21, ""}};
+        combos[Combo::ComboBox3] = {{"380 + 0", "2 x 380+0", "3 x 380+0"}, -1, ""};
+        combos[Combo::ComboBox1] = {{""}, -1, ""};
+        combos[Combo::ComboBox2] = {{}, -1, ""};
+        messages.onShow = [this](const ShownMessage& message) {
+            log.push_back("box " + message.text);
+        };
+    }
+
+    std::string Text(Control control) const override { return texts.at(control); }
+    void SetText(Control control, const std::string& text) override {
+        texts[control] = text;
+        log.push_back("set " + Name(control) + "=" + text);
+    }
+    void SelectAndFocus(Control control) override { log.push_back("focus " + Name(control)); }
+    int ItemIndex(Combo combo) const override { return combos.at(combo).index; }
+    void SetItemIndex(Combo combo, int index) override {
+        combos[combo].index = index;
+        log.push_back("select " + std::to_string(index));
+    }
+    std::string ComboText(Combo combo) const override {
+        const auto& box = combos.at(combo);
+        return box.index >= 0 ? box.items[static_cast<std::size_t>(box.index)] : box.typed;
+    }
+    std::vector<std::string> Items(Combo combo) const override { return combos.at(combo).items; }
+    void ClearReport() override {
+        report.clear();
+        log.push_back("clear report");
+    }
+    void AddReportLine(const std::string& line) override { report.push_back(line); }
+    MainWindowState& State() override { return state; }
+
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override {
+        return messages.MessageBox(text, caption, flags);
+    }
+    void ShowBreakerDatabaseModal() override { log.push_back("breaker database"); }
+    std::string ChooseBreakerSeries(const std::vector<std::string>& series) override {
+        offeredSeries = series;
+        log.push_back("chooser");
+        return series.empty() ? std::string() : series[chosenItem];
+    }
+
+    static std::string Name(Control control) {
+        static const std::map<Control, std::string> names{
+            {Control::Edit1, "Edit1"},   {Control::Edit2, "Edit2"},   {Control::Edit3, "Edit3"},
+            {Control::Edit4, "Edit4"},   {Control::Edit5, "Edit5"},   {Control::Edit6, "Edit6"},
+            {Control::Edit11, "Edit11"}, {Control::Edit12, "Edit12"}, {Control::Label6, "Label6"},
+            {Control::Label8, "Label8"}, {Control::Label21, "Label21"}};
+        return names.at(control);
+    }
+
+    struct Box {
+        std::vector<std::string> items;
+        int index = -1;
+        std::string typed;
+    };
+
+    std::map<Control, std::string> texts;
+    std::map<Combo, Box> combos;
+    std::vector<std::string> report{"old report"};
+    MainWindowState state;
+    ScriptedMessageBox messages;
+    std::vector<std::string> log;
+    std::vector<std::string> offeredSeries;
+    std::size_t chosenItem = 0;
+};
+
+}  // namespace kalvenor::testing
