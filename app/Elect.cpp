@@ -40,9 +40,19 @@ using app::S;
 
 TForm1* Form1 = nullptr;
 
+void TCloseUpComboBox::showPopup() {
+    popupOpen_ = true;
+    QComboBox::showPopup();
+}
+
 void TCloseUpComboBox::hidePopup() {
     QComboBox::hidePopup();
-    emit closedUp();
+    // Qt also hides the popup when the box itself is hidden; only a list
+    // that was open can close up.
+    if (popupOpen_) {
+        popupOpen_ = false;
+        emit closedUp();
+    }
 }
 
 namespace {
@@ -89,6 +99,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() {
+    // The children outlive this object's own part while they are torn down:
+    // nothing they do then may reach a handler.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        widget->removeEventFilter(this);
+        widget->blockSignals(true);
+    }
     if (Form1 == this) {
         Form1 = nullptr;
     }

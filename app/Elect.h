@@ -28,9 +28,13 @@ class TCloseUpComboBox : public QComboBox {
     Q_OBJECT
 public:
     using QComboBox::QComboBox;
+    void showPopup() override;
     void hidePopup() override;
 signals:
     void closedUp();
+
+private:
+    bool popupOpen_ = false;
 };
 
 // The main window. Its controls are public, as on a designer form, because

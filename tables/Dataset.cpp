@@ -285,9 +285,9 @@ std::optional<std::string> Dataset::PostError(const Row& values,
             }
             std::string message =
                 key.size() == 1 ? "Запись со значением поля " : "Запись со значениями полей ";
-            for (std::size_t f : key) {
-                message += (f == key.front() ? "" : ", ") + Quoted(fields_[f].name) + " = " +
-                           PlainText(values[f]);
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                message += (k == 0 ? "" : ", ") + Quoted(fields_[key[k]].name) + " = " +
+                           PlainText(values[key[k]]);
             }
             return message + " уже есть.";
         }
