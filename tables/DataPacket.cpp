@@ -34,6 +34,20 @@ struct Damage {
     std::string detail;
 };
 
+// A piece of the file quoted in a message: a damaged file may hold a megabyte
+// of garbage where a number belongs. Cut on a character boundary.
+std::string Excerpt(std::string_view text) {
+    constexpr std::size_t kLimit = 40;
+    if (text.size() <= kLimit) {
+        return std::string(text);
+    }
+    std::size_t end = kLimit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(text.substr(0, end)) + "…";
+}
+
 std::string Quoted(const fs::path& path) {
     return "«" + path.string() + "»";
 }
@@ -63,7 +77,7 @@ public:
     }
     int Get() const { return fd_; }
     // Closes now so that the caller sees the error close reports.
-    int Release() {
+    int Close() {
         const int result = ::close(fd_);
         fd_ = -1;
         return result;
@@ -124,8 +138,8 @@ void ForEachChild(pugi::xml_node node, std::string_view name, Visit visit) {
             continue;
         }
         if (child.name() != name) {
-            throw Damage{"неизвестный элемент <" + std::string(child.name()) + "> в <" +
-                         node.name() + ">"};
+            throw Damage{"неизвестный элемент <" + Excerpt(child.name()) + "> в <" + node.name() +
+                         ">"};
         }
         visit(child);
     }
@@ -138,7 +152,7 @@ bool ReadFlag(pugi::xml_node node, const char* name) {
     }
     const std::string_view text = attribute.value();
     if (text != "true" && text != "false") {
-        throw Damage{std::string("атрибут ") + name + " = \"" + std::string(text) +
+        throw Damage{std::string("атрибут ") + name + " = \"" + Excerpt(text) +
                      "\" вместо true или false"};
     }
     return text == "true";
@@ -178,11 +192,12 @@ FieldDef ReadField(pugi::xml_node node) {
     } else if (type == "string") {
         field.type = FieldType::String;
     } else {
-        throw Damage{"у поля «" + field.name + "» неизвестный тип \"" + std::string(type) + "\""};
+        throw Damage{"у поля «" + field.name + "» неизвестный тип \"" + Excerpt(type) + "\""};
     }
     if (const pugi::xml_attribute width = node.attribute("WIDTH")) {
         if (!ParseNumber(std::string_view(width.value()), field.size) || field.size < 0) {
-            throw Damage{"у поля «" + field.name + "» неверная ширина \"" + width.value() + "\""};
+            throw Damage{"у поля «" + field.name + "» неверная ширина \"" + Excerpt(width.value()) +
+                         "\""};
         }
     }
     field.required = ReadFlag(node, "required");
@@ -256,8 +271,7 @@ Value ReadCell(const FieldDef& field, std::string_view text) {
         case FieldType::String:
             return std::string(text);
     }
-    throw Damage{"значение \"" + std::string(text) + "\" поля «" + field.name +
-                 "» не является числом"};
+    throw Damage{"значение \"" + Excerpt(text) + "\" поля «" + field.name + "» не является числом"};
 }
 
 Row ReadRow(pugi::xml_node node, const std::vector<FieldDef>& fields) {
@@ -265,7 +279,7 @@ Row ReadRow(pugi::xml_node node, const std::vector<FieldDef>& fields) {
     for (pugi::xml_attribute attribute : node.attributes()) {
         const std::optional<std::size_t> position = CellPosition(attribute.name());
         if (!position || *position >= fields.size()) {
-            throw Damage{"ячейка " + std::string(attribute.name()) + " вне списка полей"};
+            throw Damage{"ячейка " + Excerpt(attribute.name()) + " вне списка полей"};
         }
         Value& cell = row[*position];
         if (!std::holds_alternative<std::monostate>(cell)) {
@@ -276,7 +290,7 @@ Row ReadRow(pugi::xml_node node, const std::vector<FieldDef>& fields) {
     return row;
 }
 
-// Parses in place; `bytes` must outlive nothing but this call.
+// Parses `bytes` in place, which leaves them garbled.
 DataPacket ParsePacket(std::string& bytes, bool withRows) {
     pugi::xml_document document;
     const pugi::xml_parse_result parsed =
@@ -286,7 +300,7 @@ DataPacket ParsePacket(std::string& bytes, bool withRows) {
     }
     const pugi::xml_node root = document.document_element();
     if (root.name() != std::string_view("DATAPACKET")) {
-        throw Damage{"корневой элемент <" + std::string(root.name()) + "> вместо <DATAPACKET>"};
+        throw Damage{"корневой элемент <" + Excerpt(root.name()) + "> вместо <DATAPACKET>"};
     }
     for (pugi::xml_node after = root.next_sibling(); after; after = after.next_sibling()) {
         if (after.type() == pugi::node_element) {
@@ -498,7 +512,7 @@ void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
     if (!WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
         error = errno;
     }
-    if (file.Release() != 0 && error == 0) {
+    if (file.Close() != 0 && error == 0) {
         error = errno;
     }
     if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {

@@ -206,6 +206,15 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
         WriteBytes(path, bytes);
         ExpectDamaged(path, ReadDataPacket);
     }
+    // A megabyte of garbage where a number belongs stays out of the message.
+    WriteBytes(dir / "long.xml",
+               Packet(kTwoFields, "<ROW c0=\"" + std::string(1 << 20, 'x') + "\"/>"));
+    try {
+        ReadDataPacket(dir / "long.xml");
+        ADD_FAILURE() << "read without an error";
+    } catch (const TableFileError& error) {
+        EXPECT_LT(std::string_view(error.what()).size(), 500u);
+    }
     ExpectDamaged(dir / "missing.xml", ReadDataPacket);
     ExpectDamaged(dir / "missing.xml", ReadFieldDefs);
     ExpectDamaged(dir.Path(), ReadDataPacket);

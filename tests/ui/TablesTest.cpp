@@ -1,0 +1,257 @@
+#include "tables/Basatrasformator.h"
+#include "tables/Bazatok.h"
+#include "tables/DataPacket.h"
+#include "tables/Insertavt.h"
+#include "tables/Unit1.h"
+#include "tests/support/Tables.h"
+#include "tests/ui/UiFixture.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace kalvenor::ui {
+
+using testing::ShownMessage;
+
+namespace {
+
+QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
+}
+
+QStringList Files(const QListWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i) {
+        names << list->item(i)->text();
+    }
+    return names;
+}
+
+std::vector<std::string> FieldNames(const std::filesystem::path& path) {
+    std::vector<std::string> names;
+    for (const FieldDef& field : ReadFieldDefs(path)) {
+        names.push_back(field.name);
+    }
+    return names;
+}
+
+// Fills the editor's parameters as a user does and presses "Создать".
+void CreateTable(const QString& name, const QString& laying, const QString& brand,
+                 const QString& cores, const QString& wiring, const QString& material) {
+    BazaT->Edit1->setText(name);
+    Choose(BazaT->ComboBox1, laying);
+    BazaT->Edit2->setText(brand);
+    if (!cores.isEmpty()) {
+        Choose(BazaT->ComboBox2, cores);
+    }
+    if (!wiring.isEmpty()) {
+        Choose(BazaT->ComboBox3, wiring);
+    }
+    if (!material.isEmpty()) {
+        Choose(BazaT->ComboBox4, material);
+    }
+    BazaT->Button1->click();
+}
+
+}  // namespace
+
+class TablesTest : public QObject {
+    Q_OBJECT
+    UiFixture ui;
+
+private slots:
+    void init() { ui.Start(); }
+    void cleanup() { ui.Stop(); }
+
+    void newUserCreatesFillsAndUsesATable() {
+        BazaT->show();
+        CreateTable("ВВГ3", "В воздухе", "ВВГ", "3", "Кабель", "Медь");
+        QVERIFY(ui.messages->shown.empty());
+        const auto path = *ui.dir / "ВВГ3.xml";
+        QCOMPARE(FieldNames(path), (std::vector<std::string>{"Сечение", "Длительный ток", "ВВГ",
+                                                             "В воздухе", "3", "Кабель",
+                                                             "Медь"}));
+        QCOMPARE(Files(BazaT->FileListBox1), QStringList{"ВВГ3.xml"});
+        QCOMPARE(BazaT->DBGrid1->model()->rowCount(), 0);
+        QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 7);
+
+        EnterRow(BazaT, BazaT->DBGrid1, {"4", "38"});
+        EnterRow(BazaT, BazaT->DBGrid1, {"2,5", "27"});
+        QCOMPARE(Column(BazaT->DBGrid1->model(), 0), (QStringList{"2,5", "4"}));
+        // A second row of one cross-section is refused and stays for correction.
+        EnterRow(BazaT, BazaT->DBGrid1, {"4", "40"});
+        QCOMPARE(ui.messages->shown.back().caption, "Kalvenor");
+        QVERIFY(ui.messages->shown.back().text.find("Сечение") != std::string::npos);
+        Click(BazaT, "Cancel");
+        QCOMPARE(BazaT->DBGrid1->model()->rowCount(), 2);
+
+        ui.Restart();
+        Choose(Form1->ComboBox3, "2 x 380+0");
+        QCOMPARE(Items(Form1->ComboBox1), QStringList{"ВВГ3.xml"});
+        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
+        Choose(Form1->ComboBox1, "ВВГ3.xml");
+        QCOMPARE(Form1->Label2->text(), QString("ВВГ"));
+        QCOMPARE(Form1->Label6->text(), QString("В воздухе"));
+        QCOMPARE(Form1->Label27->text(), QString("3"));
+        QCOMPARE(Form1->Label5->text(), QString("Кабель"));
+        QCOMPARE(Form1->Label8->text(), QString("Медь"));
+        QCOMPARE(Form1->GroupBox7->title(), QString("Параметры таблицы    ВВГ3.xml"));
+        QCOMPARE(Form1->GroupBox6->title(), QString("Таблица   ВВГ3.xml"));
+        QCOMPARE(Column(Form1->DBGrid1->model(), 1), (QStringList{"27", "38"}));
+    }
+
+    void editorRefusalsWriteNothing() {
+        CreateTable("ВВГ3", "В воздухе", "ВВГ", "3", "Кабель", "Медь");
+        const auto before = test::FileNames(ui.dir->Path());
+        const std::string breakers = test::ReadBytes(*ui.dir / "Avtomat.xml");
+        const ShownMessage fileExists{"Файл с таким именим существует.Измените название.",
+                                      "Предупреждение.", 48};
+        const ShownMessage fillEverything{"Все поля должны быть заполненными. ",
+                                          "Предурпеждение.", 48};
+        struct Attempt {
+            QString name, laying, brand, cores, wiring, material;
+            ShownMessage box;
+        };
+        const std::vector<Attempt> attempts{
+            {"Avtomat", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
+            {"tranform", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
+            {"ВВГ3", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
+            {"ВВГ3.xml", "В воздухе", "АВВГ", "3", "Кабель", "Медь",
+             {"Таблица с таким названием существует.", "Предупреждение.", 48}},
+            {"", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fillEverything},
+            {"ПВ", "В воздухе", "ПВ", "3", "", "Медь", fillEverything},
+            {"М", "В воздухе", "Медь", "3", "Кабель", "Медь", fillEverything},
+            {"С", "В воздухе", "Сечение", "3", "Кабель", "Медь", fillEverything},
+        };
+        for (const Attempt& attempt : attempts) {
+            ui.messages->shown.clear();
+            CreateTable(attempt.name, attempt.laying, attempt.brand, attempt.cores,
+                        attempt.wiring, attempt.material);
+            QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{attempt.box}));
+        }
+        for (const char* name : {"../x", "a/b", "a\\b", ".."}) {
+            ui.messages->shown.clear();
+            CreateTable(QString::fromUtf8(name), "В воздухе", "ВВГ", "3", "Кабель", "Медь");
+            QCOMPARE(ui.messages->shown.size(), 1U);
+            QCOMPARE(ui.messages->shown[0].caption, "Предурпеждение.");
+        }
+        QVERIFY(!std::filesystem::exists(ui.dir->Path().parent_path() / "x.xml"));
+        QCOMPARE(test::FileNames(ui.dir->Path()), before);
+        QCOMPARE(test::ReadBytes(*ui.dir / "Avtomat.xml"), breakers);
+    }
+
+    void layingMethodDecidesTheOtherLists() {
+        Choose(BazaT->ComboBox1, "Три провода в трубе");
+        QCOMPARE(Items(BazaT->ComboBox2), QStringList{"3"});
+        QCOMPARE(Items(BazaT->ComboBox3), QStringList{"Провод"});
+        QCOMPARE(BazaT->ComboBox2->currentIndex(), -1);
+        QCOMPARE(BazaT->ComboBox3->currentIndex(), -1);
+        Choose(BazaT->ComboBox1, "В земле");
+        QCOMPARE(Items(BazaT->ComboBox2), (QStringList{"2", "3", "4"}));
+        QCOMPARE(Items(BazaT->ComboBox3), QStringList{"Кабель"});
+    }
+
+    void deletingAsksFirst() {
+        BazaT->Button2->click();
+        QCOMPARE(ui.messages->shown.back(),
+                 (ShownMessage{"Выделите таблицу.", "Предупреждение.", 48}));
+        CreateTable("ААБ", "В земле", "ААБ", "4", "Кабель", "Алюминий");
+        QCOMPARE(BazaT->FileListBox1->currentItem()->text(), QString("ААБ.xml"));
+        ui.messages->Plan(kIdCancel);
+        BazaT->Button2->click();
+        QCOMPARE(ui.messages->shown.back(),
+                 (ShownMessage{"Хотите удалить таблицу?", "Подтверждение.", 35}));
+        QVERIFY(std::filesystem::exists(*ui.dir / "ААБ.xml"));
+        QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 0);
+        ui.messages->Plan(kIdYes);
+        BazaT->Button2->click();
+        QVERIFY(!std::filesystem::exists(*ui.dir / "ААБ.xml"));
+        QCOMPARE(BazaT->FileListBox1->count(), 0);
+    }
+
+    void catalogueOffersTablesByCores() {
+        const auto dir = ui.dir->Path();
+        testing::WriteCurrentTable(dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});
+        testing::WriteCurrentTable(dir / "Three.xml", "В земле", "3", {{2.5, 29}});
+        testing::WriteCurrentTable(dir / "Four.xml", "В воздухе", "4", {{4, 38}});
+        test::WriteBytes(dir / "broken.xml", "<DATAPACKET><METADATA>");
+        Form1->RichEdit1->setPlainText("отчёт");
+        Form1->Edit5->setText("45,455");
+        Choose(Form1->ComboBox3, "2 x 380+0");
+        QCOMPARE(Items(Form1->ComboBox1), QStringList{"Three.xml"});
+        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
+        QCOMPARE(Form1->Edit5->text(), QString("0"));
+        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
+        QCOMPARE(Form1->Label21->text(), QString("Напряжение = 2 x 380+0 v."));
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        QVERIFY(ui.messages->shown[0].text.find("broken.xml") != std::string::npos);
+
+        Form1->Edit4->setText("30");
+        Form1->Edit12->setText("0,85");
+        Choose(Form1->ComboBox1, "Three.xml");
+        QCOMPARE(Form1->Edit4->text(), QString("15"));
+        QCOMPARE(Form1->Edit12->text(), QString("1"));
+        QCOMPARE(Form1->ComboBox3->currentIndex(), 1);
+        QCOMPARE(Items(Form1->ComboBox1), QStringList{"Three.xml"});
+
+        Choose(Form1->ComboBox3, "3 x 380+0");
+        Choose(Form1->ComboBox1, "Four.xml");
+        QCOMPARE(Form1->Edit4->text(), QString("25"));
+        QCOMPARE(Form1->ComboBox3->currentIndex(), 2);
+    }
+
+    void noTableForTheOptionAsksAndClears() {
+        testing::WriteCurrentTable(*ui.dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});
+        Choose(Form1->ComboBox3, "380 + 0");
+        Choose(Form1->ComboBox1, "Two.xml");
+        ui.messages->shown.clear();
+        ui.messages->Plan(kIdYes);
+        Choose(Form1->ComboBox3, "3 x 380+0");
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<ShownMessage>{
+                     {"В базе данных <Допустимые длительные токи> нет четырехжильного провода "
+                      "или кабеля.\nОткрыть базу данных? ",
+                      "Kalvenor", 4}}));
+        QCOMPARE(Form1->ComboBox3->currentIndex(), -1);
+        QCOMPARE(Form1->Label21->text(), QString());
+        QCOMPARE(Form1->Label6->text(), QString());
+        QCOMPARE(Form1->GroupBox6->title(), QString("таблица"));
+        QVERIFY(BazaT->isVisible());
+        QVERIFY(!BazaT->ClientDataSet1.Active());
+
+        // The list closing without a voltage option reminds the user.
+        ui.messages->shown.clear();
+        Form1->ComboBox1->showPopup();
+        Form1->ComboBox1->hidePopup();
+        QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{
+                                         {"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
+    }
+
+    void choosingAMissingFileClearsTheParameters() {
+        testing::WriteCurrentTable(*ui.dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});
+        Choose(Form1->ComboBox3, "380 + 0");
+        Choose(Form1->ComboBox1, "Two.xml");
+        std::filesystem::remove(*ui.dir / "Two.xml");
+        ui.messages->shown.clear();
+        Choose(Form1->ComboBox1, "Two.xml");
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<ShownMessage>{{"Невозможно открыть файл", "", 0}}));
+        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
+        QCOMPARE(Form1->Label8->text(), QString());
+        QCOMPARE(Form1->GroupBox7->title(), QString("Параметры таблицы    Two.xml"));
+    }
+};
+
+}  // namespace kalvenor::ui
+
+static const kalvenor::ui::Registration<kalvenor::ui::TablesTest> registration;
+
+#include "TablesTest.moc"
