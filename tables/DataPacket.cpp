@@ -224,6 +224,9 @@ std::optional<std::string> DefinitionProblem(const std::vector<FieldDef>& fields
         if (field.name.empty()) {
             return "у поля пустое название";
         }
+        if (field.name.find('\0') != std::string::npos) {
+            return "в названии поля «" + field.name + "» есть нулевой символ";
+        }
         if (!names.insert(field.name).second) {
             return "поле «" + field.name + "» описано дважды";
         }
@@ -232,6 +235,9 @@ std::optional<std::string> DefinitionProblem(const std::vector<FieldDef>& fields
         }
     }
     for (const IndexDef& index : indexes) {
+        if (index.name.find('\0') != std::string::npos) {
+            return "в названии индекса «" + index.name + "» есть нулевой символ";
+        }
         for (const std::string& name : index.fields) {
             if (!names.contains(name)) {
                 return "индекс «" + index.name + "» ссылается на несуществующее поле «" + name +

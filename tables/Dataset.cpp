@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <compare>
+#include <type_traits>
 #include <utility>
 
 #include "tables/DataPacket.h"

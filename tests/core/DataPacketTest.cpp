@@ -305,6 +305,9 @@ TEST(WriteDataPacket, RefusesValuesItCouldNotReadBackAndKeepsTheOldFile) {
     DataPacket twice = BreakerDatabase();
     twice.fields.push_back(twice.fields.front());
     EXPECT_THROW(WriteDataPacket(path, twice), TableFileError);
+    DataPacket nul = BreakerDatabase();
+    nul.fields[1].name += '\0';
+    EXPECT_THROW(WriteDataPacket(path, nul), TableFileError);
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"Avtomat.xml"});
 }

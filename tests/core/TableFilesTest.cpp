@@ -10,19 +10,6 @@ namespace {
 using test::TempDir;
 using test::WriteBytes;
 
-TEST(CurrentTableFieldDefs, PutsTheParametersWhereTheCalculationLooksForThem) {
-    const std::vector<FieldDef> fields =
-        CurrentTableFieldDefs("Марка", "Прокладка", "Жилы", "Схема", "Материал");
-    ASSERT_EQ(fields.size(), 7u);
-    EXPECT_EQ(fields[0].name, kSectionField);
-    EXPECT_EQ(fields[1].name, kCurrentField);
-    EXPECT_EQ(fields[kBrandPosition].name, "Марка");
-    EXPECT_EQ(fields[kLayingPosition].name, "Прокладка");
-    EXPECT_EQ(fields[kCoresPosition].name, "Жилы");
-    EXPECT_EQ(fields[kWiringPosition].name, "Схема");
-    EXPECT_EQ(fields[kMaterialPosition].name, "Материал");
-}
-
 TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
     EXPECT_THROW(CurrentTableFieldDefs("", "b", "c", "d", "e"), std::invalid_argument);
     EXPECT_THROW(CurrentTableFieldDefs("a", "b", "c", "d", ""), std::invalid_argument);

@@ -1,0 +1,170 @@
+#include "tables/Basatrasformator.h"
+#include "tables/Bazatok.h"
+#include "tables/Insertavt.h"
+#include "tables/Unit1.h"
+#include "tests/support/Tables.h"
+#include "tests/ui/UiFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+namespace kalvenor::ui {
+
+using testing::ShownMessage;
+
+class DatabasesTest : public QObject {
+    Q_OBJECT
+    UiFixture ui;
+
+    // Inputs for a calculation on a one-phase table "Two.xml".
+    void PrepareCalculation() {
+        const auto dir = ui.dir->Path();
+        testing::WriteCurrentTable(dir / "Two.xml", "В воздухе", "2", {{2.5, 27}, {10, 70}});
+        testing::WriteBreakers(dir, {{"ВА47-63", 6, 63, 1, 5}, {"АП50", 1.6, 50, 1, 10}});
+        Dataset transformers;
+        testing::FillTransformers(transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}});
+        transformers.Write(dir / "tranform.xml");
+        ui.Restart();
+        Choose(Form1->ComboBox3, "380 + 0");
+        Choose(Form1->ComboBox1, "Two.xml");
+        Form1->Edit3->setText("10");
+        Form1->Edit6->setText("100");
+        ui.messages->shown.clear();
+    }
+
+private slots:
+    void init() { ui.Start(); }
+    void cleanup() { ui.Stop(); }
+
+    void breakerWindowKeepsRowsInOrderAndRefusesIncompleteOnes() {
+        Form1->N17->trigger();
+        QVERIFY(BazaAvt->isVisible());
+        auto* model = BazaAvt->DBGrid3->model();
+        QCOMPARE(model->columnCount(), 5);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Мин. ном. ток. А"));
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"ВА47-63", "6", "63", "1", "5"});
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
+        QCOMPARE(Column(model, 0), (QStringList{"АП50", "ВА47-63"}));
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АЕ2046", "10", "63", "", "12"});
+        QCOMPARE(ui.messages->shown.back(),
+                 (ShownMessage{"Поле «Число полюсов» должно быть заполнено.", "Kalvenor", 16}));
+        // The window cannot be closed, nor the program ended, over that row.
+        BazaAvt->Button1->click();
+        QVERIFY(BazaAvt->isVisible());
+        Form1->show();
+        QVERIFY(!Form1->close());
+        Click(BazaAvt, "Cancel");
+        BazaAvt->Button1->click();
+        QVERIFY(!BazaAvt->isVisible());
+        ui.Restart();
+        QCOMPARE(Column(BazaAvt->DBGrid3->model(), 0), (QStringList{"АП50", "ВА47-63"}));
+    }
+
+    void transformerAddedReachesTheFileAndTheListAtNextStart() {
+        Form1->N21->trigger();
+        EnterRow(BazaTran, BazaTran->DBGrid1,
+                 {"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"});
+        EnterRow(BazaTran, BazaTran->DBGrid1,
+                 {"TM-40/10", "40", "10", "0,4", "175", "880", "4,5", "3"});
+        EnterRow(BazaTran, BazaTran->DBGrid1,
+                 {"TM-40/6", "40", "6", "0,4", "175", "880", "4,5", "3"});
+        QVERIFY(ui.messages->shown.empty());
+        QCOMPARE(Column(BazaTran->DBGrid1->model(), 0),
+                 (QStringList{"TM-40/10", "TM-40/6", "TM-63/10"}));
+        QCOMPARE(Form1->ComboBox2->count(), 0);  // the list follows at the next start
+        ui.Restart();
+        QCOMPARE(Form1->ComboBox2->count(), 3);
+        QCOMPARE(Form1->ComboBox2->itemText(0), QString("TM-40/10"));
+        QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
+    }
+
+    void damagedDatabaseIsKeptAsideNotOverwritten() {
+        const std::string garbage = "<DATAPACKET>не таблица";
+        test::WriteBytes(*ui.dir / "Avtomat.xml", garbage);
+        ui.Restart();
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        QVERIFY(ui.messages->shown[0].text.find("Avtomat.xml.bad") != std::string::npos);
+        QCOMPARE(test::ReadBytes(*ui.dir / "Avtomat.xml.bad"), garbage);
+        QCOMPARE(BazaAvt->AVT1.FieldDefs().size(), 5U);
+        QVERIFY(BazaAvt->AVT1.Active());
+    }
+
+    void chooserInsistsOnAnOfferedSeries() {
+        WhenModal([] {
+            InsertAvtomat->Button2->click();
+            InsertAvtomat->ComboBox1->setEditText("ВА");
+            InsertAvtomat->Button2->click();
+            InsertAvtomat->reject();
+            QVERIFY(InsertAvtomat->isVisible());
+            InsertAvtomat->ComboBox1->setCurrentIndex(1);
+            InsertAvtomat->Button2->click();
+        });
+        QCOMPARE(InsertAvtomat->Choose({"ВА47-63", "АП50"}), std::string("АП50"));
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<ShownMessage>(
+                     2, ShownMessage{"Установите автомат.", "Предупреждение.", 48})));
+        QCOMPARE(InsertAvtomat->ChosenSeries, std::string("АП50"));
+        // The next calculation starts with nothing selected; a typed name
+        // that is exactly an offered one counts as that one.
+        WhenModal([] {
+            QCOMPARE(InsertAvtomat->ComboBox1->currentIndex(), -1);
+            InsertAvtomat->ComboBox1->setEditText("ВА47-63");
+            InsertAvtomat->Button2->click();
+        });
+        QCOMPARE(InsertAvtomat->Choose({"ВА47-63", "АП50"}), std::string("ВА47-63"));
+    }
+
+    void calculationReachesTheChooserWithTheFittingSeries() {
+        PrepareCalculation();
+        QStringList offered;
+        WhenModal([&offered] {
+            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
+                offered << InsertAvtomat->ComboBox1->itemText(i);
+            }
+            InsertAvtomat->ComboBox1->setCurrentIndex(0);
+            InsertAvtomat->Button2->click();
+        });
+        Form1->Button1->click();
+        QVERIFY(ui.messages->shown.empty());
+        QCOMPARE(offered, (QStringList{"АП50", "ВА47-63"}));
+        QCOMPARE(InsertAvtomat->ChosenSeries, std::string("АП50"));
+        QCOMPARE(Form1->Edit5->text(), QString("45,455"));
+        QCOMPARE(Form1->Label21->text(), QString("Напряжение = 380 + 0 v."));
+        QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-40/10"));
+    }
+
+    void noFittingBreakerOffersTheDatabase() {
+        PrepareCalculation();
+        Form1->Edit3->setText("15");  // 68,182 A: above every range
+        ui.messages->Plan(kIdYes);
+        bool shown = false;
+        WhenModal([&shown] {
+            shown = BazaAvt->isVisible() && BazaAvt->isModal();
+            BazaAvt->Button1->click();
+        });
+        Form1->Button1->click();
+        QVERIFY(shown);
+        QCOMPARE(ui.Texts(), (std::vector<std::string>{
+                                 "В базе данных нет соответствующего однополюсного автомата. "
+                                 "Открыть базу данных?"}));
+        QCOMPARE(Form1->Edit1->text(), QString());
+        QCOMPARE(Form1->Edit2->text(), QString());
+        QCOMPARE(Form1->Edit5->text(), QString());
+    }
+
+    void powerThatIsNotANumberShowsTheConversionError() {
+        PrepareCalculation();
+        Form1->Edit3->setText("десять");
+        ui.messages->shown.clear();
+        Form1->Button1->click();
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<ShownMessage>{{"\"десять\" не является числом.", "Kalvenor", 16}}));
+    }
+};
+
+}  // namespace kalvenor::ui
+
+static const kalvenor::ui::Registration<kalvenor::ui::DatabasesTest> registration;
+
+#include "DatabasesTest.moc"
