@@ -73,7 +73,9 @@ std::filesystem::path directory;
 
 }  // namespace
 
-MessageBoxPort& Messages() { return *messages; }
+MessageBoxPort& Messages() {
+    return *messages;
+}
 
 void SetMessages(MessageBoxPort* replacement) {
     messages = replacement != nullptr ? replacement : &realMessages;
@@ -91,14 +93,22 @@ void ShowException(std::string_view message) {
     }
 }
 
-NumberFormat Format() { return format; }
-void SetFormat(NumberFormat value) { format = value; }
-const std::filesystem::path& Directory() { return directory; }
-void SetDirectory(std::filesystem::path value) { directory = std::move(value); }
+NumberFormat Format() {
+    return format;
+}
+void SetFormat(NumberFormat value) {
+    format = value;
+}
+const std::filesystem::path& Directory() {
+    return directory;
+}
+void SetDirectory(std::filesystem::path value) {
+    directory = std::move(value);
+}
 
 void CentreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen() != nullptr ? window->screen()
-                                                        : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
     }

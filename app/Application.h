@@ -51,10 +51,14 @@ void SetDirectory(std::filesystem::path directory);
 
 void CentreOnScreen(QWidget* window);
 
-inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+inline QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 inline QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline std::string S(const QString& text) { return text.toStdString(); }
+inline std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 }  // namespace kalvenor::app

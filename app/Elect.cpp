@@ -15,7 +15,6 @@
 #include "tables/Unit1.h"
 
 #include <QAction>
-#include <array>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
@@ -33,6 +32,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <array>
 
 using namespace kalvenor;
 using app::Q;
@@ -489,9 +489,13 @@ int TForm1::ItemIndex(Combo combo) const {
     return index;
 }
 
-void TForm1::SetItemIndex(Combo combo, int index) { ComboFor(combo)->setCurrentIndex(index); }
+void TForm1::SetItemIndex(Combo combo, int index) {
+    ComboFor(combo)->setCurrentIndex(index);
+}
 
-std::string TForm1::ComboText(Combo combo) const { return S(ComboFor(combo)->currentText()); }
+std::string TForm1::ComboText(Combo combo) const {
+    return S(ComboFor(combo)->currentText());
+}
 
 std::vector<std::string> TForm1::Items(Combo combo) const {
     const QComboBox* box = ComboFor(combo);
@@ -503,15 +507,21 @@ std::vector<std::string> TForm1::Items(Combo combo) const {
     return items;
 }
 
-void TForm1::ClearReport() { RichEdit1->clear(); }
+void TForm1::ClearReport() {
+    RichEdit1->clear();
+}
 
-void TForm1::AddReportLine(const std::string& line) { RichEdit1->append(Q(line)); }
+void TForm1::AddReportLine(const std::string& line) {
+    RichEdit1->append(Q(line));
+}
 
 int TForm1::MessageBox(const std::string& text, const std::string& caption, int flags) {
     return app::MessageBox(text, caption, flags);
 }
 
-void TForm1::ShowBreakerDatabaseModal() { BazaAvt->ShowModal(); }
+void TForm1::ShowBreakerDatabaseModal() {
+    BazaAvt->ShowModal();
+}
 
 std::string TForm1::ChooseBreakerSeries(const std::vector<std::string>& series) {
     return InsertAvtomat->Choose(series);
@@ -547,31 +557,47 @@ void TForm1::ShowTableView(bool shown) {
 
 // Three controls, one command; each decides by its own state, and every
 // toggle updates all three so they agree.
-void TForm1::Button3Click() { ShowTableView(Button3->text() == QString::fromUtf8(kOpenTable)); }
+void TForm1::Button3Click() {
+    ShowTableView(Button3->text() == QString::fromUtf8(kOpenTable));
+}
 
-void TForm1::N2Click() { ShowTableView(N2->text() == QString::fromUtf8(kOpenTable)); }
+void TForm1::N2Click() {
+    ShowTableView(N2->text() == QString::fromUtf8(kOpenTable));
+}
 
-void TForm1::ToolButton2Click() { ShowTableView(!DBGrid1->isVisible()); }
+void TForm1::ToolButton2Click() {
+    ShowTableView(!DBGrid1->isVisible());
+}
 
 // ---- Inputs -----------------------------------------------------------------
 
-void TForm1::Edit3Change() { PowerChanged(*this, *this, app::Format()); }
+void TForm1::Edit3Change() {
+    PowerChanged(*this, *this, app::Format());
+}
 
-void TForm1::Edit4Change() { ClearResults(*this); }
+void TForm1::Edit4Change() {
+    ClearResults(*this);
+}
 
-void TForm1::Edit6Change() { LengthChanged(*this); }
+void TForm1::Edit6Change() {
+    LengthChanged(*this);
+}
 
-void TForm1::Edit11Change() { ClearResults(*this); }
+void TForm1::Edit11Change() {
+    ClearResults(*this);
+}
 
-void TForm1::ComboBox2Change() { ClearResults(*this); }
+void TForm1::ComboBox2Change() {
+    ClearResults(*this);
+}
 
 // ---- The calculation and the transformer mode ---------------------------------
 
 void TForm1::Button1Click() {
-    CalculationDriver driver(*this, *this,
-                             {BazaT->ClientDataSet1, BazaAvt->AVT1, BazaTran->ClientDataSet2,
-                              app::Directory()},
-                             app::Format());
+    CalculationDriver driver(
+        *this, *this,
+        {BazaT->ClientDataSet1, BazaAvt->AVT1, BazaTran->ClientDataSet2, app::Directory()},
+        app::Format());
     driver.Run();
 }
 
@@ -637,8 +663,7 @@ void TForm1::ComboBox1Change() {
     Edit12->setText("1");
     SetResults(*this, "0");
     const std::string name = S(ComboBox1->currentText());
-    const auto refuse = [this](const std::string& message, const std::string& caption,
-                               int flags) {
+    const auto refuse = [this](const std::string& message, const std::string& caption, int flags) {
         MessageBox(message, caption, flags);
         ComboBox1->setCurrentIndex(-1);
         for (QLabel* label : {Label5, Label2, Label6, Label8, Label27}) {
@@ -688,7 +713,9 @@ void TForm1::ComboBox1CloseUp() {
 
 // ---- Windows ------------------------------------------------------------------
 
-void TForm1::N3Click() { close(); }
+void TForm1::N3Click() {
+    close();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A row still being typed in a table window is posted first, so that

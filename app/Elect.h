@@ -96,9 +96,8 @@ public:
     void ToolButton2Click();
 
     QWidget* ControlBar1;
-    QToolButton *ToolButton1, *ToolButton2, *ToolButton4, *ToolButton6, *ToolButton7,
-        *ToolButton9, *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18,
-        *ToolButton20;
+    QToolButton *ToolButton1, *ToolButton2, *ToolButton4, *ToolButton6, *ToolButton7, *ToolButton9,
+        *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18, *ToolButton20;
     TCloseUpComboBox* ComboBox1;
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4, *GroupBox6, *GroupBox7, *GroupBox8;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,

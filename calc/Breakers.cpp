@@ -48,7 +48,9 @@ double RatedCurrent(double current) {
 }
 
 std::string MissingBreakerQuestion(int poles) {
-    const char* kind = poles == 1 ? "однополюсного" : poles == 2 ? "двухполюсного" : "трехполюсного";
+    const char* kind = poles == 1   ? "однополюсного"
+                       : poles == 2 ? "двухполюсного"
+                                    : "трехполюсного";
     return std::string("В базе данных нет соответствующего ") + kind +
            " автомата. Открыть базу данных?";
 }

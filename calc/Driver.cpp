@@ -74,10 +74,10 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
         return false;
     }
     if (state_.UseTransformer) {
-        const int index = ChooseTransformer(
-            tables_.transformers, window_.Items(Combo::ComboBox2), poles_,
-            window_.ComboText(Combo::ComboBox2), window_.ItemIndex(Combo::ComboBox2),
-            Number(Control::Edit3), user_, state_);
+        const int index = ChooseTransformer(tables_.transformers, window_.Items(Combo::ComboBox2),
+                                            poles_, window_.ComboText(Combo::ComboBox2),
+                                            window_.ItemIndex(Combo::ComboBox2),
+                                            Number(Control::Edit3), user_, state_);
         if (state_.CalcAborted) {
             state_.CalcAborted = false;
             return false;

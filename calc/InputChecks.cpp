@@ -2,7 +2,9 @@
 
 namespace kalvenor {
 
-bool FailsTextRule(std::string_view text) { return text.compare("0") <= 0; }
+bool FailsTextRule(std::string_view text) {
+    return text.compare("0") <= 0;
+}
 
 bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
     if (window.State().UseTransformer && window.ItemIndex(Combo::ComboBox2) < 0) {

@@ -30,7 +30,19 @@ public:
 };
 
 // The main window's controls that the calculation reads and writes.
-enum class Control { Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit11, Edit12, Label6, Label8, Label21 };
+enum class Control {
+    Edit1,
+    Edit2,
+    Edit3,
+    Edit4,
+    Edit5,
+    Edit6,
+    Edit11,
+    Edit12,
+    Label6,
+    Label8,
+    Label21
+};
 enum class Combo { ComboBox1, ComboBox2, ComboBox3 };
 
 // The main window's private state shared by the calculation steps.

@@ -18,9 +18,9 @@ TBazaTran::TBazaTran()
 }
 
 void TBazaTran::FormCreate() {
-    const auto warning = OpenDatabase(ClientDataSet2, app::Directory() / kTransformerFileName,
-                                      TransformerFieldDefs(), TransformerIndexDefs(),
-                                      std::string(kPowerField));
+    const auto warning =
+        OpenDatabase(ClientDataSet2, app::Directory() / kTransformerFileName,
+                     TransformerFieldDefs(), TransformerIndexDefs(), std::string(kPowerField));
     Form1->FillTransformerList(ClientDataSet2);
     if (warning) {
         app::MessageBox(*warning, "Kalvenor", kMbOkWarning);

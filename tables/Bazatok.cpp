@@ -135,7 +135,9 @@ TBazaT::TBazaT()
     app::On(Button3, &QPushButton::clicked, this, &TBazaT::Button3Click);
 }
 
-void TBazaT::FormCreate() { RefreshFileList(); }
+void TBazaT::FormCreate() {
+    RefreshFileList();
+}
 
 void TBazaT::SelectFile(const QString& name) {
     const QSignalBlocker blocker(FileListBox1);
@@ -214,8 +216,7 @@ void TBazaT::Button1Click() {
         return;
     }
     if (!name.empty() && FileExists(directory / name)) {
-        app::MessageBox("Таблица с таким названием существует.", "Предупреждение.",
-                        kMbOkWarning);
+        app::MessageBox("Таблица с таким названием существует.", "Предупреждение.", kMbOkWarning);
         return;
     }
     constexpr const char* kFillEverything = "Все поля должны быть заполненными. ";
@@ -283,7 +284,9 @@ void TBazaT::Button2Click() {
     RefreshFileList();
 }
 
-void TBazaT::Button3Click() { accept(); }
+void TBazaT::Button3Click() {
+    accept();
+}
 
 void TBazaT::done(int result) {
     if (DBGrid1->PostPending()) {

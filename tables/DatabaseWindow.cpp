@@ -33,7 +33,9 @@ DatabaseWindow::DatabaseWindow(const Layout& layout)
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void DatabaseWindow::ShowModal() { exec(); }
+void DatabaseWindow::ShowModal() {
+    exec();
+}
 
 void DatabaseWindow::done(int result) {
     if (Grid->PostPending()) {

@@ -51,11 +51,17 @@ QToolButton* DatasetNavigator::AddButton(const char* name, const char* hint,
     return button;
 }
 
-void DatasetNavigator::First() { grid_->SelectRow(0); }
+void DatasetNavigator::First() {
+    grid_->SelectRow(0);
+}
 
-void DatasetNavigator::Prior() { grid_->SelectRow(grid_->CurrentRow() - 1); }
+void DatasetNavigator::Prior() {
+    grid_->SelectRow(grid_->CurrentRow() - 1);
+}
 
-void DatasetNavigator::Next() { grid_->SelectRow(grid_->CurrentRow() + 1); }
+void DatasetNavigator::Next() {
+    grid_->SelectRow(grid_->CurrentRow() + 1);
+}
 
 void DatasetNavigator::Last() {
     if (const DatasetTableModel* model = grid_->DatasetModel()) {
@@ -97,7 +103,9 @@ void DatasetNavigator::Edit() {
     grid_->edit(grid_->currentIndex());
 }
 
-void DatasetNavigator::Post() { grid_->PostPending(); }
+void DatasetNavigator::Post() {
+    grid_->PostPending();
+}
 
 void DatasetNavigator::Cancel() {
     DatasetTableModel* model = grid_->DatasetModel();

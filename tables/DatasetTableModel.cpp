@@ -14,7 +14,9 @@ DatasetTableModel::DatasetTableModel(Dataset& dataset, NumberFormat format, Post
     observer_ = dataset_.AddObserver([this] { DatasetChanged(); });
 }
 
-DatasetTableModel::~DatasetTableModel() { dataset_.RemoveObserver(observer_); }
+DatasetTableModel::~DatasetTableModel() {
+    dataset_.RemoveObserver(observer_);
+}
 
 void DatasetTableModel::DatasetChanged() {
     beginResetModel();
@@ -115,8 +117,7 @@ Value DatasetTableModel::Parse(int column, const QString& text) const {
     }
     const std::string trimmed = app::S(text.trimmed());
     std::int64_t integer = 0;
-    const auto result =
-        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), integer);
+    const auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), integer);
     if (result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size()) {
         throw std::runtime_error("\"" + typed + "\" не является целым числом.");
     }

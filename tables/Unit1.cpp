@@ -14,9 +14,8 @@ TBazaAvt::TBazaAvt()
 }
 
 void TBazaAvt::FormCreate() {
-    if (const auto warning =
-            OpenDatabase(AVT1, app::Directory() / kBreakerFileName, BreakerFieldDefs(), {},
-                         std::string(kMaxCurrentField))) {
+    if (const auto warning = OpenDatabase(AVT1, app::Directory() / kBreakerFileName,
+                                          BreakerFieldDefs(), {}, std::string(kMaxCurrentField))) {
         app::MessageBox(*warning, "Kalvenor", kMbOkWarning);
     }
 }

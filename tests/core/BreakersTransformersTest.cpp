@@ -80,8 +80,9 @@ protected:
     }
 
     int Choose(int poles, int current, double power) {
-        return ChooseTransformer(transformers, items, poles, items[static_cast<std::size_t>(current)],
-                                 current, power, messages, state);
+        return ChooseTransformer(transformers, items, poles,
+                                 items[static_cast<std::size_t>(current)], current, power, messages,
+                                 state);
     }
 
     Dataset transformers;
@@ -99,9 +100,9 @@ TEST_F(TransformerChoice, ListFollowsPowerOrderWithEqualPowersInEntryOrder) {
 }
 
 TEST_F(TransformerChoice, KeepsTheCurrentOneWhileItsPowerCoversTheLoad) {
-    EXPECT_EQ(Choose(3, 1, 40), 1);       // exactly its power
+    EXPECT_EQ(Choose(3, 1, 40), 1);  // exactly its power
     EXPECT_EQ(Choose(2, 1, 40.0 / 1.5), 1);
-    EXPECT_EQ(Choose(1, 2, 21), 2);       // 63 kVA for 3 x 21
+    EXPECT_EQ(Choose(1, 2, 21), 2);  // 63 kVA for 3 x 21
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -69,8 +69,8 @@ TEST(Databases, MissingFileIsCreatedEmptyAndBound) {
     EXPECT_EQ(ReadDataPacket(dir / "Avtomat.xml").rows.size(), 1U);
 
     Dataset transformers;
-    OpenDatabase(transformers, dir / "tranform.xml", TransformerFieldDefs(),
-                 TransformerIndexDefs(), std::string(kPowerField));
+    OpenDatabase(transformers, dir / "tranform.xml", TransformerFieldDefs(), TransformerIndexDefs(),
+                 std::string(kPowerField));
     EXPECT_EQ(ReadDataPacket(dir / "tranform.xml").indexes, TransformerIndexDefs());
 }
 

@@ -55,8 +55,8 @@ protected:
                                             {"АП50", 1.6, 50, 1, 10},
                                             {"ВА47-100", 10, 100, 1, 10},
                                             {"ВА47-63-3", 6, 63, 3, 5}});
-        testing::FillTransformers(transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7},
-                                                 {"TM-63/10", 63, 4.5}});
+        testing::FillTransformers(
+            transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}, {"TM-63/10", 63, 4.5}});
         window.combos[Combo::ComboBox2] = {{"TM-25/10", "TM-40/10", "TM-63/10"}, 0, ""};
         window.combos[Combo::ComboBox1] = {{"ВВГ3.xml"}, 0, ""};
         window.combos[Combo::ComboBox3].index = 0;
@@ -84,8 +84,8 @@ TEST_F(Calculation, ResetsResultsAndStateBeforeAFailingCheck) {
     window.state = {true, 4, 3.5, true, 2.5};
     window.texts[Control::Edit3] = "";
     Run();
-    EXPECT_EQ(window.messages.shown, (std::vector<ShownMessage>{{"Введите мощность",
-                                                                 "Предупреждение", 48}}));
+    EXPECT_EQ(window.messages.shown,
+              (std::vector<ShownMessage>{{"Введите мощность", "Предупреждение", 48}}));
     EXPECT_EQ(window.texts[Control::Edit1], "0");
     EXPECT_EQ(window.texts[Control::Edit2], "0");
     EXPECT_EQ(window.texts[Control::Edit5], "0");

@@ -26,9 +26,9 @@ TEST(StrToFloat, AcceptsTheProgramsOwnNumberForms) {
 }
 
 TEST(StrToFloat, RefusesEverythingElseNamingTheText) {
-    for (const char* text : {"", "   ", "2.5", "1 000", "1,000,5", "inf", "nan", "INF", "0x10",
-                             "1e", "1e+", "e5", "-", ",", "abc", "5a", "1e400", "-1e400",
-                             "1,5 e3", "12\t"}) {
+    for (const char* text :
+         {"",    "   ", "2.5", "1 000", "1,000,5", "inf", "nan",   "INF",    "0x10",   "1e",
+          "1e+", "e5",  "-",   ",",     "abc",     "5a",  "1e400", "-1e400", "1,5 e3", "12\t"}) {
         double value = 0;
         EXPECT_FALSE(TryStrToFloat(text, kComma, value)) << '"' << text << '"';
     }

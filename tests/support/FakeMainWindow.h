@@ -62,9 +62,9 @@ public:
 
     static std::string Name(Control control) {
         static const std::map<Control, std::string> names{
-            {Control::Edit1, "Edit1"},   {Control::Edit2, "Edit2"},   {Control::Edit3, "Edit3"},
-            {Control::Edit4, "Edit4"},   {Control::Edit5, "Edit5"},   {Control::Edit6, "Edit6"},
-            {Control::Edit11, "Edit11"}, {Control::Edit12, "Edit12"}, {Control::Label6, "Label6"},
+            {Control::Edit1, "Edit1"},   {Control::Edit2, "Edit2"},    {Control::Edit3, "Edit3"},
+            {Control::Edit4, "Edit4"},   {Control::Edit5, "Edit5"},    {Control::Edit6, "Edit6"},
+            {Control::Edit11, "Edit11"}, {Control::Edit12, "Edit12"},  {Control::Label6, "Label6"},
             {Control::Label8, "Label8"}, {Control::Label21, "Label21"}};
         return names.at(control);
     }

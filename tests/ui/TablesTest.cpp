@@ -77,8 +77,7 @@ private slots:
         QVERIFY(ui.messages->shown.empty());
         const auto path = *ui.dir / "ВВГ3.xml";
         QCOMPARE(FieldNames(path), (std::vector<std::string>{"Сечение", "Длительный ток", "ВВГ",
-                                                             "В воздухе", "3", "Кабель",
-                                                             "Медь"}));
+                                                             "В воздухе", "3", "Кабель", "Медь"}));
         QCOMPARE(Files(BazaT->FileListBox1), QStringList{"ВВГ3.xml"});
         QCOMPARE(BazaT->DBGrid1->model()->rowCount(), 0);
         QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 7);
@@ -114,8 +113,8 @@ private slots:
         const std::string breakers = test::ReadBytes(*ui.dir / "Avtomat.xml");
         const ShownMessage fileExists{"Файл с таким именим существует.Измените название.",
                                       "Предупреждение.", 48};
-        const ShownMessage fillEverything{"Все поля должны быть заполненными. ",
-                                          "Предурпеждение.", 48};
+        const ShownMessage fillEverything{"Все поля должны быть заполненными. ", "Предурпеждение.",
+                                          48};
         struct Attempt {
             QString name, laying, brand, cores, wiring, material;
             ShownMessage box;
@@ -124,7 +123,12 @@ private slots:
             {"Avtomat", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
             {"tranform", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
             {"ВВГ3", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fileExists},
-            {"ВВГ3.xml", "В воздухе", "АВВГ", "3", "Кабель", "Медь",
+            {"ВВГ3.xml",
+             "В воздухе",
+             "АВВГ",
+             "3",
+             "Кабель",
+             "Медь",
              {"Таблица с таким названием существует.", "Предупреждение.", 48}},
             {"", "В воздухе", "АВВГ", "3", "Кабель", "Медь", fillEverything},
             {"ПВ", "В воздухе", "ПВ", "3", "", "Медь", fillEverything},
@@ -133,8 +137,8 @@ private slots:
         };
         for (const Attempt& attempt : attempts) {
             ui.messages->shown.clear();
-            CreateTable(attempt.name, attempt.laying, attempt.brand, attempt.cores,
-                        attempt.wiring, attempt.material);
+            CreateTable(attempt.name, attempt.laying, attempt.brand, attempt.cores, attempt.wiring,
+                        attempt.material);
             QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{attempt.box}));
         }
         for (const char* name : {"../x", "a/b", "a\\b", ".."}) {
@@ -231,8 +235,9 @@ private slots:
         ui.messages->shown.clear();
         Form1->ComboBox1->showPopup();
         Form1->ComboBox1->hidePopup();
-        QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{
-                                         {"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
+        QCOMPARE(
+            ui.messages->shown,
+            (std::vector<ShownMessage>{{"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
     }
 
     void choosingAMissingFileClearsTheParameters() {
