@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "tables/Catalogue.h"
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
@@ -55,10 +56,9 @@ public:
 
 private:
     static DataPacket CurrentTable(int rows) {
-        DataPacket packet{
-            CurrentTableFieldDefs("Марка кабеля", "Прокладка", "Число жил", "Схема", "Материал"),
-            CurrentTableIndexDefs(),
-            {}};
+        DataPacket packet{CurrentTableFieldDefs("ВВГнг", "В земле", "3", "Кабель", "Медь"),
+                          CurrentTableIndexDefs(),
+                          {}};
         packet.rows.reserve(static_cast<std::size_t>(rows));
         for (int i = 0; i < rows; ++i) {
             packet.rows.push_back(
@@ -99,18 +99,16 @@ void WriteTable(benchmark::State& state) {
 }
 BENCHMARK(WriteTable)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void ScanFieldDefs(benchmark::State& state) {
+// The catalogue refresh a change of the voltage option runs.
+void RefreshCatalogue(benchmark::State& state) {
     const std::filesystem::path& directory = Files().Directory(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        std::size_t fields = 0;
-        for (const std::string& name : ListCurrentTableFiles(directory)) {
-            fields += ReadFieldDefs(directory / name).size();
-        }
-        benchmark::DoNotOptimize(fields);
+        const CatalogueScan scan = ScanCatalogue(directory, 1, NumberFormat{','});
+        benchmark::DoNotOptimize(scan.tables.size());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(ScanFieldDefs)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshCatalogue)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvenor

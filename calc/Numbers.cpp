@@ -8,16 +8,22 @@
 
 namespace kalvenor {
 
-ConvertError::ConvertError(std::string_view text)
-    : std::runtime_error("\"" + std::string(text) + "\" не является числом.") {}
-
 namespace {
+
+std::string NotANumber(std::string_view text) {
+    std::string message = "\"";
+    message.append(text);
+    message.append("\" не является числом.");
+    return message;
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 }  // namespace
+
+ConvertError::ConvertError(std::string_view text) : std::runtime_error(NotANumber(text)) {}
 
 bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
     std::size_t begin = 0;
