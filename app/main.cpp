@@ -24,7 +24,6 @@ char DecimalSeparator() {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalvenor");
-    QApplication::setApplicationDisplayName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);
     app::SetFormat(NumberFormat{DecimalSeparator()});
     app::SetDirectory(QCoreApplication::applicationDirPath().toStdString());
