@@ -29,8 +29,8 @@ TBazaT* BazaT = nullptr;
 
 namespace {
 
-constexpr int kParametersWidth = 230;
-constexpr int kTableWidth = 360;
+constexpr int kParametersWidth = 310;
+constexpr int kTableWidth = 300;
 constexpr int kButtonRow = 36;
 
 struct LayingMethod {
