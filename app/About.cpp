@@ -1,10 +1,10 @@
 #include "app/About.h"
 
+#include "app/Application.h"
+
 TAboutBox* AboutBox = nullptr;
 
-TAboutBox::TAboutBox()
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TAboutBox::TAboutBox() : QDialog(nullptr, kalvenor::app::kDialogFrame) {
     setObjectName("AboutBox");
     setWindowTitle("О программе");
     resize(410, 197);

@@ -51,6 +51,14 @@ void SetDirectory(std::filesystem::path directory);
 
 void CentreOnScreen(QWidget* window);
 
+// Title bar with the system menu and the close box only: no minimise, no
+// maximise. Dialogs stay above their owner; windows are independent.
+inline constexpr Qt::WindowFlags kCloseBoxOnly = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                 Qt::WindowSystemMenuHint |
+                                                 Qt::WindowCloseButtonHint;
+inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | kCloseBoxOnly;
+inline constexpr Qt::WindowFlags kWindowFrame = Qt::Window | kCloseBoxOnly;
+
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }

@@ -1,10 +1,10 @@
 #include "calc/Prosent.h"
 
+#include "app/Application.h"
+
 TProsentMin* ProsentMin = nullptr;
 
-TProsentMin::TProsentMin()
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TProsentMin::TProsentMin() : QDialog(nullptr, kalvenor::app::kDialogFrame) {
     setObjectName("ProsentMin");
     setWindowTitle("Kalvenor 1.1");
     resize(222, 124);

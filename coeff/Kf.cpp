@@ -1,10 +1,10 @@
 #include "coeff/Kf.h"
 
+#include "app/Application.h"
+
 TForm6* Form6 = nullptr;
 
-TForm6::TForm6()
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TForm6::TForm6() : QDialog(nullptr, kalvenor::app::kDialogFrame) {
     setObjectName("Form6");
     setWindowTitle("Поправочные коэффициенты.");
     resize(414, 216);

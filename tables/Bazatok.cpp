@@ -73,9 +73,7 @@ QComboBox* NewList(const char* name, std::initializer_list<const char*> items) {
 
 }  // namespace
 
-TBazaT::TBazaT()
-    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
     setObjectName("BazaT");
     setWindowTitle("Сечение и длительные токи ");
     setMinimumSize(753, 280);

@@ -12,9 +12,7 @@
 namespace kalvenor {
 
 DatabaseWindow::DatabaseWindow(const Layout& layout)
-    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      gridHeightMargin_(layout.gridHeightMargin) {
+    : QDialog(nullptr, kalvenor::app::kWindowFrame), gridHeightMargin_(layout.gridHeightMargin) {
     setWindowTitle("База данных");
     setMinimumSize(layout.width, layout.height);
     resize(layout.width, layout.height);
