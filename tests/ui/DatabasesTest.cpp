@@ -79,6 +79,34 @@ private slots:
         QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
     }
 
+    void unpostedRowGoesAlongWhenTheWindowCloses() {
+        Form1->N17->trigger();
+        Click(BazaAvt, "Insert");
+        for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
+                 {0, "АП50"}, {1, "1,6"}, {2, "50"}, {3, "1"}, {4, "10"}}) {
+            BazaAvt->DBGrid3->model()->setData(BazaAvt->DBGrid3->model()->index(0, column), text);
+        }
+        BazaAvt->DBGrid3->FinishEditor(false);
+        BazaAvt->Button1->click();
+        QVERIFY(!BazaAvt->isVisible());
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
+    }
+
+    void writeBackThatFailsAtTheEndIsReportedByName() {
+        BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0, std::int64_t{1}, 10.0});
+        // The file's place is taken by a folder: no write can succeed.
+        std::filesystem::remove(*ui.dir / "Avtomat.xml");
+        std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
+        DestroyWindows();
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        const ShownMessage& box = ui.messages->shown[0];
+        QVERIFY(box.text.find((*ui.dir / "Avtomat.xml").string()) != std::string::npos);
+        QVERIFY(box.text.find("Изменения этой таблицы не сохранены.") != std::string::npos);
+        QCOMPARE(box.flags, 16);
+        CreateWindows();
+        std::filesystem::remove(*ui.dir / "Avtomat.xml");
+    }
+
     void damagedDatabaseIsKeptAsideNotOverwritten() {
         const std::string garbage = "<DATAPACKET>не таблица";
         test::WriteBytes(*ui.dir / "Avtomat.xml", garbage);
