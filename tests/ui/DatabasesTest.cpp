@@ -92,6 +92,28 @@ private slots:
         QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
     }
 
+    void leavingARowPostsItOrKeepsTheCursorThere() {
+        Form1->N17->trigger();
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"ВА47-63", "6", "63", "1", "5"});
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        QAbstractItemModel* model = grid->model();
+        Click(BazaAvt, "Insert");
+        grid->FinishEditor(false);
+        model->setData(model->index(0, 0), "АП50");
+        grid->setCurrentIndex(model->index(1, 0));
+        QTest::qWait(10);
+        QCOMPARE(ui.messages->shown.back().text,
+                 std::string("Поле «Мин. ном. ток. А» должно быть заполнено."));
+        QCOMPARE(grid->currentIndex().row(), 0);
+        for (int column = 1; column < 5; ++column) {
+            model->setData(model->index(0, column), "10");
+        }
+        grid->setCurrentIndex(model->index(1, 0));
+        QTest::qWait(10);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 2U);
+        QCOMPARE(Column(model, 0), (QStringList{"АП50", "ВА47-63"}));
+    }
+
     void writeBackThatFailsAtTheEndIsReportedByName() {
         BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0, std::int64_t{1}, 10.0});
         // The file's place is taken by a folder: no write can succeed.
