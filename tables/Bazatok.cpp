@@ -133,6 +133,11 @@ TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
     app::On(Button3, &QPushButton::clicked, this, &TBazaT::Button3Click);
 }
 
+// The grid's model watches ClientDataSet1, which is gone before the children are.
+TBazaT::~TBazaT() {
+    delete DBGrid1->DatasetModel();
+}
+
 void TBazaT::FormCreate() {
     RefreshFileList();
 }

@@ -24,6 +24,7 @@ class TBazaT : public QDialog {
     Q_OBJECT
 public:
     TBazaT();
+    ~TBazaT() override;
 
     void FormCreate();
     void FileListBox1Change();

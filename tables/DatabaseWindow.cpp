@@ -31,6 +31,11 @@ DatabaseWindow::DatabaseWindow(const Layout& layout)
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+// The grid's model watches Data, which is gone before the children are.
+DatabaseWindow::~DatabaseWindow() {
+    delete Grid->DatasetModel();
+}
+
 void DatabaseWindow::ShowModal() {
     exec();
 }

@@ -31,6 +31,7 @@ public:
     };
 
     explicit DatabaseWindow(const Layout& layout);
+    ~DatabaseWindow() override;
 
     // Shown by the calculation when no breaker fits: the user fills the
     // database before going on.

@@ -43,6 +43,7 @@ DatasetGrid::DatasetGrid(QWidget* parent) : QTableView(parent), delegate_(new De
 void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
     model_ = model;
     setModel(model);
+    connect(model, &QObject::destroyed, this, [this] { model_ = nullptr; });
     // Column titles are the table's parameters: they must be readable. The
     // header measures a bounded sample of rows, so a long table costs no more.
     connect(model, &QAbstractItemModel::modelReset, this, &QTableView::resizeColumnsToContents);
