@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/Elect.h"
 #include "app/Startup.h"
+#include "tables/TableMemory.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -22,6 +23,7 @@ char DecimalSeparator() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    KeepTableMemoryBetweenLoads();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);

@@ -9,6 +9,7 @@
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
+#include "tables/TableMemory.h"
 
 namespace kalvenor {
 namespace {
@@ -20,6 +21,8 @@ public:
         : root_(std::filesystem::temp_directory_path() /
                 ("kalvenor-bench-" + std::to_string(::getpid()))) {
         std::filesystem::create_directories(root_);
+        // Measured as the program runs.
+        KeepTableMemoryBetweenLoads();
     }
     Fixtures(const Fixtures&) = delete;
     Fixtures& operator=(const Fixtures&) = delete;
