@@ -594,6 +594,10 @@ void TForm1::ComboBox2Change() {
 // ---- The calculation and the transformer mode ---------------------------------
 
 void TForm1::Button1Click() {
+    // The calculation reloads the tables: rows still being typed go first.
+    if (!PostTableEdits()) {
+        return;
+    }
     CalculationDriver driver(
         *this, *this,
         {BazaT->ClientDataSet1, BazaAvt->AVT1, BazaTran->ClientDataSet2, app::Directory()},
@@ -627,6 +631,9 @@ void TForm1::N20Click() {
 // ---- The current-table catalogue --------------------------------------------
 
 void TForm1::ComboBox3Change() {
+    if (!PostTableEdits()) {
+        return;
+    }
     ClearResults(*this);
     ComboBox1->clear();
     Dataset& table = BazaT->ClientDataSet1;
@@ -659,6 +666,9 @@ void TForm1::ComboBox3Change() {
 }
 
 void TForm1::ComboBox1Change() {
+    if (!PostTableEdits()) {
+        return;
+    }
     ClearReport();
     Edit12->setText("1");
     SetResults(*this, "0");
@@ -717,10 +727,7 @@ void TForm1::N3Click() {
     close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    // A row still being typed in a table window is posted first, so that
-    // write-back at the end of the run takes it along; a row that cannot be
-    // posted keeps the program open with that window in front.
+bool TForm1::PostTableEdits() {
     const std::array<std::pair<QWidget*, DatasetGrid*>, 3> grids{{
         {BazaT, BazaT->DBGrid1},
         {BazaAvt, BazaAvt->DBGrid3},
@@ -730,9 +737,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
         if (!grid->PostPending()) {
             window->show();
             window->raise();
-            event->ignore();
-            return;
+            return false;
         }
+    }
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Write-back at the end of the run takes along a row still being typed;
+    // a row that cannot be posted keeps the program open.
+    if (!PostTableEdits()) {
+        event->ignore();
+        return;
     }
     event->accept();
     QCoreApplication::quit();

@@ -127,6 +127,10 @@ private:
     QLabel* LabelFor(kalvenor::Control control) const;
     QComboBox* ComboFor(kalvenor::Combo combo) const;
     void ShowTableView(bool shown);
+    // Rows still being typed in the table windows are posted before anything
+    // reloads or closes their datasets; false, after the error box and with
+    // that window in front, when one cannot be posted.
+    bool PostTableEdits();
 
     kalvenor::MainWindowState state_;
 };

@@ -203,6 +203,28 @@ private slots:
         QCOMPARE(Form1->Edit5->text(), QString());
     }
 
+    void aRowStillBeingTypedIsPostedBeforeTheCalculationRereadsTheFile() {
+        PrepareCalculation();
+        Form1->N17->trigger();
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        Click(BazaAvt, "Insert");
+        grid->FinishEditor(false);
+        const QStringList row{"ВА88", "40", "63", "1", "10"};
+        for (int column = 0; column < row.size(); ++column) {
+            grid->model()->setData(grid->model()->index(0, column), row[column]);
+        }
+        QStringList offered;
+        WhenModal([&offered] {
+            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
+                offered << InsertAvtomat->ComboBox1->itemText(i);
+            }
+            InsertAvtomat->ComboBox1->setCurrentIndex(0);
+            InsertAvtomat->Button2->click();
+        });
+        Form1->Button1->click();
+        QCOMPARE(offered, (QStringList{"АП50", "ВА47-63", "ВА88"}));
+    }
+
     void powerThatIsNotANumberShowsTheConversionError() {
         PrepareCalculation();
         Form1->Edit3->setText("десять");
