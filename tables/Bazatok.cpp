@@ -252,11 +252,11 @@ void TBazaT::Button1Click() {
         RefuseCreation(failure.what());
         return;
     }
+    // The written empty table stays open, bound to its new file: no need to
+    // read back what was just written.
     ClientDataSet1.Bind(path);
     RefreshFileList();
     SelectFile(Q(fileName));
-    ClientDataSet1.Load(path);
-    ClientDataSet1.SetOrder(kSectionField);
 }
 
 void TBazaT::Button2Click() {

@@ -33,6 +33,27 @@ class DatabasesTest : public QObject {
         ui.messages->shown.clear();
     }
 
+    // The chooser, once open, reports what it offers and confirms the first.
+    static void AnswerChooserWithFirst(QStringList& offered) {
+        WhenModal([&offered] {
+            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
+                offered << InsertAvtomat->ComboBox1->itemText(i);
+            }
+            InsertAvtomat->ComboBox1->setCurrentIndex(0);
+            InsertAvtomat->Button2->click();
+        });
+    }
+
+    // A new breaker row typed into the grid and not posted.
+    static void TypeUnpostedBreaker(const QStringList& cells) {
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        Click(BazaAvt, "Insert");
+        grid->FinishEditor(false);
+        for (int column = 0; column < cells.size(); ++column) {
+            grid->model()->setData(grid->model()->index(0, column), cells[column]);
+        }
+    }
+
 private slots:
     void init() { ui.Start(); }
     void cleanup() { ui.Stop(); }
@@ -81,12 +102,7 @@ private slots:
 
     void unpostedRowGoesAlongWhenTheWindowCloses() {
         Form1->N17->trigger();
-        Click(BazaAvt, "Insert");
-        for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
-                 {0, "АП50"}, {1, "1,6"}, {2, "50"}, {3, "1"}, {4, "10"}}) {
-            BazaAvt->DBGrid3->model()->setData(BazaAvt->DBGrid3->model()->index(0, column), text);
-        }
-        BazaAvt->DBGrid3->FinishEditor(false);
+        TypeUnpostedBreaker({"АП50", "1,6", "50", "1", "10"});
         BazaAvt->Button1->click();
         QVERIFY(!BazaAvt->isVisible());
         QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
@@ -168,13 +184,7 @@ private slots:
     void calculationReachesTheChooserWithTheFittingSeries() {
         PrepareCalculation();
         QStringList offered;
-        WhenModal([&offered] {
-            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
-                offered << InsertAvtomat->ComboBox1->itemText(i);
-            }
-            InsertAvtomat->ComboBox1->setCurrentIndex(0);
-            InsertAvtomat->Button2->click();
-        });
+        AnswerChooserWithFirst(offered);
         Form1->Button1->click();
         QVERIFY(ui.messages->shown.empty());
         QCOMPARE(offered, (QStringList{"АП50", "ВА47-63"}));
@@ -206,21 +216,9 @@ private slots:
     void aRowStillBeingTypedIsPostedBeforeTheCalculationRereadsTheFile() {
         PrepareCalculation();
         Form1->N17->trigger();
-        DatasetGrid* grid = BazaAvt->DBGrid3;
-        Click(BazaAvt, "Insert");
-        grid->FinishEditor(false);
-        const QStringList row{"ВА88", "40", "63", "1", "10"};
-        for (int column = 0; column < row.size(); ++column) {
-            grid->model()->setData(grid->model()->index(0, column), row[column]);
-        }
+        TypeUnpostedBreaker({"ВА88", "40", "63", "1", "10"});
         QStringList offered;
-        WhenModal([&offered] {
-            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
-                offered << InsertAvtomat->ComboBox1->itemText(i);
-            }
-            InsertAvtomat->ComboBox1->setCurrentIndex(0);
-            InsertAvtomat->Button2->click();
-        });
+        AnswerChooserWithFirst(offered);
         Form1->Button1->click();
         QCOMPARE(offered, (QStringList{"АП50", "ВА47-63", "ВА88"}));
     }
