@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "calc/Driver.h"
 #include "calc/InputEvents.h"
-#include "calc/NominalCurrent.h"
+#include "calc/VoltageOptions.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
 #include "tables/Catalogue.h"
@@ -689,7 +689,7 @@ void TForm1::ComboBox1Change() {
     Dataset& table = BazaT->ClientDataSet1;
     try {
         table.Load(path);
-    } catch (const TableFileError& failure) {
+    } catch (const FileError& failure) {
         refuse(failure.what(), "Kalvenor", kMbOkStop);
         return;
     }

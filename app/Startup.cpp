@@ -32,7 +32,7 @@ namespace {
 void WriteBack(Dataset* dataset) {
     try {
         dataset->Close();
-    } catch (const TableFileError& failure) {
+    } catch (const FileError& failure) {
         app::MessageBox(std::string(failure.what()) + "\nИзменения этой таблицы не сохранены.",
                         "Kalvenor", kMbOkStop);
     }

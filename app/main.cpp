@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "app/Elect.h"
 #include "app/Startup.h"
-#include "tables/TableMemory.h"
+#include "base/TableMemory.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -9,7 +9,7 @@
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
-#include "tables/TableMemory.h"
+#include "base/TableMemory.h"
 
 namespace kalvenor {
 namespace {

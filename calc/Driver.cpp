@@ -3,8 +3,8 @@
 #include "calc/Breakers.h"
 #include "calc/InputChecks.h"
 #include "calc/InputEvents.h"
-#include "calc/NominalCurrent.h"
 #include "calc/Transformers.h"
+#include "calc/VoltageOptions.h"
 
 namespace kalvenor {
 
@@ -54,7 +54,7 @@ bool CalculationDriver::ComputeNominalCurrent() {
         return false;
     }
     window_.SetText(Control::Label21, std::string(option->voltageLine));
-    poles_ = option->poles;
+    option_ = option;
     const double current = NominalCurrent(Number(Control::Edit3), Number(Control::Edit11), *option);
     window_.SetText(Control::Edit5, FloatToStr(RoundTo(current, -3), format_));
     // Every later step works with the rounded value the user sees.
@@ -64,9 +64,9 @@ bool CalculationDriver::ComputeNominalCurrent() {
 
 bool CalculationDriver::ChooseBreakerAndTransformer() {
     const std::vector<std::string> series =
-        ListBreakers(tables_.breakers, tables_.directory, poles_, nominalCurrent_);
+        ListBreakers(tables_.breakers, tables_.directory, option_->poles, nominalCurrent_);
     if (series.empty()) {
-        if (user_.MessageBox(MissingBreakerQuestion(poles_), "Предупреждение", kMbYesNo) ==
+        if (user_.MessageBox(MissingBreakerQuestion(option_->poles), "Предупреждение", kMbYesNo) ==
             kIdYes) {
             user_.ShowBreakerDatabaseModal();
         }
@@ -74,10 +74,13 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
         return false;
     }
     if (state_.UseTransformer) {
+        const std::string currentName = window_.ComboText(Combo::ComboBox2);
         const int index = ChooseTransformer(tables_.transformers, window_.Items(Combo::ComboBox2),
-                                            poles_, window_.ComboText(Combo::ComboBox2),
-                                            window_.ItemIndex(Combo::ComboBox2),
-                                            Number(Control::Edit3), user_, state_);
+                                            {.option = *option_,
+                                             .currentName = currentName,
+                                             .currentIndex = window_.ItemIndex(Combo::ComboBox2),
+                                             .loadPowerKw = Number(Control::Edit3)},
+                                            user_, state_);
         if (state_.CalcAborted) {
             state_.CalcAborted = false;
             return false;

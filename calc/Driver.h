@@ -1,7 +1,8 @@
 #pragma once
 
-#include "calc/Numbers.h"
+#include "base/Numbers.h"
 #include "calc/Ports.h"
+#include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
@@ -38,7 +39,7 @@ private:
     NumberFormat format_;
     MainWindowState& state_;
 
-    int poles_ = 0;
+    const VoltageOption* option_ = nullptr;
     double nominalCurrent_ = 0;
     std::string chosenSeries_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/Numbers.h"
+#include "base/Numbers.h"
 #include "calc/Ports.h"
 
 #include <string>

@@ -35,15 +35,13 @@ std::optional<double> TransformerUk(const Dataset& transformers, std::string_vie
     return LastValueOf(transformers, name, kUkField);
 }
 
-int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items, int poles,
-                      std::string_view currentName, int currentIndex, double loadPowerKw,
-                      MessageBoxPort& messages, MainWindowState& state) {
-    // Single-phase loads draw on one phase of the transformer, two-phase on two.
-    const double factor = poles == 1 ? 3 : poles == 2 ? 1.5 : 1;
-    const double required = factor * loadPowerKw;
-    const auto current = TransformerPower(transformers, currentName);
+int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items,
+                      const TransformerLoad& load, MessageBoxPort& messages,
+                      MainWindowState& state) {
+    const double required = load.option.transformerFactor * load.loadPowerKw;
+    const auto current = TransformerPower(transformers, load.currentName);
     if (current && required <= *current) {
-        return currentIndex;
+        return load.currentIndex;
     }
     for (std::size_t i = 0; i < items.size(); ++i) {
         const auto power = TransformerPower(transformers, items[i]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/Ports.h"
+#include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
 #include <optional>
@@ -17,14 +18,20 @@ std::optional<double> TransformerPower(const Dataset& transformers, std::string_
 std::optional<double> TransformerUk(const Dataset& transformers, std::string_view name);
 
 // The item of the transformer list to use for a load: the current one while
-// its power covers the load (3, 1.5 or 1 times the kW by poles), otherwise
+// its power covers the load (the kW times the option's transformer factor), otherwise
 // the first item, in list order, whose power is strictly greater. The scan
 // runs over the list the user sees, not over the database rows, so the answer
 // is always an item of that list even after the database was edited; an item
 // that no longer has a row is passed over. When no item is large enough it
 // shows the message, sets CalcAborted and returns 0.
-int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items, int poles,
-                      std::string_view currentName, int currentIndex, double loadPowerKw,
-                      MessageBoxPort& messages, MainWindowState& state);
+struct TransformerLoad {
+    const VoltageOption& option;
+    std::string_view currentName;
+    int currentIndex = -1;
+    double loadPowerKw = 0;
+};
+int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items,
+                      const TransformerLoad& load, MessageBoxPort& messages,
+                      MainWindowState& state);
 
 }  // namespace kalvenor

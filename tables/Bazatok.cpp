@@ -175,7 +175,7 @@ void TBazaT::FileListBox1Change() {
     ClientDataSet1.Load(path);
     if (const auto problem = CurrentTableProblem(ClientDataSet1.FieldDefs(), name)) {
         ClientDataSet1.Close();
-        throw TableFileError(*problem);
+        throw FileError(*problem);
     }
     ClientDataSet1.Bind(path);
     ClientDataSet1.SetOrder(kSectionField);
@@ -246,7 +246,7 @@ void TBazaT::Button1Click() {
     ClientDataSet1.SetOrder(kSectionField);
     try {
         ClientDataSet1.Write(path);
-    } catch (const TableFileError& failure) {
+    } catch (const FileError& failure) {
         // Nothing was written: leave no dataset bound to a file that is not there.
         ClientDataSet1.Close();
         RefuseCreation(failure.what());

@@ -36,7 +36,7 @@ CatalogueScan ScanCatalogue(const std::filesystem::path& directory, int option,
             } else if (cores - 2 == option) {
                 scan.tables.push_back(name);
             }
-        } catch (const TableFileError&) {
+        } catch (const FileError&) {
             scan.skipped.push_back(name);
         }
     }

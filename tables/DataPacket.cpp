@@ -1,18 +1,11 @@
 #include "tables/DataPacket.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "base/Files.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unordered_set>
 
 #include <pugixml.hpp>
@@ -28,6 +21,12 @@ constexpr std::string_view kMetadataEnd = "</METADATA>";
 // No whitespace normalisation and no line-end conversion: a tab or a line
 // break inside a text must read back as itself, not as a blank.
 constexpr unsigned kParseFlags = pugi::parse_escapes;
+
+// A definition or a value that no table file can hold: refused before any
+// file is touched.
+FileError Unwritable(const fs::path& path, const std::string& reason) {
+    return FileError("Не удалось записать файл " + Quoted(path.string()) + ": " + reason + ".");
+}
 
 // Why a file is not a table; ReadPacket adds the file name.
 struct Damage {
@@ -46,86 +45,6 @@ std::string Excerpt(std::string_view text) {
         --end;
     }
     return std::string(text.substr(0, end)) + "…";
-}
-
-std::string Quoted(const fs::path& path) {
-    return "«" + path.string() + "»";
-}
-
-TableFileError ReadError(const fs::path& path, int error) {
-    return TableFileError("Не удалось прочитать файл " + Quoted(path) + ": " +
-                          std::generic_category().message(error) + ".");
-}
-
-TableFileError WriteError(const fs::path& path, const std::string& reason) {
-    return TableFileError("Не удалось записать файл " + Quoted(path) + ": " + reason + ".");
-}
-
-TableFileError WriteError(const fs::path& path, int error) {
-    return WriteError(path, std::generic_category().message(error));
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int Get() const { return fd_; }
-    // Closes now so that the caller sees the error close reports.
-    int Close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
-
-// The whole file, or, with `until`, only as much of it as ends with the first
-// occurrence of `until` (the whole file when it does not occur).
-std::string ReadBytes(const fs::path& path, std::string_view until) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) {
-        throw ReadError(path, errno);
-    }
-    std::size_t chunk = std::size_t{1} << 13;
-    struct stat status {};
-    if (until.empty() && ::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
-        // One read for the whole file and one to see its end.
-        chunk = std::max(chunk, static_cast<std::size_t>(status.st_size) + 1);
-    }
-    std::string bytes;
-    for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + chunk);
-        const ssize_t got = ::read(file.Get(), bytes.data() + old, chunk);
-        if (got < 0) {
-            if (errno == EINTR) {
-                bytes.resize(old);
-                continue;
-            }
-            throw ReadError(path, errno);
-        }
-        bytes.resize(old + static_cast<std::size_t>(got));
-        if (got == 0) {
-            return bytes;
-        }
-        if (!until.empty()) {
-            // The marker may straddle the previous chunk's end.
-            const std::size_t from = old >= until.size() ? old - until.size() + 1 : 0;
-            const std::size_t found = bytes.find(until, from);
-            if (found != std::string::npos) {
-                bytes.resize(found + until.size());
-                return bytes;
-            }
-        }
-    }
 }
 
 // Visits the element children of a node, all of which must be named `name`:
@@ -336,7 +255,7 @@ DataPacket ParsePacket(std::string& bytes, bool withRows) {
 
 DataPacket ReadPacket(const fs::path& path, bool withRows) {
     try {
-        std::string bytes = ReadBytes(path, withRows ? std::string_view() : kMetadataEnd);
+        std::string bytes = ReadFileBytes(path, withRows ? std::string_view() : kMetadataEnd);
         if (!withRows && bytes.ends_with(kMetadataEnd)) {
             // Only the metadata, closed by hand: the rows are never parsed.
             bytes += "</DATAPACKET>";
@@ -344,12 +263,12 @@ DataPacket ReadPacket(const fs::path& path, bool withRows) {
                 return ParsePacket(bytes, false);
             } catch (const Damage&) {
                 // The marker may have stood in a comment; judge the whole file.
-                bytes = ReadBytes(path, {});
+                bytes = ReadFileBytes(path, {});
             }
         }
         return ParsePacket(bytes, withRows);
     } catch (const Damage& damage) {
-        throw TableFileError("Файл " + Quoted(path) +
+        throw FileError("Файл " + Quoted(path.string()) +
                              " повреждён или не является таблицей: " + damage.detail + ".");
     }
 }
@@ -369,7 +288,7 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
                       const std::vector<IndexDef>& indexes, std::size_t rowCount,
                       const std::function<const Row&(std::size_t)>& rowAt) {
     if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
-        throw WriteError(path, *problem);
+        throw Unwritable(path, *problem);
     }
     pugi::xml_document document;
     pugi::xml_node declaration = document.append_child(pugi::node_declaration);
@@ -411,7 +330,7 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
     for (std::size_t r = 0; r < rowCount; ++r) {
         const Row& row = rowAt(r);
         if (row.size() != fields.size()) {
-            throw WriteError(path, "в строке " + std::to_string(r + 1) + " " +
+            throw Unwritable(path, "в строке " + std::to_string(r + 1) + " " +
                                        std::to_string(row.size()) + " значений вместо " +
                                        std::to_string(fields.size()));
         }
@@ -421,7 +340,7 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
                 continue;
             }
             if (!FitsField(row[f], fields[f].type)) {
-                throw WriteError(path, "в строке " + std::to_string(r + 1) + " поле «" +
+                throw Unwritable(path, "в строке " + std::to_string(r + 1) + " поле «" +
                                            fields[f].name + "» содержит неверное значение");
             }
             const std::string text = PlainText(row[f]);
@@ -432,55 +351,6 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
     StringWriter writer(text);
     document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
     return text;
-}
-
-// A new file beside the target whose name does not end in ".xml", so that the
-// table list never shows it. Not mkstemp: that creates the file 0600, and a
-// new table should get the permissions the user's umask gives.
-int CreateTemporary(const std::string& target, std::string& name) {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
-        for (int i = 0; i < 6; ++i) {
-            name += kLetters[pick(random)];
-        }
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return -1;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Makes the rename itself durable. The new file is in place already, so a
-// failure here is no reason to report the write as failed.
-void SyncDirectory(const fs::path& path) {
-    const fs::path parent = path.parent_path();
-    Descriptor directory(
-        ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.Get() >= 0) {
-        ::fsync(directory.Get());
-    }
 }
 
 }  // namespace
@@ -501,34 +371,7 @@ void WriteDataPacket(const fs::path& path, const DataPacket& packet) {
 void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
                      const std::function<const Row&(std::size_t)>& rowAt) {
-    const std::string text = Serialize(path, fields, indexes, rowCount, rowAt);
-    const std::string target = path.string();
-    std::string temporary;
-    Descriptor file(CreateTemporary(target, temporary));
-    if (file.Get() < 0) {
-        throw WriteError(path, errno);
-    }
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        // Replacing a table must not change who may read it; failing that,
-        // the umask's permissions are no reason to give up the write.
-        ::fchmod(file.Get(), old.st_mode & 07777);
-    }
-    int error = 0;
-    if (!WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
-        error = errno;
-    }
-    if (file.Close() != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        throw WriteError(path, error);
-    }
-    SyncDirectory(path);
+    WriteFileAtomically(path, Serialize(path, fields, indexes, rowCount, rowAt));
 }
 
 }  // namespace kalvenor

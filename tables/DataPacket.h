@@ -17,12 +17,12 @@ struct DataPacket {
     std::vector<Row> rows;
 };
 
-// Both throw TableFileError naming the file.
+// Both throw FileError naming the file.
 DataPacket ReadDataPacket(const std::filesystem::path& path);
 // Only the field definitions, without reading the rows.
 std::vector<FieldDef> ReadFieldDefs(const std::filesystem::path& path);
 // Temporary file in the same directory, flushed, renamed over the old one.
-// Throws TableFileError naming the file, before touching any file when a
+// Throws FileError naming the file, before touching any file when a
 // value cannot be stored.
 void WriteDataPacket(const std::filesystem::path& path, const DataPacket& packet);
 // The same without a packet: the rows come from rowAt(0 .. rowCount - 1), so a

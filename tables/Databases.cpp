@@ -57,7 +57,7 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
             if (!HasFields(dataset, fields)) {
                 problem = "Файл «" + path.string() + "» не является этой базой данных.";
             }
-        } catch (const TableFileError& failure) {
+        } catch (const FileError& failure) {
             problem = failure.what();
         }
         if (!problem.empty()) {

@@ -13,10 +13,6 @@ namespace kalvenor {
 
 namespace {
 
-std::string Quoted(std::string_view name) {
-    return "«" + std::string(name) + "»";
-}
-
 // Empty values first; then by value. Doubles in IEEE total order so that a
 // stray NaN cannot break the sort's ordering; texts by their UTF-8 bytes.
 std::strong_ordering Compare(const Value& a, const Value& b) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Files.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -44,12 +46,6 @@ bool FitsField(const Value& value, FieldType type);
 // empty value.
 std::string PlainText(const Value& value);
 
-// A table file that cannot be read or written; the message names the file.
-class TableFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // What a grid window demands of a row before it is posted.
 struct PostRules {
     bool everyFieldRequired = false;
@@ -73,7 +69,7 @@ public:
     std::size_t FieldByName(std::string_view name) const;  // throws std::runtime_error
 
     // Closes first (which may write back), reads the file and opens it; the
-    // file is not bound. A file that cannot be read throws TableFileError and
+    // file is not bound. A file that cannot be read throws FileError and
     // leaves the dataset closed.
     void Load(const std::filesystem::path& path);
     // Sets the file that write-back goes to; an empty path means none.
@@ -82,7 +78,7 @@ public:
     // Opens the loaded rows, or reads the bound file when nothing is loaded.
     void Open();
     // Writes back when bound and modified, then drops the rows. A failed
-    // write throws TableFileError and leaves the dataset open and modified.
+    // write throws FileError and leaves the dataset open and modified.
     void Close();
     // An empty open dataset from the current definitions.
     void CreateEmpty();

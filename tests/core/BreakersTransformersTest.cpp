@@ -80,9 +80,12 @@ protected:
     }
 
     int Choose(int poles, int current, double power) {
-        return ChooseTransformer(transformers, items, poles,
-                                 items[static_cast<std::size_t>(current)], current, power, messages,
-                                 state);
+        return ChooseTransformer(transformers, items,
+                                 {.option = *FindVoltageOption(poles - 1),
+                                  .currentName = items[static_cast<std::size_t>(current)],
+                                  .currentIndex = current,
+                                  .loadPowerKw = power},
+                                 messages, state);
     }
 
     Dataset transformers;
@@ -128,8 +131,20 @@ TEST_F(TransformerChoice, ItemsWithoutARowAreNeverChosen) {
     // The list was filled at start-up; the database was edited since.
     items.insert(items.begin() + 1, "удалён");
     items.insert(items.begin(), "тоже удалён");
-    EXPECT_EQ(ChooseTransformer(transformers, items, 3, "тоже удалён", 0, 1, messages, state), 1);
-    EXPECT_EQ(ChooseTransformer(transformers, items, 3, "TM-25/10", 1, 30, messages, state), 3);
+    const VoltageOption& threePhase = *FindVoltageOption(2);
+    EXPECT_EQ(ChooseTransformer(transformers, items,
+                                {.option = threePhase,
+                                 .currentName = "тоже удалён",
+                                 .currentIndex = 0,
+                                 .loadPowerKw = 1},
+                                messages, state),
+              1);
+    EXPECT_EQ(
+        ChooseTransformer(
+            transformers, items,
+            {.option = threePhase, .currentName = "TM-25/10", .currentIndex = 1, .loadPowerKw = 30},
+            messages, state),
+        3);
     EXPECT_FALSE(state.CalcAborted);
 }
 

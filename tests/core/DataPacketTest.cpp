@@ -95,7 +95,7 @@ void ExpectDamaged(const std::filesystem::path& path, Read read) {
     try {
         read(path);
         ADD_FAILURE() << "read without an error";
-    } catch (const TableFileError& error) {
+    } catch (const FileError& error) {
         EXPECT_NE(std::string(error.what()).find("«" + path.string() + "»"), std::string::npos)
             << error.what();
     }
@@ -212,7 +212,7 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
     try {
         ReadDataPacket(dir / "long.xml");
         ADD_FAILURE() << "read without an error";
-    } catch (const TableFileError& error) {
+    } catch (const FileError& error) {
         EXPECT_LT(std::string_view(error.what()).size(), 500u);
     }
     ExpectDamaged(dir / "missing.xml", ReadDataPacket);
@@ -234,7 +234,7 @@ TEST(DataPacketFile, NoPrefixOrMutationOfAFileCrashesTheReader) {
                                 +[](const std::filesystem::path& p) { ReadFieldDefs(p); }}) {
             try {
                 read(path);
-            } catch (const TableFileError&) {
+            } catch (const FileError&) {
             }
         }
     };
@@ -271,7 +271,7 @@ TEST(WriteDataPacket, AFailedRenameThrowsAndLeavesNoTemporaryFile) {
     try {
         WriteDataPacket(target, BreakerDatabase());
         FAIL() << "no error";
-    } catch (const TableFileError& error) {
+    } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what())
                       .rfind("Не удалось записать файл «" + target.string() + "»: ", 0),
                   0u)
@@ -281,7 +281,7 @@ TEST(WriteDataPacket, AFailedRenameThrowsAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(std::filesystem::is_directory(target));
 
     EXPECT_THROW(WriteDataPacket(dir / "no such directory" / "t.xml", BreakerDatabase()),
-                 TableFileError);
+                 FileError);
 }
 
 TEST(WriteDataPacket, RefusesValuesItCouldNotReadBackAndKeepsTheOldFile) {
@@ -300,14 +300,14 @@ TEST(WriteDataPacket, RefusesValuesItCouldNotReadBackAndKeepsTheOldFile) {
     for (const Row& row : unstorable) {
         DataPacket packet = BreakerDatabase();
         packet.rows.push_back(row);
-        EXPECT_THROW(WriteDataPacket(path, packet), TableFileError);
+        EXPECT_THROW(WriteDataPacket(path, packet), FileError);
     }
     DataPacket twice = BreakerDatabase();
     twice.fields.push_back(twice.fields.front());
-    EXPECT_THROW(WriteDataPacket(path, twice), TableFileError);
+    EXPECT_THROW(WriteDataPacket(path, twice), FileError);
     DataPacket nul = BreakerDatabase();
     nul.fields[1].name += '\0';
-    EXPECT_THROW(WriteDataPacket(path, nul), TableFileError);
+    EXPECT_THROW(WriteDataPacket(path, nul), FileError);
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"Avtomat.xml"});
 }

@@ -96,7 +96,7 @@ TEST_F(DatasetTest, AFailedWriteBackKeepsTheEdits) {
     try {
         dataset_.Close();
         FAIL() << "no error";
-    } catch (const TableFileError& error) {
+    } catch (const FileError& error) {
         EXPECT_NE(std::string(error.what()).find(directory.string()), std::string::npos);
     }
     EXPECT_TRUE(dataset_.Active());
@@ -116,12 +116,12 @@ TEST_F(DatasetTest, AnUnreadableFileLeavesTheDatasetClosed) {
     dataset_.CreateEmpty();
     dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
     WriteBytes(table_, "<DATAPACKET><METADATA>");
-    EXPECT_THROW(dataset_.Load(table_), TableFileError);
+    EXPECT_THROW(dataset_.Load(table_), FileError);
     EXPECT_FALSE(dataset_.Active());
     EXPECT_EQ(dataset_.RowCount(), 0u);
 
     dataset_.Bind(table_);
-    EXPECT_THROW(dataset_.Open(), TableFileError);
+    EXPECT_THROW(dataset_.Open(), FileError);
     EXPECT_FALSE(dataset_.Active());
 
     dataset_.Bind({});

@@ -1,5 +1,5 @@
 #include "calc/Driver.h"
-#include "calc/NominalCurrent.h"
+#include "calc/VoltageOptions.h"
 #include "tests/core/TempDir.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/Tables.h"

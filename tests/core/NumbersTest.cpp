@@ -1,4 +1,4 @@
-#include "calc/Numbers.h"
+#include "base/Numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tables/TableMemory.h"
+#include "base/TableMemory.h"
 
 #include <malloc.h>
 

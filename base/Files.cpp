@@ -1,0 +1,230 @@
+#include "base/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+namespace kalvenor {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Ends every temporary name: never ".xml", so no table list shows one, and
+// unmistakably ours, so start-up removes only what a killed write left.
+constexpr std::string_view kTemporarySuffix = ".kalvenor-tmp";
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int Get() const { return fd_; }
+    // Closes now so that the caller sees the error close reports.
+    int Close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+FileError ReadError(const fs::path& path, int code) {
+    return FileError(
+        "Не удалось прочитать файл " + Quoted(path.string()) + ": " + SystemErrorText(code) + ".",
+        code);
+}
+
+FileError WriteError(const fs::path& path, int code) {
+    return FileError(
+        "Не удалось записать файл " + Quoted(path.string()) + ": " + SystemErrorText(code) + ".",
+        code);
+}
+
+// Not mkstemp: that creates the file 0600, and a new table should get the
+// permissions the user's umask gives.
+int CreateTemporary(const std::string& target, std::string& name) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.';
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[pick(random)];
+        }
+        name += kTemporarySuffix;
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes the rename itself durable. The new file is in place already, so a
+// failure here is no reason to report the write as failed.
+void SyncDirectory(const fs::path& path) {
+    const fs::path parent = path.parent_path();
+    Descriptor directory(
+        ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Get() >= 0) {
+        ::fsync(directory.Get());
+    }
+}
+
+}  // namespace
+
+std::string SystemErrorText(int code) {
+    switch (code) {
+        case EACCES:
+        case EPERM:
+            return "нет прав доступа";
+        case ENOSPC:
+        case EDQUOT:
+            return "диск заполнен";
+        case EROFS:
+            return "файловая система только для чтения";
+        case EBUSY:
+        case ETXTBSY:
+            return "файл занят другой программой";
+        case ENOENT:
+        case ENOTDIR:
+            return "путь не найден";
+        case EISDIR:
+            return "это папка, а не файл";
+        default:
+            return std::generic_category().message(code);
+    }
+}
+
+std::string Quoted(std::string_view text) {
+    return "«" + std::string(text) + "»";
+}
+
+std::string ReadFileBytes(const fs::path& path, std::string_view until) {
+    // Non-blocking, so that a FIFO in a table's place cannot hang the program
+    // in open; anything but a regular file is refused before a byte is read.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) {
+        throw ReadError(path, errno);
+    }
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0) {
+        throw ReadError(path, errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError("Файл " + Quoted(path.string()) + " не является обычным файлом.");
+    }
+    std::size_t chunk = std::size_t{1} << 13;
+    if (until.empty()) {
+        // One read for the whole file and one to see its end.
+        chunk = std::max(chunk, static_cast<std::size_t>(status.st_size) + 1);
+    }
+    std::string bytes;
+    for (;;) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + chunk);
+        const ssize_t got = ::read(file.Get(), bytes.data() + old, chunk);
+        if (got < 0) {
+            bytes.resize(old);
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ReadError(path, errno);
+        }
+        bytes.resize(old + static_cast<std::size_t>(got));
+        if (got == 0) {
+            return bytes;
+        }
+        if (!until.empty()) {
+            // The marker may straddle the previous chunk's end.
+            const std::size_t from = old >= until.size() ? old - until.size() + 1 : 0;
+            const std::size_t found = bytes.find(until, from);
+            if (found != std::string::npos) {
+                bytes.resize(found + until.size());
+                return bytes;
+            }
+        }
+    }
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+    const std::string target = path.string();
+    std::string temporary;
+    Descriptor file(CreateTemporary(target, temporary));
+    if (file.Get() < 0) {
+        throw WriteError(path, errno);
+    }
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // Replacing a file must not change who may read it; failing that,
+        // the umask's permissions are no reason to give up the write.
+        ::fchmod(file.Get(), old.st_mode & 07777);
+    }
+    int error = 0;
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0) {
+        error = errno;
+    }
+    if (file.Close() != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        throw WriteError(path, error);
+    }
+    SyncDirectory(path);
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+    return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
+}
+
+int RemoveStaleTemporaryFiles(const fs::path& directory) {
+    int removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code typeError;
+        if (IsTemporaryFileName(entry->path().filename().string()) &&
+            entry->is_regular_file(typeError) && fs::remove(entry->path(), typeError)) {
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+}  // namespace kalvenor

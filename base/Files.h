@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kalvenor {
+
+// A file that cannot be read or written. The message names the file and is
+// shown to the user as it is; the system's error number, when there is one,
+// lets a caller tell missing rights from a damaged file.
+class FileError : public std::runtime_error {
+public:
+    explicit FileError(const std::string& message, int code = 0)
+        : std::runtime_error(message), code_(code) {}
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// Russian words for the causes a user meets (no rights, disk full, read-only
+// file system, file in use, path not found); the system's own text for the rest.
+std::string SystemErrorText(int code);
+
+// "«text»", as every message quotes a file or a field.
+std::string Quoted(std::string_view text);
+
+// The bytes of a regular file; with `until`, only as far as the end of its
+// first occurrence (the whole file when it does not occur). Anything that is
+// not a regular file (a FIFO, a device, a folder) is refused without
+// blocking on it. Throws FileError.
+std::string ReadFileBytes(const std::filesystem::path& path, std::string_view until = {});
+
+// Writes a temporary file beside the target, flushes it to the disk and
+// renames it over the target, so that a crash, a kill or a full disk leaves
+// either the old file or the new one, never a broken one. Throws FileError
+// and leaves no temporary file behind.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Whether a name is one of the temporary files WriteFileAtomically makes.
+bool IsTemporaryFileName(std::string_view name);
+// Removes the temporary files a killed write left in the directory; returns
+// how many were removed. Only names of our own making are touched.
+int RemoveStaleTemporaryFiles(const std::filesystem::path& directory);
+
+}  // namespace kalvenor
