@@ -5,11 +5,11 @@
 #include <map>
 #include <string>
 
+#include "base/TableMemory.h"
 #include "tables/Catalogue.h"
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
-#include "base/TableMemory.h"
 
 namespace kalvenor {
 namespace {

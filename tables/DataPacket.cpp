@@ -269,7 +269,7 @@ DataPacket ReadPacket(const fs::path& path, bool withRows) {
         return ParsePacket(bytes, withRows);
     } catch (const Damage& damage) {
         throw FileError("Файл " + Quoted(path.string()) +
-                             " повреждён или не является таблицей: " + damage.detail + ".");
+                        " повреждён или не является таблицей: " + damage.detail + ".");
     }
 }
 
