@@ -1,0 +1,24 @@
+#pragma once
+
+#include "base/Numbers.h"
+#include "calc/Ports.h"
+#include "widgets/Services.h"
+
+#include <filesystem>
+
+namespace kalvenor {
+
+// Everything a window needs from outside itself, built once at start-up and
+// handed to every window's constructor. Tests build one of fakes, so any
+// window can be built and driven alone.
+struct Context {
+    MessageBoxPort& messages;
+    NumberFormat format;
+    std::filesystem::path directory;  // the application directory, where the tables live
+    SaveFileChooser& saveFiles;
+    PrintService& printer;
+    ProgramLauncher& launcher;
+    HelpViewer& help;
+};
+
+}  // namespace kalvenor

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QTextDocument;
+
+namespace kalvenor {
+
+// The save-file dialog: the file the user chose, or nothing when cancelled.
+class SaveFileChooser {
+public:
+    virtual ~SaveFileChooser() = default;
+    struct Request {
+        std::string filter;         // "word (*doc)|*.doc": description, then the pattern
+        std::string defaultSuffix;  // given to a name typed without one
+        std::filesystem::path initial;
+    };
+    virtual std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) = 0;
+};
+
+// The print dialog and the printing after it; false when the user cancelled.
+class PrintService {
+public:
+    virtual ~PrintService() = default;
+    virtual bool Print(QTextDocument& document, const std::string& jobTitle) = 0;
+};
+
+// Other programs of the desktop: the word processor, the calculator, the
+// mail program behind a link.
+class ProgramLauncher {
+public:
+    virtual ~ProgramLauncher() = default;
+    // Whether a program of that name is on the PATH.
+    virtual bool Exists(const std::string& program) const = 0;
+    // Starts it on its own; false when it could not be started.
+    virtual bool Start(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // Hands an address ("mailto:...") to the desktop; false when nothing took it.
+    virtual bool OpenUrl(const std::string& url) = 0;
+};
+
+// The program's help, at the section of a window's help context number.
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    // 0 opens the contents.
+    virtual void ShowHelp(int helpContext) = 0;
+};
+
+}  // namespace kalvenor
