@@ -1,10 +1,10 @@
 #include "app/About.h"
 
-#include "app/Application.h"
+#include "widgets/Frames.h"
 
 TAboutBox* AboutBox = nullptr;
 
-TAboutBox::TAboutBox() : QDialog(nullptr, kalvenor::app::kDialogFrame) {
+TAboutBox::TAboutBox(const kalvenor::Context&) : QDialog(nullptr, kalvenor::kDialogFrame) {
     setObjectName("AboutBox");
     setWindowTitle("О программе");
     resize(410, 197);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "widgets/Context.h"
+
 #include <QDialog>
 
 // The about box.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    TAboutBox();
+    explicit TAboutBox(const kalvenor::Context& context);
 };
 
 extern TAboutBox* AboutBox;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "app/MainWindowPeers.h"
 #include "calc/Ports.h"
+#include "widgets/Context.h"
 
 #include <QComboBox>
 #include <QMainWindow>
-#include <functional>
 
 class QAction;
 class QGroupBox;
@@ -17,10 +18,8 @@ class QToolButton;
 class QWidget;
 
 namespace kalvenor {
-class Dataset;
 class DatasetGrid;
 class DatasetNavigator;
-class DatasetTableModel;
 }  // namespace kalvenor
 
 // A drop-down list that tells when its list closes, however it closes.
@@ -38,12 +37,17 @@ private:
 };
 
 // The main window. Its controls are public, as on a designer form, because
-// the other windows hand their results back by writing into them.
+// the other windows hand their results back by writing into them. The layout
+// is built in ElectLayout.cpp; this unit keeps the handlers.
 class TForm1 : public QMainWindow, public kalvenor::MainWindowPort, public kalvenor::UserPort {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1(const kalvenor::Context& context, kalvenor::MainWindowPeers& peers);
     ~TForm1() override;
+
+    // The table view toggle's two captions.
+    static constexpr const char* kOpenTable = "Открыть таблицу";
+    static constexpr const char* kCloseTable = "Закрыть таблицу";
 
     // Main-window port of the calculation.
     std::string Text(kalvenor::Control control) const override;
@@ -123,15 +127,15 @@ private:
     void CreateMenu();
     void CreateToolbars();
     void Wire();
-    QLineEdit* EditFor(kalvenor::Control control) const;
-    QLabel* LabelFor(kalvenor::Control control) const;
+    template <typename Sender, typename Signal>
+    void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
+    QWidget* ControlWidget(kalvenor::Control control) const;
     QComboBox* ComboFor(kalvenor::Combo combo) const;
     void ShowTableView(bool shown);
-    // Rows still being typed in the table windows are posted before anything
-    // reloads or closes their datasets; false, after the error box and with
-    // that window in front, when one cannot be posted.
-    bool PostTableEdits();
+    void ClearTableParameters();
 
+    const kalvenor::Context& context_;
+    kalvenor::MainWindowPeers& peers_;
     kalvenor::MainWindowState state_;
 };
 

@@ -1,7 +1,10 @@
-#include "app/Application.h"
 #include "app/Elect.h"
 #include "app/Startup.h"
 #include "base/TableMemory.h"
+#include "output/DesktopServices.h"
+#include "widgets/Frames.h"
+#include "widgets/Guard.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -20,6 +23,11 @@ char DecimalSeparator() {
     return '.';
 }
 
+class NoHelp final : public HelpViewer {
+public:
+    void ShowHelp(int) override {}
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -27,19 +35,29 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);
-    app::SetFormat(NumberFormat{DecimalSeparator()});
-    app::SetDirectory(QCoreApplication::applicationDirPath().toStdString());
+    QtMessageBox messages;
+    QtSaveFileChooser saveFiles;
+    QtPrintService printer;
+    QtProgramLauncher launcher;
+    NoHelp help;
+    const Context context{
+        .messages = messages,
+        .format = NumberFormat{DecimalSeparator()},
+        .directory = QCoreApplication::applicationDirPath().toStdString(),
+        .saveFiles = saveFiles,
+        .printer = printer,
+        .launcher = launcher,
+        .help = help,
+    };
     int result = 1;
     try {
-        CreateWindows();
-        app::CentreOnScreen(Form1);
+        CreateWindows(context);
+        CentreOnScreen(Form1);
         Form1->show();
         result = QApplication::exec();
-    } catch (const std::exception& error) {
-        app::ShowException(error.what());
     } catch (...) {
-        app::ShowException("");
+        ShowCurrentException(messages);
     }
-    DestroyWindows();
+    DestroyWindows(context);
     return result;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "base/UserError.h"
+
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,10 @@ namespace kalvenor {
 // A file that cannot be read or written. The message names the file and is
 // shown to the user as it is; the system's error number, when there is one,
 // lets a caller tell missing rights from a damaged file.
-class FileError : public std::runtime_error {
+class FileError : public UserError {
 public:
     explicit FileError(const std::string& message, int code = 0)
-        : std::runtime_error(message), code_(code) {}
+        : UserError(message), code_(code) {}
     int Code() const { return code_; }
 
 private:

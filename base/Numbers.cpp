@@ -23,7 +23,7 @@ bool IsDigit(char c) {
 
 }  // namespace
 
-ConvertError::ConvertError(std::string_view text) : std::runtime_error(NotANumber(text)) {}
+ConvertError::ConvertError(std::string_view text) : UserError(NotANumber(text)) {}
 
 bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
     std::size_t begin = 0;

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <stdexcept>
+#include "base/UserError.h"
+
 #include <string>
 #include <string_view>
 
 namespace kalvenor {
 
 // A text that is not a number. The message is shown to the user as it is.
-class ConvertError : public std::runtime_error {
+class ConvertError : public UserError {
 public:
     explicit ConvertError(std::string_view text);
 };

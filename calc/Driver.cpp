@@ -5,6 +5,7 @@
 #include "calc/InputEvents.h"
 #include "calc/Transformers.h"
 #include "calc/VoltageOptions.h"
+#include "tables/CurrentTables.h"
 
 namespace kalvenor {
 
@@ -35,14 +36,7 @@ void CalculationDriver::ReloadCurrentTable() {
     if (window_.ItemIndex(Combo::ComboBox1) < 0) {
         return;
     }
-    const std::string name = window_.ComboText(Combo::ComboBox1);
-    const std::filesystem::path path = tables_.directory / name;
-    std::error_code error;
-    if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
-        return;
-    }
-    tables_.currentTable.Load(path);
-    tables_.currentTable.Bind(path);
+    OpenCurrentTable(tables_.currentTable, tables_.directory, window_.ComboText(Combo::ComboBox1));
 }
 
 bool CalculationDriver::ComputeNominalCurrent() {

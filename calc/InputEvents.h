@@ -15,8 +15,10 @@ void SetResults(MainWindowPort& window, const std::string& text);
 // Results to "0" and the report cleared: the power factor, the temperature
 // and the transformer all change the nominal current or what follows from it.
 void ClearResults(MainWindowPort& window);
-void PowerChanged(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format);
-// The nominal current does not depend on the length, so Edit5 keeps it.
-void LengthChanged(MainWindowPort& window);
+
+// The change handler of an input, whoever changed its text: the user typing
+// or the program. Controls without a handler do nothing.
+void InputChanged(Control control, MainWindowPort& window, MessageBoxPort& messages,
+                  NumberFormat format);
 
 }  // namespace kalvenor

@@ -1,35 +1,17 @@
 #pragma once
 
+#include "base/MessageBox.h"
+
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalvenor {
 
-// Message-box flags as the program uses them: buttons plus icon.
-enum MessageFlags : int {
-    kMbOk = 0,
-    kMbOkStop = 16,
-    kMbOkWarning = 48,
-    kMbYesNo = 4,
-    kMbYesNoWarning = 52,
-    kMbYesNoCancelQuestion = 35,
-};
-
-// The button the user pressed.
-enum MessageAnswer : int {
-    kIdOk = 1,
-    kIdCancel = 2,
-    kIdYes = 6,
-    kIdNo = 7,
-};
-
-class MessageBoxPort {
-public:
-    virtual ~MessageBoxPort() = default;
-    virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
-};
-
-// The main window's controls that the calculation reads and writes.
+// The main window's controls that the calculation reads and writes. Each
+// enumerator is the control's object name, and every switch over them lists
+// them all, so a new control is a compile error wherever it needs a place.
 enum class Control {
     Edit1,
     Edit2,
@@ -44,6 +26,9 @@ enum class Control {
     Label21
 };
 enum class Combo { ComboBox1, ComboBox2, ComboBox3 };
+
+std::string_view ControlName(Control control);
+std::string_view ComboName(Combo combo);
 
 // The main window's private state shared by the calculation steps.
 struct MainWindowState {

@@ -1,10 +1,10 @@
 #include "calc/Prosent.h"
 
-#include "app/Application.h"
+#include "widgets/Frames.h"
 
 TProsentMin* ProsentMin = nullptr;
 
-TProsentMin::TProsentMin() : QDialog(nullptr, kalvenor::app::kDialogFrame) {
+TProsentMin::TProsentMin(const kalvenor::Context&) : QDialog(nullptr, kalvenor::kDialogFrame) {
     setObjectName("ProsentMin");
     setWindowTitle("Kalvenor 1.1");
     resize(222, 124);

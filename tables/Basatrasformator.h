@@ -6,11 +6,11 @@
 class TBazaTran : public kalvenor::DatabaseWindow {
     Q_OBJECT
 public:
-    TBazaTran();
+    explicit TBazaTran(const kalvenor::Context& context);
 
-    // Creates "tranform.xml" when it is missing, opens it bound for
-    // write-back, ascending by "Мощность кВА", and fills the main window's
-    // transformer list from it.
+    // Creates "tranform.xml" when it is missing and opens it bound for
+    // write-back, ascending by "Мощность кВА". Start-up then fills the main
+    // window's transformer list from it.
     void FormCreate();
 
     kalvenor::Dataset& ClientDataSet2 = Data;

@@ -1,11 +1,14 @@
 #include "tables/Bazatok.h"
 
-#include "app/Application.h"
 #include "tables/Catalogue.h"
-#include "tables/DatasetGrid.h"
-#include "tables/DatasetNavigator.h"
-#include "tables/DatasetTableModel.h"
+#include "tables/CurrentTables.h"
 #include "tables/TableFiles.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/DatasetTableModel.h"
+#include "widgets/Frames.h"
+#include "widgets/Guard.h"
+#include "widgets/Text.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -18,12 +21,8 @@
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <array>
-#include <stdexcept>
 
 using namespace kalvenor;
-using app::Q;
-using app::S;
 
 TBazaT* BazaT = nullptr;
 
@@ -33,47 +32,34 @@ constexpr int kParametersWidth = 310;
 constexpr int kTableWidth = 300;
 constexpr int kButtonRow = 36;
 
-struct LayingMethod {
-    const char* name;
-    std::vector<const char*> wiring;
-    std::vector<const char*> cores;
-};
-
-// The wiring types and core counts that make sense for each way of laying.
-const std::array<LayingMethod, 5>& LayingMethods() {
-    static const std::array<LayingMethod, 5> methods{{
-        {"В воздухе", {"Провод", "Кабель"}, {"2", "3", "4"}},
-        {"В земле", {"Кабель"}, {"2", "3", "4"}},
-        {"Два провода в трубе", {"Провод"}, {"2"}},
-        {"Три провода в трубе", {"Провод"}, {"3"}},
-        {"Четыре провода в трубе", {"Провод"}, {"4"}},
-    }};
-    return methods;
-}
-
-bool FileExists(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
-}
-
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromUtf8(name));
     return widget;
 }
 
-QComboBox* NewList(const char* name, std::initializer_list<const char*> items) {
+QComboBox* NewList(const char* name) {
     auto* box = Named(new QComboBox, name);
-    for (const char* item : items) {
-        box->addItem(QString::fromUtf8(item));
-    }
     box->setCurrentIndex(-1);
     return box;
 }
 
+void Fill(QComboBox* box, const std::vector<std::string_view>& items) {
+    box->clear();
+    for (std::string_view item : items) {
+        box->addItem(ToQString(item));
+    }
+    box->setCurrentIndex(-1);
+}
+
 }  // namespace
 
-TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
+template <typename Sender, typename Signal>
+void TBazaT::Connect(Sender* sender, Signal signal, void (TBazaT::*handler)()) {
+    ConnectGuarded(context_.messages, sender, signal, this, handler);
+}
+
+TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context_(context) {
     setObjectName("BazaT");
     setWindowTitle("Сечение и длительные токи ");
     setMinimumSize(753, 280);
@@ -87,20 +73,23 @@ TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
     Edit1 = Named(new QLineEdit, "Edit1");
     Edit1->setMaxLength(9);
     Label3 = Named(new QLabel("Способ прокладки"), "Label3");
-    ComboBox1 = NewList("ComboBox1", {});
+    ComboBox1 = NewList("ComboBox1");
     for (const LayingMethod& method : LayingMethods()) {
-        ComboBox1->addItem(QString::fromUtf8(method.name));
+        ComboBox1->addItem(ToQString(method.name));
     }
     ComboBox1->setCurrentIndex(-1);
     Label2 = Named(new QLabel("Марка провода или кабеля"), "Label2");
     Edit2 = Named(new QLineEdit, "Edit2");
     Edit2->setMaxLength(9);
     Label4 = Named(new QLabel("Колличество жил"), "Label4");
-    ComboBox2 = NewList("ComboBox2", {"2", "3", "4"});
+    ComboBox2 = NewList("ComboBox2");
+    Fill(ComboBox2, {"2", "3", "4"});
     Label5 = Named(new QLabel("Тип проводки"), "Label5");
-    ComboBox3 = NewList("ComboBox3", {"Провод", "Кабель"});
+    ComboBox3 = NewList("ComboBox3");
+    Fill(ComboBox3, {"Провод", kCable});
     Label6 = Named(new QLabel("Материал жил"), "Label6");
-    ComboBox4 = NewList("ComboBox4", {"Медь", "Алюминий"});
+    ComboBox4 = NewList("ComboBox4");
+    Fill(ComboBox4, {kCopper, "Алюминий"});
     Button1 = Named(new QPushButton("Создать"), "Button1");
     form->addRow(Label1, Edit1);
     form->addRow(Label3, ComboBox1);
@@ -112,9 +101,9 @@ TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
 
     GroupBox2 = Named(new QGroupBox("Таблица", Panel1), "GroupBox2");
     auto* tableBox = new QVBoxLayout(GroupBox2);
-    DBGrid1 = Named(new DatasetGrid, "DBGrid1");
+    DBGrid1 = Named(new DatasetGrid(context.messages), "DBGrid1");
     DBGrid1->SetDatasetModel(
-        new DatasetTableModel(ClientDataSet1, app::Format(), PostRules{}, this));
+        new DatasetTableModel(ClientDataSet1, context.format, PostRules{}, this));
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");
     tableBox->addWidget(DBGrid1, 1);
     tableBox->addWidget(DBNavigator1);
@@ -126,11 +115,11 @@ TBazaT::TBazaT() : QDialog(nullptr, kalvenor::app::kWindowFrame) {
     Button3 = Named(new QPushButton("Ok", Panel1), "Button3");
     Button3->setAutoDefault(false);
 
-    app::On(FileListBox1, &QListWidget::currentRowChanged, this, &TBazaT::FileListBox1Change);
-    app::On(ComboBox1, &QComboBox::activated, this, &TBazaT::ComboBox1Change);
-    app::On(Button1, &QPushButton::clicked, this, &TBazaT::Button1Click);
-    app::On(Button2, &QPushButton::clicked, this, &TBazaT::Button2Click);
-    app::On(Button3, &QPushButton::clicked, this, &TBazaT::Button3Click);
+    Connect(FileListBox1, &QListWidget::currentRowChanged, &TBazaT::FileListBox1Change);
+    Connect(ComboBox1, &QComboBox::activated, &TBazaT::ComboBox1Change);
+    Connect(Button1, &QPushButton::clicked, &TBazaT::Button1Click);
+    Connect(Button2, &QPushButton::clicked, &TBazaT::Button2Click);
+    Connect(Button3, &QPushButton::clicked, &TBazaT::Button3Click);
 }
 
 // The grid's model watches ClientDataSet1, which is gone before the children are.
@@ -154,8 +143,8 @@ void TBazaT::RefreshFileList() {
     {
         const QSignalBlocker blocker(FileListBox1);
         FileListBox1->clear();
-        for (const std::string& name : ListCurrentTableFiles(app::Directory())) {
-            FileListBox1->addItem(Q(name));
+        for (const std::string& name : ListCurrentTableFiles(context_.directory)) {
+            FileListBox1->addItem(ToQString(name));
         }
     }
     SelectFile(selected);
@@ -170,15 +159,7 @@ void TBazaT::FileListBox1Change() {
     if (item == nullptr) {
         return;
     }
-    const std::string name = S(item->text());
-    const std::filesystem::path path = app::Directory() / name;
-    ClientDataSet1.Load(path);
-    if (const auto problem = CurrentTableProblem(ClientDataSet1.FieldDefs(), name)) {
-        ClientDataSet1.Close();
-        throw FileError(*problem);
-    }
-    ClientDataSet1.Bind(path);
-    ClientDataSet1.SetOrder(kSectionField);
+    OpenCurrentTable(ClientDataSet1, context_.directory, ToStdString(item->text()));
 }
 
 void TBazaT::ComboBox1Change() {
@@ -187,94 +168,44 @@ void TBazaT::ComboBox1Change() {
         return;
     }
     const LayingMethod& laying = LayingMethods()[static_cast<std::size_t>(method)];
-    ComboBox3->clear();
-    for (const char* wiring : laying.wiring) {
-        ComboBox3->addItem(QString::fromUtf8(wiring));
-    }
-    ComboBox3->setCurrentIndex(-1);
-    ComboBox2->clear();
-    for (const char* cores : laying.cores) {
-        ComboBox2->addItem(QString::fromUtf8(cores));
-    }
-    ComboBox2->setCurrentIndex(-1);
-}
-
-void TBazaT::RefuseCreation(const std::string& message) {
-    app::MessageBox(message, "Предурпеждение.", kMbOkWarning);
+    Fill(ComboBox3, laying.wiring);
+    Fill(ComboBox2, laying.cores);
 }
 
 void TBazaT::Button1Click() {
-    const std::string name = S(Edit1->text());
-    const std::filesystem::path& directory = app::Directory();
-    // Checked before anything touches the file system: a name with a path
-    // in it could name a file outside the application directory.
-    if (const auto problem = TableNameProblem(name)) {
-        RefuseCreation(*problem);
+    const NewCurrentTable request{
+        .name = ToStdString(Edit1->text()),
+        .brand = ToStdString(Edit2->text()),
+        .laying = ToStdString(ComboBox1->currentText()),
+        .cores = ToStdString(ComboBox2->currentText()),
+        .wiring = ToStdString(ComboBox3->currentText()),
+        .material = ToStdString(ComboBox4->currentText()),
+    };
+    if (const auto refusal = CreateCurrentTable(ClientDataSet1, context_.directory, request)) {
+        context_.messages.MessageBox(refusal->text, refusal->caption, refusal->flags);
         return;
     }
-    const std::string fileName = name + ".xml";
-    if (FileExists(directory / fileName)) {
-        app::MessageBox("Файл с таким именим существует.Измените название.", "Предупреждение.",
-                        kMbOkWarning);
-        return;
-    }
-    if (!name.empty() && FileExists(directory / name)) {
-        app::MessageBox("Таблица с таким названием существует.", "Предупреждение.", kMbOkWarning);
-        return;
-    }
-    constexpr const char* kFillEverything = "Все поля должны быть заполненными. ";
-    if (name.empty()) {
-        RefuseCreation(kFillEverything);
-        return;
-    }
-    ClientDataSet1.Close();
-    ClientDataSet1.FieldDefs().clear();
-    ClientDataSet1.IndexDefs().clear();
-    std::vector<FieldDef> fields;
-    try {
-        fields = CurrentTableFieldDefs(S(Edit2->text()), S(ComboBox1->currentText()),
-                                       S(ComboBox2->currentText()), S(ComboBox3->currentText()),
-                                       S(ComboBox4->currentText()));
-    } catch (const std::invalid_argument&) {
-        RefuseCreation(kFillEverything);
-        return;
-    }
-    const std::filesystem::path path = directory / fileName;
-    ClientDataSet1.FieldDefs() = std::move(fields);
-    ClientDataSet1.IndexDefs() = CurrentTableIndexDefs();
-    ClientDataSet1.CreateEmpty();
-    ClientDataSet1.SetOrder(kSectionField);
-    try {
-        ClientDataSet1.Write(path);
-    } catch (const FileError& failure) {
-        // Nothing was written: leave no dataset bound to a file that is not there.
-        ClientDataSet1.Close();
-        RefuseCreation(failure.what());
-        return;
-    }
-    // The written empty table stays open, bound to its new file: no need to
-    // read back what was just written.
-    ClientDataSet1.Bind(path);
     RefreshFileList();
-    SelectFile(Q(fileName));
+    SelectFile(ToQString(request.name + ".xml"));
 }
 
 void TBazaT::Button2Click() {
     ClientDataSet1.Close();
     const QListWidgetItem* item = FileListBox1->currentItem();
     if (item == nullptr) {
-        app::MessageBox("Выделите таблицу.", "Предупреждение.", kMbOkWarning);
+        context_.messages.MessageBox("Выделите таблицу.", "Предупреждение.", kMbOkWarning);
         return;
     }
-    if (app::MessageBox("Хотите удалить таблицу?", "Подтверждение.", kMbYesNoCancelQuestion) !=
-        kIdYes) {
+    if (context_.messages.MessageBox("Хотите удалить таблицу?", "Подтверждение.",
+                                     kMbYesNoCancelQuestion) != kIdYes) {
         return;
     }
-    const std::filesystem::path path = app::Directory() / S(item->text());
+    const std::filesystem::path path = context_.directory / ToStdString(item->text());
     std::error_code error;
     if (!std::filesystem::remove(path, error) && error) {
-        app::MessageBox("Не удалось удалить файл «" + path.string() + "»: " + error.message(),
-                        "Kalvenor", kMbOkStop);
+        context_.messages.MessageBox("Не удалось удалить файл " + Quoted(path.string()) + ": " +
+                                         SystemErrorText(error.value()) + ".",
+                                     "Kalvenor", kMbOkStop);
     }
     if (ClientDataSet1.BoundFile() == path) {
         ClientDataSet1.Bind({});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tables/Dataset.h"
+#include "widgets/Context.h"
 
 #include <QDialog>
 
@@ -23,7 +24,7 @@ class DatasetNavigator;
 class TBazaT : public QDialog {
     Q_OBJECT
 public:
-    TBazaT();
+    explicit TBazaT(const kalvenor::Context& context);
     ~TBazaT() override;
 
     void FormCreate();
@@ -54,8 +55,10 @@ protected:
 
 private:
     void SelectFile(const QString& name);
-    // The refusal every failed creation ends with.
-    void RefuseCreation(const std::string& message);
+    template <typename Sender, typename Signal>
+    void Connect(Sender* sender, Signal signal, void (TBazaT::*handler)());
+
+    const kalvenor::Context& context_;
 };
 
 extern TBazaT* BazaT;

@@ -1,9 +1,9 @@
 #include "tables/DatabaseWindow.h"
 
-#include "app/Application.h"
-#include "tables/DatasetGrid.h"
-#include "tables/DatasetNavigator.h"
-#include "tables/DatasetTableModel.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+#include "widgets/DatasetTableModel.h"
+#include "widgets/Frames.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -11,16 +11,18 @@
 
 namespace kalvenor {
 
-DatabaseWindow::DatabaseWindow(const Layout& layout)
-    : QDialog(nullptr, kalvenor::app::kWindowFrame), gridHeightMargin_(layout.gridHeightMargin) {
+DatabaseWindow::DatabaseWindow(const Context& context, const Layout& layout)
+    : QDialog(nullptr, kWindowFrame),
+      context_(context),
+      gridHeightMargin_(layout.gridHeightMargin) {
     setWindowTitle("База данных");
     setMinimumSize(layout.width, layout.height);
     resize(layout.width, layout.height);
     GroupBox1 = new QGroupBox(QString::fromUtf8(layout.groupCaption), this);
     GroupBox1->setObjectName("GroupBox1");
-    Grid = new DatasetGrid(GroupBox1);
+    Grid = new DatasetGrid(context.messages, GroupBox1);
     Grid->setObjectName(QString::fromUtf8(layout.gridName));
-    Grid->SetDatasetModel(new DatasetTableModel(Data, app::Format(), layout.rules, this));
+    Grid->SetDatasetModel(new DatasetTableModel(Data, context.format, layout.rules, this));
     DBNavigator1 = new DatasetNavigator(Grid, DatasetNavigator::Full, GroupBox1);
     DBNavigator1->setObjectName("DBNavigator1");
     DBNavigator1->adjustSize();

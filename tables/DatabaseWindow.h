@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tables/Dataset.h"
+#include "widgets/Context.h"
 
 #include <QDialog>
 
@@ -30,7 +31,7 @@ public:
         PostRules rules;
     };
 
-    explicit DatabaseWindow(const Layout& layout);
+    DatabaseWindow(const Context& context, const Layout& layout);
     ~DatabaseWindow() override;
 
     // Shown by the calculation when no breaker fits: the user fills the
@@ -49,6 +50,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+protected:
+    const Context& context_;
 
 private:
     int gridHeightMargin_;

@@ -22,9 +22,7 @@ void ResetEmpty(Dataset& dataset, const std::vector<FieldDef>& fields,
                 const std::vector<IndexDef>& indexes) {
     dataset.Bind({});
     dataset.Close();
-    dataset.FieldDefs() = fields;
-    dataset.IndexDefs() = indexes;
-    dataset.CreateEmpty();
+    dataset.Create(fields, indexes);
 }
 
 std::filesystem::path FreeBackupName(const std::filesystem::path& path) {
@@ -52,8 +50,7 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
     } else {
         std::string problem;
         try {
-            dataset.Bind({});
-            dataset.Load(path);
+            dataset.OpenFile(path);
             if (!HasFields(dataset, fields)) {
                 problem = "Файл «" + path.string() + "» не является этой базой данных.";
             }

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "tables/DataPacket.h"
 
 namespace kalvenor {
@@ -39,12 +40,6 @@ bool IsBlank(const Value& value) {
         return std::holds_alternative<std::monostate>(value);
     }
     return text->find_first_not_of(" \t\n\r\v\f") == std::string::npos;
-}
-
-std::size_t Utf8Length(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
 }
 
 }  // namespace
@@ -102,7 +97,7 @@ std::size_t Dataset::FieldByName(std::string_view name) const {
     if (std::optional<std::size_t> position = FindField(name)) {
         return *position;
     }
-    throw std::runtime_error("В таблице нет поля " + Quoted(name) + ".");
+    throw std::logic_error("В таблице нет поля " + Quoted(name) + ".");
 }
 
 void Dataset::Load(const std::filesystem::path& path) {
@@ -139,8 +134,20 @@ void Dataset::Close() {
     Notify();
 }
 
-void Dataset::CreateEmpty() {
+void Dataset::OpenFile(const std::filesystem::path& path) {
     Close();
+    bound_.clear();
+    ReadRows(path);
+    bound_ = path;
+}
+
+void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes) {
+    if (active_) {
+        throw std::logic_error("Таблица открыта: новые поля к её строкам не подходят.");
+    }
+    fields_ = std::move(fields);
+    indexes_ = std::move(indexes);
+    order_.clear();
     OpenEmpty();
 }
 

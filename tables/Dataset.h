@@ -60,18 +60,20 @@ public:
     Dataset(const Dataset&) = delete;
     Dataset& operator=(const Dataset&) = delete;
 
-    std::vector<FieldDef>& FieldDefs() { return fields_; }
     const std::vector<FieldDef>& FieldDefs() const { return fields_; }
-    std::vector<IndexDef>& IndexDefs() { return indexes_; }
     const std::vector<IndexDef>& IndexDefs() const { return indexes_; }
     const FieldDef& FieldDefAt(std::size_t position) const;  // throws std::out_of_range
     std::optional<std::size_t> FindField(std::string_view name) const;
-    std::size_t FieldByName(std::string_view name) const;  // throws std::runtime_error
+    std::size_t FieldByName(std::string_view name) const;  // throws std::logic_error
 
     // Closes first (which may write back), reads the file and opens it; the
     // file is not bound. A file that cannot be read throws FileError and
     // leaves the dataset closed.
     void Load(const std::filesystem::path& path);
+    // Load, and bind to the same file so that edits go back to it. When the
+    // file cannot be read the dataset is left closed and bound to nothing, so
+    // no write can ever replace a file that was not read.
+    void OpenFile(const std::filesystem::path& path);
     // Sets the file that write-back goes to; an empty path means none.
     void Bind(std::filesystem::path path);
     const std::filesystem::path& BoundFile() const { return bound_; }
@@ -80,8 +82,9 @@ public:
     // Writes back when bound and modified, then drops the rows. A failed
     // write throws FileError and leaves the dataset open and modified.
     void Close();
-    // An empty open dataset from the current definitions.
-    void CreateEmpty();
+    // An empty open dataset of these definitions. Refused while the dataset
+    // is open: its rows would not fit the new fields.
+    void Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes = {});
     // Atomic: the old file stays whole when the write fails.
     void Write(const std::filesystem::path& path);
 

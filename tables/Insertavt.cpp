@@ -1,6 +1,8 @@
 #include "tables/Insertavt.h"
 
-#include "app/Application.h"
+#include "widgets/Frames.h"
+#include "widgets/Guard.h"
+#include "widgets/Text.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,8 +15,9 @@ using namespace kalvenor;
 
 TInsertAvtomat* InsertAvtomat = nullptr;
 
-TInsertAvtomat::TInsertAvtomat()
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TInsertAvtomat::TInsertAvtomat(const Context& context)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      context_(context) {
     setObjectName("InsertAvtomat");
     setWindowTitle("Установка автоматов");
     setMinimumSize(186, 170);
@@ -36,7 +39,8 @@ TInsertAvtomat::TInsertAvtomat()
     inner->addWidget(ComboBox1);
     inner->addStretch();
     inner->addWidget(Button2);
-    app::On(Button2, &QPushButton::clicked, this, &TInsertAvtomat::Button2Click);
+    ConnectGuarded(context_.messages, Button2, &QPushButton::clicked, this,
+                   &TInsertAvtomat::Button2Click);
 }
 
 int TInsertAvtomat::SelectedItem() const {
@@ -46,21 +50,21 @@ int TInsertAvtomat::SelectedItem() const {
 void TInsertAvtomat::Button2Click() {
     const int item = SelectedItem();
     if (item < 0) {
-        app::MessageBox("Установите автомат.", "Предупреждение.", kMbOkWarning);
+        context_.messages.MessageBox("Установите автомат.", "Предупреждение.", kMbOkWarning);
         return;
     }
-    ChosenSeries = app::S(ComboBox1->itemText(item));
+    ChosenSeries = ToStdString(ComboBox1->itemText(item));
     accept();
 }
 
 std::string TInsertAvtomat::Choose(const std::vector<std::string>& series) {
     ComboBox1->clear();
     for (const std::string& name : series) {
-        ComboBox1->addItem(app::Q(name));
+        ComboBox1->addItem(ToQString(name));
     }
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->clearEditText();
-    app::CentreOnScreen(this);
+    CentreOnScreen(this);
     exec();
     return ChosenSeries;
 }

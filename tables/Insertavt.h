@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/Context.h"
+
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -14,7 +16,7 @@ class QPushButton;
 class TInsertAvtomat : public QDialog {
     Q_OBJECT
 public:
-    TInsertAvtomat();
+    explicit TInsertAvtomat(const kalvenor::Context& context);
 
     // Offers the series, centred and modal; returns the confirmed one.
     std::string Choose(const std::vector<std::string>& series);
@@ -31,6 +33,9 @@ public:
     QComboBox* ComboBox1;
     QPushButton* Button2;
     std::string ChosenSeries;
+
+private:
+    const kalvenor::Context& context_;
 };
 
 extern TInsertAvtomat* InsertAvtomat;

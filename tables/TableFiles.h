@@ -16,6 +16,11 @@ inline constexpr std::string_view kTransformerFileName = "tranform.xml";
 // Current table fields read by name.
 inline constexpr std::string_view kSectionField = "Сечение";
 inline constexpr std::string_view kCurrentField = "Длительный ток";
+// The parameter values the program compares with, byte for byte.
+inline constexpr std::string_view kInGround = "В земле";
+inline constexpr std::string_view kCable = "Кабель";
+inline constexpr std::string_view kCopper = "Медь";
+
 // Positions of the table parameters among a current table's fields.
 enum CurrentTableParameter : std::size_t {
     kBrandPosition = 2,

@@ -1,6 +1,5 @@
 #include "tables/Unit1.h"
 
-#include "app/Application.h"
 #include "tables/Databases.h"
 #include "tables/TableFiles.h"
 
@@ -8,14 +7,15 @@ using namespace kalvenor;
 
 TBazaAvt* BazaAvt = nullptr;
 
-TBazaAvt::TBazaAvt()
-    : DatabaseWindow({"Автоматы", "DBGrid3", "OK", 477, 245, 10, false, PostRules{true, true}}) {
+TBazaAvt::TBazaAvt(const Context& context)
+    : DatabaseWindow(context,
+                     {"Автоматы", "DBGrid3", "OK", 477, 245, 10, false, PostRules{true, true}}) {
     setObjectName("BazaAvt");
 }
 
 void TBazaAvt::FormCreate() {
-    if (const auto warning = OpenDatabase(AVT1, app::Directory() / kBreakerFileName,
+    if (const auto warning = OpenDatabase(AVT1, context_.directory / kBreakerFileName,
                                           BreakerFieldDefs(), {}, std::string(kMaxCurrentField))) {
-        app::MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
     }
 }

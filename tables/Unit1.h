@@ -6,7 +6,7 @@
 class TBazaAvt : public kalvenor::DatabaseWindow {
     Q_OBJECT
 public:
-    TBazaAvt();
+    explicit TBazaAvt(const kalvenor::Context& context);
 
     // Creates "Avtomat.xml" when it is missing, then opens it bound for
     // write-back, ascending by "Мак. ном. ток А".

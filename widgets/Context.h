@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/MessageBox.h"
 #include "base/Numbers.h"
-#include "calc/Ports.h"
 #include "widgets/Services.h"
 
 #include <filesystem>

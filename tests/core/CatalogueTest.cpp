@@ -22,8 +22,7 @@ TEST(Catalogue, OffersTheTablesOfTheOptionsCoresAndSkipsForeignFiles) {
     test::WriteBytes(dir / "broken.xml", "<?xml version=\"1.0\"?><DATAPACKET><METADATA>");
     test::WriteBytes(dir / "notes.txt", "не таблица");
     Dataset foreign;
-    foreign.FieldDefs() = BreakerFieldDefs();
-    foreign.CreateEmpty();
+    foreign.Create(BreakerFieldDefs());
     foreign.Write(dir / "foreign.xml");
 
     const CatalogueScan three = ScanCatalogue(dir.Path(), 1, kComma);

@@ -89,9 +89,8 @@ TEST_F(DatasetTest, LoadDoesNotBindTheFile) {
 TEST_F(DatasetTest, AFailedWriteBackKeepsTheEdits) {
     const auto directory = dir_ / "каталог.xml";
     std::filesystem::create_directory(directory);
-    dataset_.FieldDefs() = BreakerFieldDefs();
+    dataset_.Create(BreakerFieldDefs());
     dataset_.Bind(directory);
-    dataset_.CreateEmpty();
     dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
     try {
         dataset_.Close();
@@ -112,8 +111,7 @@ TEST_F(DatasetTest, AFailedWriteBackKeepsTheEdits) {
 }
 
 TEST_F(DatasetTest, AnUnreadableFileLeavesTheDatasetClosed) {
-    dataset_.FieldDefs() = BreakerFieldDefs();
-    dataset_.CreateEmpty();
+    dataset_.Create(BreakerFieldDefs());
     dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
     WriteBytes(table_, "<DATAPACKET><METADATA>");
     EXPECT_THROW(dataset_.Load(table_), FileError);
@@ -184,7 +182,7 @@ TEST_F(DatasetTest, OrderIsStableAndKeptAfterEdits) {
     try {
         dataset_.SetOrder("Нет такого");
         FAIL() << "no error";
-    } catch (const std::runtime_error& error) {
+    } catch (const std::logic_error& error) {
         EXPECT_NE(std::string(error.what()).find("«Нет такого»"), std::string::npos);
     }
     EXPECT_EQ(dataset_.Order(), "");
@@ -247,10 +245,10 @@ TEST_F(DatasetTest, OnlyTheTransformerPowerIndexIsEnforced) {
 }
 
 TEST_F(DatasetTest, EditsRefuseBadRowsAndValueCounts) {
-    dataset_.FieldDefs() = BreakerFieldDefs();
     const Row breaker = {"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0};
     EXPECT_THROW(dataset_.InsertRow(breaker), std::logic_error) << "closed";
-    dataset_.CreateEmpty();
+    dataset_.Create(BreakerFieldDefs());
+    EXPECT_THROW(dataset_.Create(BreakerFieldDefs()), std::logic_error) << "open";
     dataset_.InsertRow(breaker);
     EXPECT_THROW(dataset_.InsertRow({"ВА47"}), std::invalid_argument);
     EXPECT_THROW(dataset_.UpdateRow(0, {"ВА47"}), std::invalid_argument);
@@ -262,7 +260,6 @@ TEST_F(DatasetTest, EditsRefuseBadRowsAndValueCounts) {
 }
 
 TEST_F(DatasetTest, ObserversMayRemoveThemselvesWhileNotified) {
-    dataset_.FieldDefs() = BreakerFieldDefs();
     int calls = 0;
     int lateCalls = 0;
     int self = -1;
@@ -280,7 +277,7 @@ TEST_F(DatasetTest, ObserversMayRemoveThemselvesWhileNotified) {
     int steady = 0;
     const int steadyId = dataset_.AddObserver([&steady] { ++steady; });
 
-    dataset_.CreateEmpty();
+    dataset_.Create(BreakerFieldDefs());
     dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
     dataset_.SetOrder(kSeriesField);
     EXPECT_EQ(calls, 1);

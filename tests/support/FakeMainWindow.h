@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/InputEvents.h"
 #include "calc/Ports.h"
 #include "tests/support/ScriptedMessageBox.h"
 
@@ -11,7 +12,8 @@ namespace kalvenor::testing {
 
 // The main window as the calculation sees it: control texts, combo boxes,
 // the report, and a log of every effect in order, so tests can pin what
-// happened before and after a message.
+// happened before and after a message. Setting an input's text runs its
+// change handler, as in the real window.
 class FakeMainWindow : public MainWindowPort, public UserPort {
 public:
     FakeMainWindow() {
@@ -29,8 +31,12 @@ public:
 
     std::string Text(Control control) const override { return texts.at(control); }
     void SetText(Control control, const std::string& text) override {
+        const bool changed = texts.at(control) != text;
         texts[control] = text;
         log.push_back("set " + Name(control) + "=" + text);
+        if (changed) {
+            InputChanged(control, *this, *this, format);
+        }
     }
     void SelectAndFocus(Control control) override { log.push_back("focus " + Name(control)); }
     int ItemIndex(Combo combo) const override { return combos.at(combo).index; }
@@ -60,14 +66,7 @@ public:
         return series.empty() ? std::string() : series[chosenItem];
     }
 
-    static std::string Name(Control control) {
-        static const std::map<Control, std::string> names{
-            {Control::Edit1, "Edit1"},   {Control::Edit2, "Edit2"},    {Control::Edit3, "Edit3"},
-            {Control::Edit4, "Edit4"},   {Control::Edit5, "Edit5"},    {Control::Edit6, "Edit6"},
-            {Control::Edit11, "Edit11"}, {Control::Edit12, "Edit12"},  {Control::Label6, "Label6"},
-            {Control::Label8, "Label8"}, {Control::Label21, "Label21"}};
-        return names.at(control);
-    }
+    static std::string Name(Control control) { return std::string(ControlName(control)); }
 
     struct Box {
         std::vector<std::string> items;
@@ -79,6 +78,7 @@ public:
     std::map<Combo, Box> combos;
     std::vector<std::string> report{"old report"};
     MainWindowState state;
+    NumberFormat format{','};
     ScriptedMessageBox messages;
     std::vector<std::string> log;
     std::vector<std::string> offeredSeries;

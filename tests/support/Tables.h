@@ -24,8 +24,7 @@ struct TransformerRow {
 };
 
 inline void FillBreakers(Dataset& breakers, const std::vector<BreakerRow>& rows) {
-    breakers.FieldDefs() = BreakerFieldDefs();
-    breakers.CreateEmpty();
+    breakers.Create(BreakerFieldDefs());
     for (const BreakerRow& row : rows) {
         breakers.InsertRow({row.series, row.minimum, row.maximum,
                             static_cast<std::int64_t>(row.poles), row.multiple});
@@ -40,9 +39,7 @@ inline void WriteBreakers(const std::filesystem::path& directory,
 }
 
 inline void FillTransformers(Dataset& transformers, const std::vector<TransformerRow>& rows) {
-    transformers.FieldDefs() = TransformerFieldDefs();
-    transformers.IndexDefs() = TransformerIndexDefs();
-    transformers.CreateEmpty();
+    transformers.Create(TransformerFieldDefs(), TransformerIndexDefs());
     for (const TransformerRow& row : rows) {
         transformers.InsertRow({row.name, row.power, 10.0, 0.4, 100.0, 600.0, row.uk, 2.8});
     }
@@ -56,9 +53,8 @@ inline void WriteCurrentTable(const std::filesystem::path& path, const std::stri
                               const std::string& wiring = "Кабель",
                               const std::string& material = "Медь") {
     Dataset table;
-    table.FieldDefs() = CurrentTableFieldDefs("ВВГ", laying, cores, wiring, material);
-    table.IndexDefs() = CurrentTableIndexDefs();
-    table.CreateEmpty();
+    table.Create(CurrentTableFieldDefs("ВВГ", laying, cores, wiring, material),
+                 CurrentTableIndexDefs());
     for (const auto& [section, current] : rows) {
         table.InsertRow({section, current, std::monostate{}, std::monostate{}, std::monostate{},
                          std::monostate{}, std::monostate{}});

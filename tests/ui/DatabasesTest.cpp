@@ -135,13 +135,13 @@ private slots:
         // The file's place is taken by a folder: no write can succeed.
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
-        DestroyWindows();
+        DestroyWindows(ui.fakes->context);
         QCOMPARE(ui.messages->shown.size(), 1U);
         const ShownMessage& box = ui.messages->shown[0];
         QVERIFY(box.text.find((*ui.dir / "Avtomat.xml").string()) != std::string::npos);
         QVERIFY(box.text.find("Изменения этой таблицы не сохранены.") != std::string::npos);
         QCOMPARE(box.flags, 16);
-        CreateWindows();
+        CreateWindows(ui.fakes->context);
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
     }
 

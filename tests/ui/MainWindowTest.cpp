@@ -1,10 +1,10 @@
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
-#include "tables/DatasetNavigator.h"
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 #include "tests/support/Tables.h"
 #include "tests/ui/UiFixture.h"
+#include "widgets/DatasetNavigator.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -1,60 +1,55 @@
 #pragma once
 
-#include "app/Application.h"
 #include "app/Elect.h"
 #include "app/Startup.h"
-#include "tables/DatasetGrid.h"
-#include "tests/core/TempDir.h"
-#include "tests/support/ScriptedMessageBox.h"
+#include "tests/ui/FakeContext.h"
+#include "widgets/DatasetGrid.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 namespace kalvenor::ui {
 
 // A fresh application directory and the whole set of windows for each test,
-// with every message box recorded instead of shown.
+// built from a context of fakes, with every message box recorded instead of
+// shown.
 class UiFixture {
 public:
     void Start() {
-        dir = std::make_unique<test::TempDir>();
-        messages = std::make_unique<testing::ScriptedMessageBox>();
-        app::SetDirectory(dir->Path());
-        app::SetFormat(NumberFormat{','});
-        app::SetMessages(messages.get());
-        CreateWindows();
+        fakes = std::make_unique<FakeContext>();
+        dir = fakes->dir.get();
+        messages = &fakes->messages;
+        CreateWindows(fakes->context);
     }
 
     void Stop() {
-        DestroyWindows();
-        app::SetMessages(nullptr);
-        messages.reset();
-        dir.reset();
+        DestroyWindows(fakes->context);
+        fakes.reset();
+        dir = nullptr;
+        messages = nullptr;
     }
 
     // Ends the run and starts the next one in the same directory.
     void Restart() {
-        DestroyWindows();
-        CreateWindows();
+        DestroyWindows(fakes->context);
+        CreateWindows(fakes->context);
     }
 
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : messages->shown) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
+    std::vector<std::string> Texts() const { return fakes->Texts(); }
 
-    std::unique_ptr<test::TempDir> dir;
-    std::unique_ptr<testing::ScriptedMessageBox> messages;
+    std::unique_ptr<FakeContext> fakes;
+    test::TempDir* dir = nullptr;
+    testing::ScriptedMessageBox* messages = nullptr;
 };
 
 // The user picks an item of a drop-down list.
@@ -69,20 +64,48 @@ inline void Choose(QComboBox* box, const QString& text) {
     Choose(box, index);
 }
 
+// A control by its object name. A missing one throws, naming it and the
+// controls the window does have, so a renamed control fails loudly.
 template <typename T = QWidget>
-T* Find(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromUtf8(name));
+T* Find(QObject* window, const char* name) {
+    if (T* found = window->findChild<T*>(QString::fromUtf8(name))) {
+        return found;
+    }
+    QStringList names;
+    for (const QObject* child : window->findChildren<QObject*>()) {
+        if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_")) {
+            names << child->objectName();
+        }
+    }
+    names.sort();
+    throw std::runtime_error("В окне " + window->objectName().toStdString() + " нет элемента " +
+                             name + "; есть: " + names.join(", ").toStdString());
 }
 
 inline void Click(QWidget* window, const char* name) {
-    auto* button = Find<QAbstractButton>(window, name);
-    QVERIFY2(button != nullptr, name);
-    button->click();
+    Find<QAbstractButton>(window, name)->click();
 }
 
-// Runs the action once the next modal dialog's event loop is up.
+// Runs the action once the next modal dialog's event loop is up. When an
+// assertion inside the action fails, the dialog would wait for ever: it is
+// closed, and the test fails.
 inline void WhenModal(std::function<void()> action) {
-    QTimer::singleShot(0, [action = std::move(action)] { action(); });
+    QTimer::singleShot(0, [action = std::move(action)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        try {
+            action();
+        } catch (const std::exception& error) {
+            QTest::qFail(error.what(), __FILE__, __LINE__);
+        }
+        if (modal != nullptr && QApplication::activeModalWidget() == modal &&
+            QTest::currentTestFailed()) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->QDialog::done(QDialog::Rejected);
+            } else {
+                modal->close();
+            }
+        }
+    });
 }
 
 // Types a row into a grid as a user does: the navigator's insert, a text into

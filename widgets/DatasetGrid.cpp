@@ -1,7 +1,7 @@
-#include "tables/DatasetGrid.h"
+#include "widgets/DatasetGrid.h"
 
-#include "app/Application.h"
-#include "tables/DatasetTableModel.h"
+#include "widgets/DatasetTableModel.h"
+#include "widgets/Guard.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -32,7 +32,8 @@ public:
     mutable QPointer<QWidget> open;
 };
 
-DatasetGrid::DatasetGrid(QWidget* parent) : QTableView(parent), delegate_(new Delegate(this)) {
+DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
+    : QTableView(parent), messages_(messages), delegate_(new Delegate(this)) {
     setItemDelegate(delegate_);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -44,6 +45,11 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
     model_ = model;
     setModel(model);
     connect(model, &QObject::destroyed, this, [this] { model_ = nullptr; });
+    connect(model, &DatasetTableModel::editRefused, this, [this] {
+        if (model_ != nullptr) {
+            RunGuarded(messages_, [this] { std::rethrow_exception(model_->TakeRefusal()); });
+        }
+    });
     // Column titles are the table's parameters: they must be readable. The
     // header measures a bounded sample of rows, so a long table costs no more.
     connect(model, &QAbstractItemModel::modelReset, this, &QTableView::resizeColumnsToContents);
@@ -81,7 +87,7 @@ bool DatasetGrid::PostPending() {
         return true;
     }
     bool posted = false;
-    app::Guard([&] {
+    RunGuarded(messages_, [&] {
         SelectRow(model_->Post());
         posted = true;
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/MessageBox.h"
+
 #include <QPointer>
 #include <QTableView>
 
@@ -9,14 +11,15 @@ class DatasetTableModel;
 
 // A grid over a dataset model: a row being edited is posted when the cursor
 // leaves it, as in a database form; a row that cannot be posted keeps the
-// cursor.
+// cursor. The grid is where a refused text or row is shown.
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:
-    explicit DatasetGrid(QWidget* parent = nullptr);
+    explicit DatasetGrid(MessageBoxPort& messages, QWidget* parent = nullptr);
 
     void SetDatasetModel(DatasetTableModel* model);
     DatasetTableModel* DatasetModel() const { return model_; }
+    MessageBoxPort& Messages() const { return messages_; }
 
     int CurrentRow() const;
     void SelectRow(int row);
@@ -30,6 +33,7 @@ protected:
 
 private:
     class Delegate;
+    MessageBoxPort& messages_;
     DatasetTableModel* model_ = nullptr;
     Delegate* delegate_ = nullptr;
 };

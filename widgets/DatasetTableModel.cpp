@@ -1,10 +1,9 @@
-#include "tables/DatasetTableModel.h"
+#include "widgets/DatasetTableModel.h"
 
-#include "app/Application.h"
+#include "tables/CellText.h"
+#include "widgets/Text.h"
 
 #include <algorithm>
-#include <charconv>
-#include <stdexcept>
 
 namespace kalvenor {
 
@@ -60,17 +59,7 @@ QVariant DatasetTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};
     }
-    const Value& value = Cell(index.row(), index.column());
-    if (const auto* number = std::get_if<double>(&value)) {
-        return app::Q(FloatToStr(*number, format_));
-    }
-    if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-        return QString::number(*integer);
-    }
-    if (const auto* text = std::get_if<std::string>(&value)) {
-        return app::Q(*text);
-    }
-    return QString();
+    return ToQString(CellText(Cell(index.row(), index.column()), format_));
 }
 
 QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -79,7 +68,7 @@ QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation,
     }
     if (orientation == Qt::Horizontal) {
         if (section >= 0 && section < columnCount()) {
-            return app::Q(dataset_.FieldDefs()[static_cast<std::size_t>(section)].name);
+            return ToQString(dataset_.FieldDefs()[static_cast<std::size_t>(section)].name);
         }
         return {};
     }
@@ -99,53 +88,33 @@ int DatasetTableModel::FieldSize(int column) const {
     return field.type == FieldType::String ? field.size : 0;
 }
 
-Value DatasetTableModel::Parse(int column, const QString& text) const {
-    const FieldDef& field = dataset_.FieldDefs().at(static_cast<std::size_t>(column));
-    const std::string typed = app::S(text);
-    if (field.type == FieldType::String) {
-        if (field.size > 0 && text.size() > field.size) {
-            throw std::runtime_error("Поле «" + field.name + "» не длиннее " +
-                                     std::to_string(field.size) + " символов.");
-        }
-        return typed;
-    }
-    if (text.trimmed().isEmpty()) {
-        return std::monostate{};
-    }
-    if (field.type == FieldType::Float) {
-        return StrToFloat(typed, format_);
-    }
-    const std::string trimmed = app::S(text.trimmed());
-    std::int64_t integer = 0;
-    const auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), integer);
-    if (result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size()) {
-        throw std::runtime_error("\"" + typed + "\" не является целым числом.");
-    }
-    return integer;
-}
-
 bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || readOnly_) {
         return false;
     }
-    bool accepted = false;
-    app::Guard([&] {
-        Value parsed = Parse(index.column(), value.toString());
+    try {
+        Value parsed = ParseCell(dataset_.FieldDefs().at(static_cast<std::size_t>(index.column())),
+                                 ToStdString(value.toString()), format_);
         if (state_ == State::Browse) {
             Edit(index.row());
         } else if (index.row() != editRow_) {
-            return;  // the grid posts the buffer before it moves to another row
+            return false;  // the grid posts the buffer before it moves to another row
         }
         buffer_[static_cast<std::size_t>(index.column())] = std::move(parsed);
         emit dataChanged(index, index);
-        accepted = true;
-    });
-    return accepted;
+        return true;
+    } catch (...) {
+        // Called from inside Qt's editing machinery: nothing may be thrown
+        // through it, and nothing shown from here.
+        refusal_ = std::current_exception();
+        emit editRefused();
+        return false;
+    }
 }
 
 int DatasetTableModel::Insert(int row) {
     if (state_ != State::Browse) {
-        throw std::runtime_error("Сначала занесите в базу или отмените редактируемую запись.");
+        throw UserError("Сначала занесите в базу или отмените редактируемую запись.");
     }
     row = std::clamp(row, 0, rowCount());
     beginInsertRows({}, row, row);
@@ -180,7 +149,7 @@ int DatasetTableModel::Post() {
     const std::optional<std::size_t> replacing =
         state_ == State::Edit ? std::optional<std::size_t>(DatasetRow(editRow_)) : std::nullopt;
     if (const auto error = dataset_.PostError(buffer_, replacing, rules_)) {
-        throw std::runtime_error(*error);
+        throw UserError(*error);
     }
     // Back to browsing before the dataset changes: its notification resets
     // the grid, which must not find a half-moved buffer.

@@ -1,8 +1,8 @@
-#include "tables/DatasetNavigator.h"
+#include "widgets/DatasetNavigator.h"
 
-#include "app/Application.h"
-#include "tables/DatasetGrid.h"
-#include "tables/DatasetTableModel.h"
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetTableModel.h"
+#include "widgets/Guard.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -47,7 +47,7 @@ QToolButton* DatasetNavigator::AddButton(const char* name, const char* hint,
     button->setToolTip(QString::fromUtf8(hint));
     button->setMinimumWidth(26);
     layout()->addWidget(button);
-    app::On(button, &QToolButton::clicked, this, action);
+    ConnectGuarded(grid_->Messages(), button, &QToolButton::clicked, this, action);
     return button;
 }
 
@@ -85,7 +85,8 @@ void DatasetNavigator::Delete() {
     if (model == nullptr || row < 0) {
         return;
     }
-    if (app::MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) != kIdYes) {
+    if (grid_->Messages().MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) !=
+        kIdYes) {
         return;
     }
     grid_->FinishEditor(false);

@@ -1,0 +1,292 @@
+#include "app/Elect.h"
+
+#include "widgets/DatasetGrid.h"
+#include "widgets/DatasetNavigator.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace kalvenor;
+
+void TCloseUpComboBox::showPopup() {
+    popupOpen_ = true;
+    QComboBox::showPopup();
+}
+
+void TCloseUpComboBox::hidePopup() {
+    QComboBox::hidePopup();
+    // Qt also hides the popup when the box itself is hidden; only a list
+    // that was open can close up.
+    if (popupOpen_) {
+        popupOpen_ = false;
+        emit closedUp();
+    }
+}
+
+namespace {
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+QLabel* NewLabel(const char* name, const char* caption) {
+    return Named(new QLabel(QString::fromUtf8(caption)), name);
+}
+
+QLineEdit* NewEdit(const char* name, const char* text, const char* hint, bool readOnly) {
+    auto* edit = Named(new QLineEdit(QString::fromUtf8(text)), name);
+    edit->setToolTip(QString::fromUtf8(hint));
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+QGroupBox* NewGroup(const char* name, const char* caption) {
+    return Named(new QGroupBox(QString::fromUtf8(caption)), name);
+}
+
+}  // namespace
+void TForm1::CreateMenu() {
+    const auto item = [this](QMenu* menu, const char* name, const char* caption,
+                             const char* shortcut, QStyle::StandardPixmap icon) {
+        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(caption));
+        action->setObjectName(QString::fromUtf8(name));
+        if (shortcut != nullptr) {
+            action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
+        }
+        return action;
+    };
+    const auto menu = [this](const char* name, const char* caption) {
+        return Named(menuBar()->addMenu(QString::fromUtf8(caption)), name);
+    };
+    File1 = menu("File1", "Файл");
+    N2 = item(File1, "N2", TForm1::kOpenTable, "Ctrl+T", QStyle::SP_FileDialogDetailedView);
+    N10 = item(File1, "N10", "Сохранить", "Ctrl+S", QStyle::SP_DialogSaveButton);
+    N11 = item(File1, "N11", "Печать", "Ctrl+P", QStyle::SP_FileIcon);
+    File1->addSeparator();
+    N3 = item(File1, "N3", "Выход", "Ctrl+C", QStyle::SP_DialogCloseButton);
+    N18 = menu("N18", "Трансформатор");
+    N19 = item(N18, "N19", "Использовать трансформатор", "Ctrl+A", QStyle::SP_DialogYesButton);
+    N20 = item(N18, "N20", "Не использовать трансформатор", "Ctrl+B", QStyle::SP_DialogNoButton);
+    N19->setCheckable(true);
+    N20->setCheckable(true);
+    N6 = menu("N6", "Коэффициенты");
+    N7 = item(N6, "N7", "&Кабели в земле", "Ctrl+K", QStyle::SP_FileDialogInfoView);
+    N24 = menu("N24", "Сервис");
+    N25 = item(N24, "N25", "Калькулятор", nullptr, QStyle::SP_DesktopIcon);
+    Word1 = item(N24, "Word1", "Microsoft Word", nullptr, QStyle::SP_FileIcon);
+    N8 = menu("N8", "База данных");
+    N15 = item(N8, "N15", "Допустимые длительные токи", "Ctrl+D", QStyle::SP_FileDialogListView);
+    N17 = item(N8, "N17", "Автоматы", "Ctrl+E", QStyle::SP_DriveHDIcon);
+    N21 = item(N8, "N21", "Трансформаторы", "Ctrl+F", QStyle::SP_ComputerIcon);
+    N1 = menu("N1", "Справка");
+    N4 = item(N1, "N4", "Содержание", "Ctrl+H", QStyle::SP_DialogHelpButton);
+    N5 = item(N1, "N5", "О программе", "Ctrl+G", QStyle::SP_MessageBoxInformation);
+}
+
+void TForm1::CreateToolbars() {
+    ControlBar1 = Named(new QWidget, "ControlBar1");
+    ControlBar1->setFixedHeight(33);
+    auto* strip = new QHBoxLayout(ControlBar1);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->setSpacing(2);
+    const auto bar = [strip](const char* name) {
+        auto* toolBar = Named(new QToolBar, name);
+        toolBar->setIconSize(QSize(16, 16));
+        strip->addWidget(toolBar);
+        return toolBar;
+    };
+    const auto button = [this](QToolBar* toolBar, const char* name, const char* hint,
+                               QStyle::StandardPixmap icon) {
+        if (!toolBar->actions().isEmpty()) {
+            toolBar->addSeparator();
+        }
+        auto* toolButton = Named(new QToolButton, name);
+        toolButton->setToolTip(QString::fromUtf8(hint));
+        toolButton->setIcon(style()->standardIcon(icon));
+        toolButton->setAutoRaise(true);
+        toolBar->addWidget(toolButton);
+        return toolButton;
+    };
+    QToolBar* toolBar1 = bar("ToolBar1");
+    ToolButton2 = button(toolBar1, "ToolButton2", "Таблицы", QStyle::SP_FileDialogDetailedView);
+    ToolButton1 = button(toolBar1, "ToolButton1", "Коэффициенты", QStyle::SP_FileDialogInfoView);
+    QToolBar* toolBar3 = bar("ToolBar3");
+    ToolButton7 = button(toolBar3, "ToolButton7", "Сохранить", QStyle::SP_DialogSaveButton);
+    ToolButton9 = button(toolBar3, "ToolButton9", "Печать", QStyle::SP_FileIcon);
+    ToolButton11 = button(toolBar3, "ToolButton11", "Справка", QStyle::SP_DialogHelpButton);
+    ToolButton13 =
+        button(toolBar3, "ToolButton13", "О программе", QStyle::SP_MessageBoxInformation);
+    ToolButton15 = button(toolBar3, "ToolButton15", "Выход", QStyle::SP_DialogCloseButton);
+    QToolBar* toolBar4 = bar("ToolBar4");
+    ToolButton4 = button(toolBar4, "ToolButton4", "Допустимые длительные токи",
+                         QStyle::SP_FileDialogListView);
+    ToolButton6 = button(toolBar4, "ToolButton6", "Автоматы", QStyle::SP_DriveHDIcon);
+    ToolButton17 = button(toolBar4, "ToolButton17", "Трансформаторы", QStyle::SP_ComputerIcon);
+    QToolBar* toolBar5 = bar("ToolBar5");
+    ToolButton18 = button(toolBar5, "ToolButton18", "Калькулятор", QStyle::SP_DesktopIcon);
+    ToolButton20 = button(toolBar5, "ToolButton20", "Microsoft Word", QStyle::SP_FileIcon);
+    QToolBar* toolBar2 = bar("ToolBar2");
+    ComboBox1 = Named(new TCloseUpComboBox, "ComboBox1");
+    ComboBox1->setToolTip("Таблицы <Допустимые длительные токи>");
+    ComboBox1->setMinimumWidth(150);
+    ComboBox1->addItem(QString());
+    ComboBox1->setCurrentIndex(-1);
+    toolBar2->addWidget(ComboBox1);
+    strip->addStretch();
+}
+
+void TForm1::CreateControls() {
+    CreateToolbars();
+    auto* central = new QWidget;
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(2);
+    outer->addWidget(ControlBar1);
+    auto* columns = new QHBoxLayout;
+    outer->addLayout(columns, 1);
+
+    // Left column: the open table's parameters and the table view.
+    GroupBox1 = NewGroup("GroupBox1", "");
+    auto* left = new QVBoxLayout(GroupBox1);
+    GroupBox7 = NewGroup("GroupBox7", "Параметры таблицы");
+    auto* parameters = new QGridLayout(GroupBox7);
+    const auto pair = [parameters](QLabel* caption, QLabel* value) {
+        const int row = parameters->rowCount();
+        parameters->addWidget(caption, row, 0);
+        parameters->addWidget(value, row, 1);
+    };
+    Label7 = NewLabel("Label7", "Тип проводки - ");
+    Label5 = NewLabel("Label5", "");
+    Label4 = NewLabel("Label4", "Марка - ");
+    Label2 = NewLabel("Label2", "");
+    Label3 = NewLabel("Label3", "Способ прокладки - ");
+    Label6 = NewLabel("Label6", "");
+    Label1 = NewLabel("Label1", "Материал жил - ");
+    Label8 = NewLabel("Label8", "");
+    Label26 = NewLabel("Label26", "Количество жил -");
+    Label27 = NewLabel("Label27", "");
+    pair(Label7, Label5);
+    pair(Label4, Label2);
+    pair(Label3, Label6);
+    pair(Label1, Label8);
+    pair(Label26, Label27);
+    parameters->setColumnStretch(1, 1);
+    left->addWidget(GroupBox7);
+    GroupBox6 = NewGroup("GroupBox6", "Таблица");
+    auto* tableBox = new QVBoxLayout(GroupBox6);
+    DBGrid1 = Named(new DatasetGrid(context_.messages), "DBGrid1");
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setVisible(false);
+    tableBox->addWidget(DBGrid1, 1);
+    DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Browse), "DBNavigator1");
+    DBNavigator1->setVisible(false);
+    tableBox->addWidget(DBNavigator1);
+    tableBox->addStretch();
+    Button3 = Named(new QPushButton(TForm1::kOpenTable), "Button3");
+    tableBox->addWidget(Button3);
+    left->addWidget(GroupBox6, 1);
+    columns->addWidget(GroupBox1, 5);
+
+    // Middle column: results, network parameters, the calculate button.
+    GroupBox2 = NewGroup("GroupBox2", "Расчет сечений проводов и кабелей");
+    auto* middle = new QVBoxLayout(GroupBox2);
+    GroupBox4 = NewGroup("GroupBox4", "Сечение и длительный ток");
+    auto* results = new QGridLayout(GroupBox4);
+    const auto row = [](QGridLayout* grid, QLabel* caption, QWidget* field, QLabel* unit) {
+        const int at = grid->rowCount();
+        grid->addWidget(caption, at, 0);
+        grid->addWidget(field, at, 1);
+        if (unit != nullptr) {
+            grid->addWidget(unit, at, 2);
+        }
+    };
+    Label15 = NewLabel("Label15", "Сечение");
+    Edit1 = NewEdit("Edit1", "0", "Сечение проводов", true);
+    Label16 = NewLabel("Label16", "кв. мм");
+    Label17 = NewLabel("Label17", "Длит. ток");
+    Edit2 = NewEdit("Edit2", "0", "Длительный ток для данного сечения", true);
+    Label18 = NewLabel("Label18", "А");
+    Label11 = NewLabel("Label11", "Ном. ток");
+    Edit5 = NewEdit("Edit5", "0", "Номинальный ток протекающий в нагрузке", true);
+    Label14 = NewLabel("Label14", "А");
+    row(results, Label15, Edit1, Label16);
+    row(results, Label17, Edit2, Label18);
+    row(results, Label11, Edit5, Label14);
+    Label21 = NewLabel("Label21", "");
+    Label21->setStyleSheet("color: maroon; font-size: 13px;");
+    results->addWidget(Label21, results->rowCount(), 0, 1, 3);
+    middle->addWidget(GroupBox4);
+
+    GroupBox3 = NewGroup("GroupBox3", "Параметры сети");
+    auto* network = new QGridLayout(GroupBox3);
+    Label19 = NewLabel("Label19", "Трансформатор");
+    ComboBox2 = Named(new QComboBox, "ComboBox2");
+    ComboBox2->setEditable(true);
+    ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* name : {"TM-25/10", "TM-40/10", "TM-63/10", "TM-100/10", "TM-160/10",
+                             "TM-250/10", "TM-400/10", "TM-630/10", ""}) {
+        ComboBox2->addItem(QString::fromUtf8(name));
+    }
+    ComboBox2->setCurrentIndex(0);
+    Label29 = NewLabel("Label29", "Коэф. кол. кабелей");
+    Edit12 = NewEdit("Edit12", "1", "", true);
+    Label23 = NewLabel("Label23", "Напряжение сети");
+    ComboBox3 = Named(new QComboBox, "ComboBox3");
+    ComboBox3->setToolTip("Напряжение сети");
+    ComboBox3->addItems({"380 + 0", "2 x 380+0", "3 x 380+0"});
+    ComboBox3->setCurrentIndex(-1);
+    Label25 = NewLabel("Label25", "V");
+    Label22 = NewLabel("Label22", "Длина трассы");
+    Edit6 = NewEdit("Edit6", "0", "Длина провода или кабеля", false);
+    Label24 = NewLabel("Label24", "м");
+    Label9 = NewLabel("Label9", "Мощность");
+    Edit3 = NewEdit("Edit3", "0", "Мощность нагрузки", false);
+    Label12 = NewLabel("Label12", "KWT");
+    Label20 = NewLabel("Label20", "Козф. мощности");
+    Edit11 = NewEdit("Edit11", "1", "Коэффициент мощности нагрузки", false);
+    Label10 = NewLabel("Label10", "Температура");
+    Edit4 = NewEdit("Edit4", "25", "Темрература среды", false);
+    Label13 = NewLabel("Label13", "t");
+    Label13->setStyleSheet("font-size: 13px;");
+    row(network, Label19, ComboBox2, nullptr);
+    row(network, Label29, Edit12, nullptr);
+    row(network, Label23, ComboBox3, Label25);
+    row(network, Label22, Edit6, Label24);
+    row(network, Label9, Edit3, Label12);
+    row(network, Label20, Edit11, nullptr);
+    row(network, Label10, Edit4, Label13);
+    middle->addWidget(GroupBox3);
+    Button1 = Named(new QPushButton("Расчет сечений по длительному нагреву"), "Button1");
+    middle->addWidget(Button1);
+    middle->addStretch();
+    columns->addWidget(GroupBox2, 4);
+
+    // Right column: the report.
+    GroupBox8 = NewGroup("GroupBox8", "Расчетные данные");
+    auto* right = new QVBoxLayout(GroupBox8);
+    RichEdit1 = Named(new QTextEdit, "RichEdit1");
+    RichEdit1->setAcceptRichText(false);
+    right->addWidget(RichEdit1);
+    columns->addWidget(GroupBox8, 5);
+
+    Panel2 = Named(new QFrame, "Panel2");
+    static_cast<QFrame*>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    Panel2->setFixedHeight(26);
+    outer->addWidget(Panel2);
+    setCentralWidget(central);
+}

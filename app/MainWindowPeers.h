@@ -1,0 +1,33 @@
+#pragma once
+
+#include "tables/Dataset.h"
+
+#include <string>
+#include <vector>
+
+namespace kalvenor {
+
+// What the main window needs of the other windows: the datasets they own
+// and the windows it shows. Start-up hands it the real windows; a test hands
+// it datasets and recorders of its own, so the main window is built alone.
+class MainWindowPeers {
+public:
+    virtual ~MainWindowPeers() = default;
+    virtual Dataset& CurrentTable() = 0;
+    virtual Dataset& Breakers() = 0;
+    virtual Dataset& Transformers() = 0;
+    // The current-table editor, modeless; centred when opened from the menu,
+    // where it stood when the catalogue offers it.
+    virtual void ShowTableEditor(bool centred) = 0;
+    virtual void ShowBreakerDatabase(bool modal) = 0;
+    virtual void ShowTransformerDatabase() = 0;
+    // The breaker-type chooser over these series; the series confirmed.
+    virtual std::string ChooseBreakerSeries(const std::vector<std::string>& series) = 0;
+    virtual void ShowAbout() = 0;
+    // Rows still being typed in the table windows are posted before anything
+    // reloads or closes their datasets; false, after the error box and with
+    // that window in front, when one cannot be posted.
+    virtual bool PostTableEdits() = 0;
+};
+
+}  // namespace kalvenor

@@ -1,0 +1,66 @@
+#include "output/DesktopServices.h"
+
+#include "widgets/Text.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QUrl>
+
+namespace kalvenor {
+
+std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Request& request) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // "description|pattern" as the menu's filter is written; Qt wants
+    // "description (pattern)".
+    const QString filter = ToQString(request.filter);
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    dialog.setNameFilter(bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")");
+    dialog.setDefaultSuffix(ToQString(request.defaultSuffix));
+    if (!request.initial.empty()) {
+        dialog.selectFile(ToQString(request.initial.string()));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
+}
+
+bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle) {
+    QPrinter printer;
+    printer.setCollateCopies(true);
+    printer.setDocName(ToQString(jobTitle));
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    document.print(&printer);
+    return true;
+}
+
+bool QtProgramLauncher::Exists(const std::string& program) const {
+    return !QStandardPaths::findExecutable(ToQString(program)).isEmpty();
+}
+
+bool QtProgramLauncher::Start(const std::string& program,
+                              const std::vector<std::string>& arguments) {
+    QStringList list;
+    for (const std::string& argument : arguments) {
+        list << ToQString(argument);
+    }
+    return QProcess::startDetached(ToQString(program), list);
+}
+
+bool QtProgramLauncher::OpenUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(ToQString(url)));
+}
+
+}  // namespace kalvenor

@@ -1,0 +1,101 @@
+#include "tables/CurrentTables.h"
+
+#include "base/MessageBox.h"
+#include "tables/Catalogue.h"
+#include "tables/TableFiles.h"
+
+#include <array>
+#include <stdexcept>
+#include <system_error>
+
+namespace kalvenor {
+
+namespace {
+
+bool FileExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+}
+
+Refusal FillEverything() {
+    return {"Все поля должны быть заполненными. ", "Предурпеждение.", kMbOkWarning};
+}
+
+}  // namespace
+
+std::span<const LayingMethod> LayingMethods() {
+    static const std::array<LayingMethod, 5> methods{{
+        {"В воздухе", {"Провод", "Кабель"}, {"2", "3", "4"}},
+        {kInGround, {kCable}, {"2", "3", "4"}},
+        {"Два провода в трубе", {"Провод"}, {"2"}},
+        {"Три провода в трубе", {"Провод"}, {"3"}},
+        {"Четыре провода в трубе", {"Провод"}, {"4"}},
+    }};
+    return methods;
+}
+
+std::string DefaultTemperatureText(std::string_view layingMethod) {
+    return layingMethod == kInGround ? "15" : "25";
+}
+
+bool OpenCurrentTable(Dataset& table, const std::filesystem::path& directory,
+                      const std::string& fileName) {
+    const std::filesystem::path path = directory / fileName;
+    std::error_code error;
+    if (fileName.empty() || !std::filesystem::exists(path, error)) {
+        return false;
+    }
+    table.OpenFile(path);
+    if (const auto problem = CurrentTableProblem(table.FieldDefs(), fileName)) {
+        table.Bind({});
+        table.Close();
+        throw FileError(*problem);
+    }
+    table.SetOrder(kSectionField);
+    return true;
+}
+
+std::optional<Refusal> CreateCurrentTable(Dataset& table, const std::filesystem::path& directory,
+                                          const NewCurrentTable& request) {
+    // Checked before anything touches the file system: a name with a path
+    // in it could name a file outside the application directory.
+    if (const auto problem = TableNameProblem(request.name)) {
+        return Refusal{*problem, "Предурпеждение.", kMbOkWarning};
+    }
+    const std::string fileName = request.name + ".xml";
+    if (FileExists(directory / fileName)) {
+        return Refusal{"Файл с таким именим существует.Измените название.", "Предупреждение.",
+                       kMbOkWarning};
+    }
+    if (!request.name.empty() && FileExists(directory / request.name)) {
+        return Refusal{"Таблица с таким названием существует.", "Предупреждение.", kMbOkWarning};
+    }
+    if (request.name.empty()) {
+        return FillEverything();
+    }
+    table.Close();
+    std::vector<FieldDef> fields;
+    try {
+        fields = CurrentTableFieldDefs(request.brand, request.laying, request.cores, request.wiring,
+                                       request.material);
+    } catch (const std::invalid_argument&) {
+        return FillEverything();
+    }
+    const std::filesystem::path path = directory / fileName;
+    table.Bind({});
+    table.Create(std::move(fields), CurrentTableIndexDefs());
+    table.SetOrder(kSectionField);
+    try {
+        table.Write(path);
+    } catch (const FileError& failure) {
+        // Nothing was written: leave no table open that has no file.
+        table.Close();
+        return Refusal{failure.what(), "Предурпеждение.", kMbOkWarning};
+    }
+    // The written empty table stays open, bound to its new file: no need to
+    // read back what was just written.
+    table.Bind(path);
+    return std::nullopt;
+}
+
+}  // namespace kalvenor

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "tests/core/TempDir.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "widgets/Context.h"
+
+#include <QTextDocument>
+#include <deque>
+#include <memory>
+
+namespace kalvenor::ui {
+
+// The save dialog answers from a plan (nothing planned: cancelled).
+class FakeSaveFileChooser final : public SaveFileChooser {
+public:
+    std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) override {
+        requests.push_back(request);
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<Request> requests;
+    std::deque<std::optional<std::filesystem::path>> answers;
+};
+
+// Records what would have been printed.
+class FakePrintService final : public PrintService {
+public:
+    bool Print(QTextDocument& document, const std::string& jobTitle) override {
+        titles.push_back(jobTitle);
+        texts.push_back(document.toPlainText().toStdString());
+        return accept;
+    }
+    bool accept = true;
+    std::vector<std::string> titles;
+    std::vector<std::string> texts;
+};
+
+// A desktop with the programs a test says it has.
+class FakeLauncher final : public ProgramLauncher {
+public:
+    bool Exists(const std::string& program) const override {
+        return std::find(installed.begin(), installed.end(), program) != installed.end();
+    }
+    bool Start(const std::string& program, const std::vector<std::string>& arguments) override {
+        started.emplace_back(program, arguments);
+        return Exists(program) && startWorks;
+    }
+    bool OpenUrl(const std::string& url) override {
+        urls.push_back(url);
+        return true;
+    }
+    std::vector<std::string> installed;
+    bool startWorks = true;
+    std::vector<std::pair<std::string, std::vector<std::string>>> started;
+    std::vector<std::string> urls;
+};
+
+class FakeHelpViewer final : public HelpViewer {
+public:
+    void ShowHelp(int helpContext) override { shown.push_back(helpContext); }
+    std::vector<int> shown;
+};
+
+// A context of fakes over a fresh application directory.
+struct FakeContext {
+    std::unique_ptr<test::TempDir> dir = std::make_unique<test::TempDir>();
+    testing::ScriptedMessageBox messages;
+    FakeSaveFileChooser saveFiles;
+    FakePrintService printer;
+    FakeLauncher launcher;
+    FakeHelpViewer help;
+    Context context{
+        .messages = messages,
+        .format = NumberFormat{','},
+        .directory = dir->Path(),
+        .saveFiles = saveFiles,
+        .printer = printer,
+        .launcher = launcher,
+        .help = help,
+    };
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& message : messages.shown) {
+            texts.push_back(message.text);
+        }
+        return texts;
+    }
+};
+
+}  // namespace kalvenor::ui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <Qt>
+
+class QWidget;
+
+namespace kalvenor {
+
+// Title bar with the system menu and the close box only: no minimise, no
+// maximise. Dialogs stay above their owner; windows are independent.
+inline constexpr Qt::WindowFlags kCloseBoxOnly = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                 Qt::WindowSystemMenuHint |
+                                                 Qt::WindowCloseButtonHint;
+inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | kCloseBoxOnly;
+inline constexpr Qt::WindowFlags kWindowFrame = Qt::Window | kCloseBoxOnly;
+
+void CentreOnScreen(QWidget* window);
+
+}  // namespace kalvenor
