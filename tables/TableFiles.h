@@ -24,6 +24,11 @@ enum CurrentTableParameter : std::size_t {
     kWiringPosition = 5,
     kMaterialPosition = 6,
 };
+// Parameter values the calculation tells apart; every other value counts as
+// "something else", so the comparisons are exact.
+inline constexpr std::string_view kInGround = "В земле";
+inline constexpr std::string_view kCable = "Кабель";
+inline constexpr std::string_view kCopper = "Медь";
 
 // Breaker database fields.
 inline constexpr std::string_view kSeriesField = "Серии";
