@@ -49,13 +49,11 @@ inline void FillTransformers(Dataset& transformers, const std::vector<Transforme
     transformers.SetOrder(kPowerField);
 }
 
-// A current table file: (cross-section, continuous current) rows.
-inline void WriteCurrentTable(const std::filesystem::path& path, const std::string& laying,
-                              const std::string& cores,
-                              const std::vector<std::pair<double, double>>& rows,
-                              const std::string& wiring = "Кабель",
-                              const std::string& material = "Медь") {
-    Dataset table;
+// A current table in memory: (cross-section, continuous current) rows.
+inline void FillCurrentTable(Dataset& table, const std::string& laying, const std::string& cores,
+                             const std::vector<std::pair<double, double>>& rows,
+                             const std::string& wiring = "Кабель",
+                             const std::string& material = "Медь") {
     table.FieldDefs() = CurrentTableFieldDefs("ВВГ", laying, cores, wiring, material);
     table.IndexDefs() = CurrentTableIndexDefs();
     table.CreateEmpty();
@@ -63,6 +61,16 @@ inline void WriteCurrentTable(const std::filesystem::path& path, const std::stri
         table.InsertRow({section, current, std::monostate{}, std::monostate{}, std::monostate{},
                          std::monostate{}, std::monostate{}});
     }
+}
+
+// The same as a file.
+inline void WriteCurrentTable(const std::filesystem::path& path, const std::string& laying,
+                              const std::string& cores,
+                              const std::vector<std::pair<double, double>>& rows,
+                              const std::string& wiring = "Кабель",
+                              const std::string& material = "Медь") {
+    Dataset table;
+    FillCurrentTable(table, laying, cores, rows, wiring, material);
     table.Write(path);
 }
 
