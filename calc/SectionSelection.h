@@ -1,0 +1,36 @@
+#pragma once
+
+#include "calc/Ports.h"
+#include "tables/Dataset.h"
+
+namespace kalvenor {
+
+// The derating factor for the ambient temperature. Bands of ten degrees,
+// inclusive below and exclusive above, with 50 alone in the last one; each
+// column has one reference temperature where the factor is exactly 1 (25 for
+// wires and cables in the air, 15 for cables in the ground).
+double TemperatureCoefficient(int temperature, bool notInGround);
+
+// A cable laid in the ground: laying method "В земле" and wiring type
+// "Кабель", both read from the names of the table's field definitions.
+bool IsCableInGround(const Dataset& table);
+
+struct SectionRequest {
+    int temperature;  // truncated toward zero
+    double grouping;
+    double required;  // A
+};
+
+// The corrected continuous current of the first row, in ascending
+// cross-section order, that carries the required current; its cross-section
+// goes to SelectedSection. 0 after the message when no row does.
+//
+// The currents are derated only while `corrected` is false, which then
+// becomes true: the caller resets it at the start of each calculation, so a
+// second selection in the same calculation compares against the currents
+// derated once, and a new calculation always derates the stored currents
+// afresh. The table stays ordered by cross-section for the steps after.
+double SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
+                     MessageBoxPort& messages, MainWindowState& state);
+
+}  // namespace kalvenor

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "calc/Ports.h"
+#include "tables/Dataset.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kalvenor {
+
+// Ohm*mm2/m: 0.018 for copper, 0.027 for anything else.
+double Resistivity(std::string_view material);
+
+// Single-phase short circuit at the end of the line through the supply
+// transformer, in A, rounded to a whole number. 0 when the data give no
+// finite positive impedance (see the definition).
+double ShortCircuitCurrent(std::string_view material, double section, double uk, double powerKva,
+                           double length);
+
+// The same without transformer data: 176 / (1.5 * R of the loop), not rounded.
+double ApproxShortCircuitCurrent(std::string_view material, double length, double section);
+
+// The trip multiple of the electromagnetic release of a series, from the
+// breaker database re-read from the directory and ordered by its maximum
+// rated current; when several rows bear the name the last one in that order
+// wins. Nothing when the file is missing or no row bears the name (the
+// database was edited after the series was chosen).
+std::optional<double> ReleaseMultiple(Dataset& breakers, const std::filesystem::path& directory,
+                                      std::string_view series);
+
+struct ShortCircuitCheck {
+    std::string_view material;
+    double length;           // m
+    double selectedSection;  // mm2
+    double uk;               // %, transformer mode only
+    double powerKva;         // transformer mode only
+    double ratedCurrent;     // A, of the breaker
+    double releaseMultiple;  // of the chosen series
+    bool useTransformer;
+};
+
+// The cross-section, from the selected one upward in the table's order, whose
+// short-circuit current reaches the release's trip current (equality trips).
+// When even the last row falls short: the advice, CalcAborted, and 0.
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
+                         MessageBoxPort& messages, MainWindowState& state);
+
+// What to do when no cross-section trips the breaker; raising the
+// transformer power is advice only in transformer mode.
+std::string ShortCircuitAdvice(bool useTransformer);
+
+}  // namespace kalvenor
