@@ -247,44 +247,6 @@ TEST(ExampleTables, FiguresKeepTheRelationsOfTheNationalTables) {
     }
 }
 
-struct PublishedFigure {
-    const char* table;
-    double section;
-    double current;
-};
-
-class ExampleFigures : public ::testing::TestWithParam<PublishedFigure> {};
-
-// One figure from each column used, as the national tables print it.
-TEST_P(ExampleFigures, MatchTheNationalTable) {
-    const PublishedFigure& figure = GetParam();
-    Dataset table;
-    table.Load(kExamples / (std::string(figure.table) + ".xml"));
-    double found = -1;
-    for (std::size_t row = 0; row < table.RowCount(); ++row) {
-        if (Number(table.At(row, table.FieldByName(kSectionField))) == figure.section) {
-            found = Number(table.At(row, table.FieldByName(kCurrentField)));
-        }
-    }
-    EXPECT_EQ(found, figure.current);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tables134To137, ExampleFigures,
-    ::testing::Values(
-        // 1.3.4, copper wires: open, 2, 3, 4 in a pipe
-        PublishedFigure{"ПВ1возд2", 1.5, 23}, PublishedFigure{"ПВ1возд4", 240, 605},
-        PublishedFigure{"ПВ1труб2", 4, 38}, PublishedFigure{"ПВ1труб3", 2.5, 25},
-        PublishedFigure{"ПВ1труб4", 10, 50},
-        // 1.3.5, aluminium wires
-        PublishedFigure{"АПВвозд3", 2.5, 24}, PublishedFigure{"АПВтруб3", 16, 60},
-        // 1.3.6, copper cables: two-core in air, three-core in the ground
-        PublishedFigure{"ВВГвозд2", 2.5, 27}, PublishedFigure{"ВБбШзем3", 16, 115},
-        // 1.3.7, aluminium cables: three-core in air, two-core in the ground
-        PublishedFigure{"АВВГвозд3", 16, 60}, PublishedFigure{"АВБбШзем2", 25, 135},
-        // four cores: three-core times 0,92
-        PublishedFigure{"ВВГвозд4", 2.5, 23}));
-
 TEST(ExampleBreakers, EveryStandardRatingFindsASeriesForOneTwoAndThreePoles) {
     Dataset breakers;
     breakers.Load(kExamples / kBreakerFileName);
