@@ -295,10 +295,9 @@ std::string WriteCurrentTable(const fs::path& folder, const CurrentTable& table)
         throw std::logic_error(table.name + ": " + *problem);
     }
     Dataset dataset;
-    dataset.FieldDefs() =
-        CurrentTableFieldDefs(table.brand, table.laying, table.cores, table.wiring, table.material);
-    dataset.IndexDefs() = CurrentTableIndexDefs();
-    dataset.CreateEmpty();
+    dataset.Create(
+        CurrentTableFieldDefs(table.brand, table.laying, table.cores, table.wiring, table.material),
+        CurrentTableIndexDefs());
     dataset.SetOrder(kSectionField);
     for (const auto& [section, current] : table.rows) {
         Post(dataset,
@@ -313,8 +312,7 @@ std::string WriteCurrentTable(const fs::path& folder, const CurrentTable& table)
 
 std::string WriteBreakers(const fs::path& folder) {
     Dataset dataset;
-    dataset.FieldDefs() = BreakerFieldDefs();
-    dataset.CreateEmpty();
+    dataset.Create(BreakerFieldDefs());
     for (const BreakerSeries& series : Breakers()) {
         for (int poles : series.poles) {
             Post(dataset,
@@ -329,9 +327,7 @@ std::string WriteBreakers(const fs::path& folder) {
 
 std::string WriteTransformers(const fs::path& folder) {
     Dataset dataset;
-    dataset.FieldDefs() = TransformerFieldDefs();
-    dataset.IndexDefs() = TransformerIndexDefs();
-    dataset.CreateEmpty();
+    dataset.Create(TransformerFieldDefs(), TransformerIndexDefs());
     dataset.SetOrder(kPowerField);
     for (const TransformerRow& transformer : kTransformers) {
         Post(dataset,

@@ -3,6 +3,7 @@
 #include "calc/Transformers.h"
 #include "examples/ExampleTables.h"
 #include "tables/Catalogue.h"
+#include "tables/CurrentTables.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
 #include "tests/core/TempDir.h"
@@ -76,20 +77,17 @@ std::vector<CurrentTable> LoadCurrentTables() {
 
 // Laying method, number of cores and wiring type as the editor offers them.
 const std::set<std::tuple<std::string, std::string, std::string>>& OfferedCombinations() {
-    static const std::set<std::tuple<std::string, std::string, std::string>> offered = {
-        {"В воздухе", "2", "Провод"},
-        {"В воздухе", "3", "Провод"},
-        {"В воздухе", "4", "Провод"},
-        {"В воздухе", "2", "Кабель"},
-        {"В воздухе", "3", "Кабель"},
-        {"В воздухе", "4", "Кабель"},
-        {"В земле", "2", "Кабель"},
-        {"В земле", "3", "Кабель"},
-        {"В земле", "4", "Кабель"},
-        {"Два провода в трубе", "2", "Провод"},
-        {"Три провода в трубе", "3", "Провод"},
-        {"Четыре провода в трубе", "4", "Провод"},
-    };
+    static const auto offered = [] {
+        std::set<std::tuple<std::string, std::string, std::string>> combinations;
+        for (const LayingMethod& method : LayingMethods()) {
+            for (std::string_view cores : method.cores) {
+                for (std::string_view wiring : method.wiring) {
+                    combinations.emplace(method.name, cores, wiring);
+                }
+            }
+        }
+        return combinations;
+    }();
     return offered;
 }
 
