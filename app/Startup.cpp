@@ -10,11 +10,43 @@
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 
+#include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QUrl>
+
 using namespace kalvenor;
+
+namespace {
+
+// The desktop's programs and links until the windows are built with the
+// context object, which carries the launcher of the run.
+class DesktopLauncher final : public ProgramLauncher {
+public:
+    bool Exists(const std::string& program) const override {
+        return !QStandardPaths::findExecutable(app::Q(program)).isEmpty();
+    }
+    bool Start(const std::string& program, const std::vector<std::string>& arguments) override {
+        QStringList list;
+        for (const std::string& argument : arguments) {
+            list << app::Q(argument);
+        }
+        return QProcess::startDetached(app::Q(program), list);
+    }
+    bool OpenUrl(const std::string& url) override {
+        return QDesktopServices::openUrl(QUrl(app::Q(url)));
+    }
+};
+
+DesktopLauncher desktop;
+
+}  // namespace
 
 void CreateWindows() {
     Form1 = new TForm1;
-    AboutBox = new TAboutBox;
+    AboutBox = new TAboutBox(desktop);
+    AboutBox->SetTablesFolder(app::Directory());
     Form6 = new TForm6;
     BazaAvt = new TBazaAvt;
     BazaAvt->FormCreate();
