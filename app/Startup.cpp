@@ -94,6 +94,7 @@ void Destroy(Window*& window) {
 void CreateWindows(const Context& context) {
     Form1 = new TForm1(context, peers);
     AboutBox = new TAboutBox(context);
+    AboutBox->SetTablesFolder(context.directory);
     Form6 = new TForm6(context);
     BazaAvt = new TBazaAvt(context);
     BazaAvt->FormCreate();

@@ -1,4 +1,5 @@
 #include "app/Elect.h"
+#include "app/HelpWindow.h"
 #include "app/Startup.h"
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
@@ -23,11 +24,6 @@ char DecimalSeparator() {
     return '.';
 }
 
-class NoHelp final : public HelpViewer {
-public:
-    void ShowHelp(int) override {}
-};
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -39,11 +35,12 @@ int main(int argc, char* argv[]) {
     QtSaveFileChooser saveFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
-    NoHelp help;
+    const std::filesystem::path directory = QCoreApplication::applicationDirPath().toStdString();
+    HelpWindowViewer help(messages, directory);
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},
-        .directory = QCoreApplication::applicationDirPath().toStdString(),
+        .directory = directory,
         .saveFiles = saveFiles,
         .printer = printer,
         .launcher = launcher,
