@@ -59,7 +59,6 @@ namespace {
 
 constexpr const char* kOpenTable = "Открыть таблицу";
 constexpr const char* kCloseTable = "Закрыть таблицу";
-constexpr const char* kInGround = "В земле";
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -712,7 +711,7 @@ void TForm1::ComboBox1Change() {
     GroupBox6->setTitle("Таблица   " + Q(name));
     ComboBox3->setCurrentIndex(
         VoltageOptionForCores(table.FieldDefAt(kCoresPosition).name, app::Format()));
-    Edit4->setText(Label6->text() == QString::fromUtf8(kInGround) ? "15" : "25");
+    Edit4->setText(Label6->text() == Q(kInGround) ? "15" : "25");
 }
 
 void TForm1::ComboBox1CloseUp() {

@@ -24,6 +24,8 @@ enum CurrentTableParameter : std::size_t {
     kWiringPosition = 5,
     kMaterialPosition = 6,
 };
+// The laying method of a table for cables in the ground, as the user types it.
+inline constexpr std::string_view kInGround = "В земле";
 
 // Breaker database fields.
 inline constexpr std::string_view kSeriesField = "Серии";
