@@ -1,6 +1,8 @@
 #include "coeff/GroupingTable.h"
 
 #include "base/Numbers.h"
+#include "coeff/GroupingTarget.h"
+#include "tests/support/FakeMainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +58,17 @@ TEST(GroupingCoefficient, OnlyTheExactLayingMethodInTheGround) {
                               "В земле\n", "", "В воздухе", "В земл"}) {
         EXPECT_FALSE(AcceptsGroupingCoefficient(other)) << '"' << other << '"';
     }
+}
+
+TEST(MainWindowGroupingTarget, ReadsAndWritesTheMainWindowsOwnFields) {
+    testing::FakeMainWindow window;
+    window.texts[Control::Label6] = "В земле";
+    MainWindowGroupingTarget target(window);
+    EXPECT_EQ(target.LayingMethod(), "В земле");
+    target.SetCoefficient("0,85");
+    target.ZeroResults();
+    EXPECT_EQ(window.log, (std::vector<std::string>{"set Edit12=0,85", "set Edit1=0", "set Edit2=0",
+                                                    "set Edit5=0"}));
 }
 
 }  // namespace
