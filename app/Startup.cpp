@@ -4,18 +4,29 @@
 #include "app/Application.h"
 #include "app/Elect.h"
 #include "calc/Prosent.h"
+#include "coeff/GroupingTarget.h"
 #include "coeff/Kf.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 
+#include <memory>
+
 using namespace kalvenor;
+
+namespace {
+
+// The coefficient dialog hands its value to the main window through this.
+std::unique_ptr<GroupingTarget> mainWindowGrouping;
+
+}  // namespace
 
 void CreateWindows() {
     Form1 = new TForm1;
     AboutBox = new TAboutBox;
-    Form6 = new TForm6;
+    mainWindowGrouping = std::make_unique<MainWindowGroupingTarget>(*Form1);
+    Form6 = new TForm6(app::Messages(), app::Format(), *mainWindowGrouping);
     BazaAvt = new TBazaAvt;
     BazaAvt->FormCreate();
     BazaT = new TBazaT;
@@ -62,5 +73,6 @@ void DestroyWindows() {
     Destroy(BazaT);
     Destroy(BazaAvt);
     Destroy(Form6);
+    mainWindowGrouping.reset();
     Destroy(AboutBox);
 }
