@@ -15,42 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Separator() {
-    return std::string(76, '-');
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text += (i > 0 ? "\n" : "") + lines[i];
-    }
-    return text;
-}
-
-// A report as a calculation writes it, with the breaker line's column gaps.
+// A report as a calculation writes it: 22 lines, a separator after every
+// line from the third on, column gaps in the breaker line.
 std::string RussianReport() {
-    return Join({"Расчет электрической сети",
-                 "",
-                 "Мощность нагрузки - 10,0 KWT",
-                 Separator(),
-                 "Коэффициент мощности (cos f) - 0,9",
-                 Separator(),
-                 "Напряжение = 3 x 380+0 v.",
-                 Separator(),
-                 "Длина трассы - 120 м",
-                 Separator(),
-                 "Температура среды - 15 C",
-                 Separator(),
-                 "Номинальный ток - 45,5 A",
-                 Separator(),
-                 "Потери напряжения - 3,1 %",
-                 Separator(),
-                 "Сечение жил - 16 кв.мм",
-                 Separator(),
-                 "Ток короткого замыкания - 512,34 A",
-                 Separator(),
-                 "Автомат серии - ВА47-29   50  A",
-                 Separator()});
+    std::string report = "Расчет электрической сети\n";
+    for (const char* line :
+         {"Мощность нагрузки - 10,0 KWT", "Коэффициент мощности (cos f) - 0,9",
+          "Напряжение = 3 x 380+0 v.", "Длина трассы - 120 м", "Температура среды - 15 C",
+          "Номинальный ток - 45,5 A", "Потери напряжения - 3,1 %", "Сечение жил - 16 кв.мм",
+          "Ток короткого замыкания - 512,34 A", "Автомат серии - ВА47-29   50  A"}) {
+        report += "\n" + std::string(line) + "\n" + std::string(76, '-');
+    }
+    return report;
 }
 
 void AppendUtf8(std::string& text, char32_t point) {
