@@ -457,10 +457,17 @@ void TForm1::N5Click() {
     peers_.ShowAbout();
 }
 
+// Opening the dialog voids the results whatever the user then chooses: the
+// coefficient they were computed with may change.
+void TForm1::N7Click() {
+    ClearReport();
+    SetResults(*this, "0");
+    peers_.ShowCoefficients();
+}
+
 // Commands whose windows and services come later: wired, and doing nothing
 // until then.
 void TForm1::N4Click() {}
-void TForm1::N7Click() {}
 void TForm1::N10Click() {}
 void TForm1::N11Click() {}
 void TForm1::N25Click() {}

@@ -2,6 +2,7 @@
 
 #include "app/MainWindowPeers.h"
 #include "calc/Ports.h"
+#include "coeff/GroupingTarget.h"
 #include "widgets/Context.h"
 
 #include <QComboBox>
@@ -69,6 +70,8 @@ public:
     // Refills ComboBox2 from the transformer database, in its order, and
     // selects the first name.
     void FillTransformerList(const kalvenor::Dataset& transformers);
+    // What the coefficient dialog reads and writes here.
+    kalvenor::GroupingTarget& Grouping() { return grouping_; }
     // The read-only table view shows the one current-table dataset.
     void BindTableView(kalvenor::Dataset& currentTable);
 
@@ -137,6 +140,7 @@ private:
     const kalvenor::Context& context_;
     kalvenor::MainWindowPeers& peers_;
     kalvenor::MainWindowState state_;
+    kalvenor::MainWindowGroupingTarget grouping_{*this};
 };
 
 extern TForm1* Form1;

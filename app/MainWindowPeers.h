@@ -24,6 +24,8 @@ public:
     // The breaker-type chooser over these series; the series confirmed.
     virtual std::string ChooseBreakerSeries(const std::vector<std::string>& series) = 0;
     virtual void ShowAbout() = 0;
+    // The grouping-coefficient dialog, modal, from one cable at 100 mm.
+    virtual void ShowCoefficients() = 0;
     // Rows still being typed in the table windows are posted before anything
     // reloads or closes their datasets; false, after the error box and with
     // that window in front, when one cannot be posted.

@@ -55,6 +55,8 @@ public:
 
     void ShowAbout() override { AboutBox->exec(); }
 
+    void ShowCoefficients() override { Form6->Open(); }
+
     bool PostTableEdits() override {
         const std::array<std::pair<QWidget*, DatasetGrid*>, 3> grids{{
             {BazaT, BazaT->DBGrid1},
@@ -95,7 +97,7 @@ void CreateWindows(const Context& context) {
     Form1 = new TForm1(context, peers);
     AboutBox = new TAboutBox(context);
     AboutBox->SetTablesFolder(context.directory);
-    Form6 = new TForm6(context);
+    Form6 = new TForm6(context, Form1->Grouping());
     BazaAvt = new TBazaAvt(context);
     BazaAvt->FormCreate();
     BazaT = new TBazaT(context);
