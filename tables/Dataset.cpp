@@ -155,7 +155,6 @@ void Dataset::Write(const std::filesystem::path& path) {
     WriteDataPacket(path, fields_, indexes_, rows_.size(),
                     [this](std::size_t row) -> const Row& { return rows_[row].values; });
     modified_ = false;
-    Notify();
 }
 
 void Dataset::ReadRows(const std::filesystem::path& path) {
@@ -190,6 +189,9 @@ void Dataset::OpenEmpty() {
 void Dataset::SetOrder(std::string_view fieldName) {
     if (!fieldName.empty()) {
         FieldByName(fieldName);
+    }
+    if (order_ == fieldName) {
+        return;  // kept in this order since it was set
     }
     order_ = fieldName;
     Sort();
@@ -326,7 +328,7 @@ std::size_t Dataset::InsertRow(Row values) {
     rows_.push_back(StoredRow{std::move(values), {}, nextSequence_++});
     const std::size_t position = Reposition(rows_.size() - 1);
     modified_ = true;
-    Notify();
+    Notify({DatasetChange::Kind::Inserted, 0, position});
     return position;
 }
 
@@ -337,7 +339,7 @@ std::size_t Dataset::UpdateRow(std::size_t row, Row values) {
     rows_[row].working.clear();
     const std::size_t position = Reposition(row);
     modified_ = true;
-    Notify();
+    Notify({DatasetChange::Kind::Updated, row, position});
     return position;
 }
 
@@ -345,7 +347,7 @@ void Dataset::DeleteRow(std::size_t row) {
     CheckRowIndex(row);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
     modified_ = true;
-    Notify();
+    Notify({DatasetChange::Kind::Removed, row, 0});
 }
 
 void Dataset::ApplyCorrection(std::string_view fieldName, double k1, double k2) {
@@ -370,7 +372,7 @@ void Dataset::ApplyCorrection(std::string_view fieldName, double k1, double k2) 
     Notify();
 }
 
-int Dataset::AddObserver(std::function<void()> observer) {
+int Dataset::AddObserver(std::function<void(const DatasetChange&)> observer) {
     observers_.emplace_back(nextObserver_, std::move(observer));
     return nextObserver_++;
 }
@@ -379,7 +381,7 @@ void Dataset::RemoveObserver(int id) {
     std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
 }
 
-void Dataset::Notify() {
+void Dataset::Notify(const DatasetChange& change) {
     // An observer may remove itself or others while it is being called: walk a
     // copy of the ids, skip those removed meanwhile, and call a copy of each
     // function so that removing it does not destroy it mid-call.
@@ -392,8 +394,8 @@ void Dataset::Notify() {
         const auto found = std::find_if(observers_.begin(), observers_.end(),
                                         [id](const auto& entry) { return entry.first == id; });
         if (found != observers_.end()) {
-            const std::function<void()> observer = found->second;
-            observer();
+            const std::function<void(const DatasetChange&)> observer = found->second;
+            observer(change);
         }
     }
 }

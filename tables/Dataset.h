@@ -52,6 +52,21 @@ struct PostRules {
     bool enforceUniqueIndexes = true;
 };
 
+// What changed in a dataset, so that a grid moves one row instead of
+// rebuilding itself. Positions are in the current order.
+struct DatasetChange {
+    enum class Kind {
+        Reset,     // rows, order, definitions or state: everything may differ
+        Inserted,  // a new row now at `to`
+        Removed,   // the row that stood at `from` is gone
+        Updated,   // the row that stood at `from` has new values and stands at `to`
+    };
+    Kind kind = Kind::Reset;
+    std::size_t from = 0;
+    std::size_t to = 0;
+    bool operator==(const DatasetChange&) const = default;
+};
+
 // One in-memory table: field and index definitions, rows in the current
 // order, change tracking and write-back to the bound file on close.
 class Dataset {
@@ -119,8 +134,9 @@ public:
     void ApplyCorrection(std::string_view fieldName, double k1, double k2);
     bool Corrected() const { return corrected_; }
 
-    // Observers hear of every change of rows, order, definitions or state.
-    int AddObserver(std::function<void()> observer);
+    // Observers hear of every change of rows, order, definitions or state;
+    // writing a file changes none of them and tells nobody.
+    int AddObserver(std::function<void(const DatasetChange&)> observer);
     void RemoveObserver(int id);
 
 private:
@@ -130,7 +146,7 @@ private:
         std::uint64_t sequence = 0;
     };
 
-    void Notify();
+    void Notify(const DatasetChange& change = {});
     void ReadRows(const std::filesystem::path& path);
     void OpenEmpty();
     void RequireActive() const;
@@ -151,7 +167,7 @@ private:
     bool active_ = false;
     bool modified_ = false;
     bool corrected_ = false;
-    std::vector<std::pair<int, std::function<void()>>> observers_;
+    std::vector<std::pair<int, std::function<void(const DatasetChange&)>>> observers_;
     int nextObserver_ = 0;
 };
 

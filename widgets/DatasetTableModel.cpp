@@ -10,7 +10,7 @@ namespace kalvenor {
 DatasetTableModel::DatasetTableModel(Dataset& dataset, NumberFormat format, PostRules rules,
                                      QObject* parent)
     : QAbstractTableModel(parent), dataset_(dataset), format_(format), rules_(rules) {
-    observer_ = dataset_.AddObserver([this] { DatasetChanged(); });
+    observer_ = dataset_.AddObserver([this](const DatasetChange&) { DatasetChanged(); });
 }
 
 DatasetTableModel::~DatasetTableModel() {

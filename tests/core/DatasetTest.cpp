@@ -267,15 +267,15 @@ TEST_F(DatasetTest, ObserversMayRemoveThemselvesWhileNotified) {
     // A captured object makes a removal during the call a real use after free
     // if the dataset destroyed the running function.
     auto counter = std::make_shared<int>(0);
-    self = dataset_.AddObserver([this, &self, &late, &calls, counter] {
+    self = dataset_.AddObserver([this, &self, &late, &calls, counter](const DatasetChange&) {
         ++calls;
         dataset_.RemoveObserver(late);
         dataset_.RemoveObserver(self);
         ++*counter;
     });
-    late = dataset_.AddObserver([&lateCalls] { ++lateCalls; });
+    late = dataset_.AddObserver([&lateCalls](const DatasetChange&) { ++lateCalls; });
     int steady = 0;
-    const int steadyId = dataset_.AddObserver([&steady] { ++steady; });
+    const int steadyId = dataset_.AddObserver([&steady](const DatasetChange&) { ++steady; });
 
     dataset_.Create(BreakerFieldDefs());
     dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
@@ -286,6 +286,26 @@ TEST_F(DatasetTest, ObserversMayRemoveThemselvesWhileNotified) {
     dataset_.RemoveObserver(steadyId);
     dataset_.DeleteRow(0);
     EXPECT_EQ(steady, 3);
+}
+
+TEST_F(DatasetTest, ObserversHearWhichRowChangedAndNothingOfAWrite) {
+    std::vector<DatasetChange> heard;
+    dataset_.AddObserver([&heard](const DatasetChange& change) { heard.push_back(change); });
+    dataset_.Create(BreakerFieldDefs());
+    dataset_.SetOrder(kMaxCurrentField);
+    dataset_.InsertRow({"ВА47-63", 6.0, 63.0, std::int64_t{1}, 5.0});
+    dataset_.InsertRow({"АП50", 1.6, 50.0, std::int64_t{1}, 10.0});
+    dataset_.UpdateRow(0, {"АП50", 1.6, 100.0, std::int64_t{1}, 10.0});
+    dataset_.DeleteRow(0);
+    dataset_.SetOrder(kMaxCurrentField);  // already so: nothing to tell
+    dataset_.Write(dir_ / "Avtomat.xml");
+    using Kind = DatasetChange::Kind;
+    EXPECT_EQ(heard, (std::vector<DatasetChange>{{Kind::Reset, 0, 0},
+                                                 {Kind::Reset, 0, 0},
+                                                 {Kind::Inserted, 0, 0},
+                                                 {Kind::Inserted, 0, 0},
+                                                 {Kind::Updated, 0, 1},
+                                                 {Kind::Removed, 0, 0}}));
 }
 
 }  // namespace
