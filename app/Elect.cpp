@@ -238,6 +238,10 @@ std::string TForm1::ChooseBreakerSeries(const std::vector<std::string>& series) 
     return peers_.ChooseBreakerSeries(series);
 }
 
+std::optional<double> TForm1::AskPermittedDrop(double voltageDrop) {
+    return peers_.AskPermittedDrop(voltageDrop);
+}
+
 // ---- Transformers and the table view ----------------------------------------
 
 void TForm1::FillTransformerList(const Dataset& transformers) {

@@ -66,6 +66,7 @@ public:
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
     void ShowBreakerDatabaseModal() override;
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override;
+    std::optional<double> AskPermittedDrop(double voltageDrop) override;
 
     // Refills ComboBox2 from the transformer database, in its order, and
     // selects the first name.

@@ -2,6 +2,7 @@
 
 #include "tables/Dataset.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     virtual void ShowTransformerDatabase() = 0;
     // The breaker-type chooser over these series; the series confirmed.
     virtual std::string ChooseBreakerSeries(const std::vector<std::string>& series) = 0;
+    // The drop-limit dialog over the present drop.
+    virtual std::optional<double> AskPermittedDrop(double voltageDrop) = 0;
     virtual void ShowAbout() = 0;
     // The grouping-coefficient dialog, modal, from one cable at 100 mm.
     virtual void ShowCoefficients() = 0;

@@ -53,6 +53,10 @@ public:
         return InsertAvtomat->Choose(series);
     }
 
+    std::optional<double> AskPermittedDrop(double voltageDrop) override {
+        return ProsentMin->Ask(voltageDrop);
+    }
+
     void ShowAbout() override { AboutBox->exec(); }
 
     void ShowCoefficients() override { Form6->Open(); }

@@ -66,6 +66,10 @@ public:
     // The breaker-type chooser, modal, over these series; returns the series
     // the user confirmed (the chooser cannot be closed without one).
     virtual std::string ChooseBreakerSeries(const std::vector<std::string>& series) = 0;
+    // The drop-limit dialog, modal: the permitted drop the user accepted
+    // (above zero and at most the present drop), or nothing when the dialog
+    // was closed by its title bar.
+    virtual std::optional<double> AskPermittedDrop(double voltageDrop) = 0;
 };
 
 }  // namespace kalvenor

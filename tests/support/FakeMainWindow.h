@@ -65,6 +65,13 @@ public:
         log.push_back("chooser");
         return series.empty() ? std::string() : series[chosenItem];
     }
+    // The dialog answers with the planned drop, or is closed by its title
+    // bar when nothing is planned.
+    std::optional<double> AskPermittedDrop(double voltageDrop) override {
+        askedDrops.push_back(voltageDrop);
+        log.push_back("drop dialog");
+        return permittedDrop;
+    }
 
     static std::string Name(Control control) { return std::string(ControlName(control)); }
 
@@ -83,6 +90,8 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> offeredSeries;
     std::size_t chosenItem = 0;
+    std::vector<double> askedDrops;
+    std::optional<double> permittedDrop;
 };
 
 }  // namespace kalvenor::testing

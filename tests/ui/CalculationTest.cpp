@@ -1,0 +1,117 @@
+#include "calc/Prosent.h"
+#include "tables/Insertavt.h"
+#include "tests/support/Tables.h"
+#include "tests/ui/UiFixture.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace kalvenor::ui {
+
+using testing::ShownMessage;
+
+class CalculationTest : public QObject {
+    Q_OBJECT
+    UiFixture ui;
+
+    // A small copper cable table for 2 cores, two breaker series and three
+    // transformers, as a newcomer enters them.
+    void PrepareTables() {
+        const auto dir = ui.dir->Path();
+        testing::WriteCurrentTable(dir / "ВВГ2.xml", "В воздухе", "2",
+                                   {{1.5, 19}, {2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 90}});
+        testing::WriteBreakers(dir, {{"ВА47-63", 6, 63, 1, 5}, {"АП50", 1.6, 50, 1, 10}});
+        Dataset transformers;
+        testing::FillTransformers(
+            transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}, {"TM-63/10", 63, 4.5}});
+        transformers.Write(dir / "tranform.xml");
+        ui.Restart();
+        Choose(Form1->ComboBox3, "380 + 0");
+        Choose(Form1->ComboBox1, "ВВГ2.xml");
+        Form1->Edit3->setText("10");
+        Form1->Edit6->setText("100");
+        ui.messages->shown.clear();
+    }
+
+    static void ChooseSeries(const QString& series) {
+        WhenModal([series] {
+            InsertAvtomat->ComboBox1->setCurrentIndex(InsertAvtomat->ComboBox1->findText(series));
+            InsertAvtomat->Button2->click();
+        });
+    }
+
+    static QStringList ReportLines() { return Form1->RichEdit1->toPlainText().split('\n'); }
+
+private slots:
+    void init() { ui.Start(); }
+    void cleanup() { ui.Stop(); }
+
+    void aWholeCalculationWithTheDropLimitDialog() {
+        PrepareTables();
+        ChooseSeries("АП50");
+        ui.messages->Plan(kIdYes);
+        // The dialog: a value above the drop, one of zero, a text that is not
+        // a number are refused and it stays open; 5 is taken.
+        ui.messages->onShow = [](const ShownMessage& message) {
+            if (message.text.find("Уменьшить") == std::string::npos) {
+                return;
+            }
+            WhenModal([] {
+                QVERIFY(ProsentMin->isVisible());
+                QCOMPARE(ProsentMin->Edit1->text(), QString("2,5"));
+                for (const char* typed : {"8", "0", "пять", "5"}) {
+                    ProsentMin->Edit1->setText(typed);
+                    ProsentMin->Button1->click();
+                }
+            });
+        };
+        Form1->Button1->click();
+        ui.messages->onShow = nullptr;
+        QCOMPARE(ui.Texts(), (std::vector<std::string>{
+                                 "Падение напряжения  7,25. Уменьшить падение напряжения?",
+                                 "Процент падения напряжения должен быть меньше или равно 7,25",
+                                 "Процент падения напряжения должен быть больше нуля",
+                                 "\"пять\" не является числом."}));
+        QVERIFY(!ProsentMin->isVisible());
+        QCOMPARE(Form1->Edit1->text(), QString("16"));
+        QCOMPARE(Form1->Edit2->text(), QString("90"));
+        QCOMPARE(Form1->Edit5->text(), QString("45,455"));
+        const QStringList lines = ReportLines();
+        QCOMPARE(lines.size(), 22);
+        QCOMPARE(lines[0], QString("Расчет электрической сети"));
+        QCOMPARE(lines[12], QString("Номинальный ток - 45,5 A"));
+        QCOMPARE(lines[14], QString("Потери напряжения - 4,53 %"));
+        QCOMPARE(lines[16], QString("Сечение жил - 16 кв.мм"));
+        QCOMPARE(lines[20], QString("Автомат серии - АП50   50  A"));
+        // The dialog keeps what the user typed last.
+        QCOMPARE(ProsentMin->Edit1->text(), QString("5"));
+    }
+
+    void closingTheDialogByItsTitleBarKeepsTheSection() {
+        PrepareTables();
+        ChooseSeries("АП50");
+        ui.messages->Plan(kIdYes);
+        ui.messages->onShow = [](const ShownMessage&) { WhenModal([] { ProsentMin->reject(); }); };
+        Form1->Button1->click();
+        ui.messages->onShow = nullptr;
+        QCOMPARE(Form1->Edit1->text(), QString("10"));
+        QCOMPARE(ReportLines()[14], QString("Потери напряжения - 7,25 %"));
+    }
+
+    void theDropLimitDialogAsItIsBuilt() {
+        QCOMPARE(ProsentMin->windowTitle(), QString("Kalvenor 1.1"));
+        QCOMPARE(ProsentMin->size(), QSize(222, 124));
+        QCOMPARE(ProsentMin->Button1->text(), QString("OK"));
+        QCOMPARE(ProsentMin->Button1->geometry(), QRect(72, 56, 75, 25));
+        QCOMPARE(ProsentMin->Edit1->geometry(), QRect(48, 16, 121, 21));
+        QCOMPARE(ProsentMin->Button1->nextInFocusChain(), ProsentMin->Edit1);
+    }
+};
+
+}  // namespace kalvenor::ui
+
+static const kalvenor::ui::Registration<kalvenor::ui::CalculationTest> registration;
+
+#include "CalculationTest.moc"
