@@ -1,0 +1,125 @@
+#include "app/About.h"
+#include "app/Elect.h"
+#include "calc/Prosent.h"
+#include "coeff/Kf.h"
+#include "tables/Basatrasformator.h"
+#include "tables/Bazatok.h"
+#include "tables/Insertavt.h"
+#include "tables/Unit1.h"
+#include "tests/ui/UiFixture.h"
+#include "widgets/Guard.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <stdexcept>
+
+namespace kalvenor::ui {
+
+namespace {
+
+// The other windows as the main window sees them: datasets of its own and
+// a log of what it asked for.
+class RecordingPeers final : public MainWindowPeers {
+public:
+    Dataset& CurrentTable() override { return currentTable; }
+    Dataset& Breakers() override { return breakers; }
+    Dataset& Transformers() override { return transformers; }
+    void ShowTableEditor(bool centred) override {
+        log.push_back(centred ? "editor centred" : "editor");
+    }
+    void ShowBreakerDatabase(bool modal) override {
+        log.push_back(modal ? "breakers modal" : "breakers");
+    }
+    void ShowTransformerDatabase() override { log.push_back("transformers"); }
+    std::string ChooseBreakerSeries(const std::vector<std::string>&) override { return {}; }
+    std::optional<double> AskPermittedDrop(double) override { return std::nullopt; }
+    void ShowAbout() override { log.push_back("about"); }
+    void ShowCoefficients() override { log.push_back("coefficients"); }
+    bool PostTableEdits() override { return true; }
+
+    Dataset currentTable;
+    Dataset breakers;
+    Dataset transformers;
+    std::vector<std::string> log;
+};
+
+}  // namespace
+
+class WindowsAloneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyWindowIsBuiltFromAContextOfFakesAlone() {
+        FakeContext fakes;
+        RecordingPeers peers;
+        TForm1 main(fakes.context, peers);
+        TBazaT editor(fakes.context);
+        TBazaAvt breakers(fakes.context);
+        TBazaTran transformers(fakes.context);
+        TInsertAvtomat chooser(fakes.context);
+        TProsentMin drop(fakes.context);
+        TForm6 coefficients(fakes.context, main.Grouping());
+        TAboutBox about(fakes.context);
+        QCOMPARE(main.windowTitle(), QString("Kalvenor 1.1.2.0"));
+        QCOMPARE(editor.windowTitle(), QString("Сечение и длительные токи "));
+        QCOMPARE(breakers.windowTitle(), QString("База данных"));
+        QCOMPARE(chooser.windowTitle(), QString("Установка автоматов"));
+        QCOMPARE(coefficients.windowTitle(), QString("Поправочные коэффициенты."));
+        QCOMPARE(about.windowTitle(), QString("О программе"));
+        QVERIFY(fakes.messages.shown.empty());
+        QVERIFY(test::FileNames(fakes.dir->Path()).empty());  // nothing opened yet
+    }
+
+    void theMainWindowAsksItsPeersForTheOtherWindows() {
+        FakeContext fakes;
+        RecordingPeers peers;
+        TForm1 main(fakes.context, peers);
+        main.RichEdit1->setPlainText("отчёт");
+        main.Edit1->setText("16");
+        main.N7->trigger();
+        QVERIFY(main.RichEdit1->toPlainText().isEmpty());
+        QCOMPARE(main.Edit1->text(), QString("0"));
+        main.N15->trigger();
+        main.N17->trigger();
+        main.N21->trigger();
+        main.N5->trigger();
+        QCOMPARE(peers.log, (std::vector<std::string>{"coefficients", "editor centred", "breakers",
+                                                      "transformers", "about"}));
+    }
+
+    void userErrorsAreShownAsTheyAreFaultsOfTheProgramAsSuch() {
+        FakeContext fakes;
+        RunGuarded(fakes.messages, [] { throw ConvertError("abc"); });
+        RunGuarded(fakes.messages, [] { throw std::out_of_range("Нет строки 5"); });
+        RunGuarded(fakes.messages, [] { throw 42; });
+        QCOMPARE(fakes.Texts(), (std::vector<std::string>{"\"abc\" не является числом.",
+                                                          ProgramFaultMessage("Нет строки 5"),
+                                                          ProgramFaultMessage("")}));
+        QVERIFY(fakes.Texts()[1].find("Ошибка в программе") == 0);
+        for (const auto& shown : fakes.messages.shown) {
+            QCOMPARE(shown.caption, std::string("Kalvenor"));
+            QCOMPARE(shown.flags, 16);
+        }
+    }
+
+    void findNamesTheMissingControlAndTheOnesThere() {
+        FakeContext fakes;
+        TProsentMin drop(fakes.context);
+        QCOMPARE(Find<QPushButton>(&drop, "Button1"), drop.Button1);
+        try {
+            Find(&drop, "Edit2");
+            QFAIL("no error");
+        } catch (const std::runtime_error& error) {
+            const std::string text = error.what();
+            QVERIFY(text.find("Edit2") != std::string::npos);
+            QVERIFY(text.find("Button1, Edit1") != std::string::npos);
+        }
+    }
+};
+
+}  // namespace kalvenor::ui
+
+static const kalvenor::ui::Registration<kalvenor::ui::WindowsAloneTest> registration;
+
+#include "WindowsAloneTest.moc"
