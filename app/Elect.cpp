@@ -49,6 +49,9 @@ TForm1::~TForm1() {
         widget->removeEventFilter(this);
         widget->blockSignals(true);
     }
+    if (transformers_ != nullptr) {
+        transformers_->RemoveObserver(transformersObserver_);
+    }
     if (Form1 == this) {
         Form1 = nullptr;
     }
@@ -244,15 +247,34 @@ std::optional<double> TForm1::AskPermittedDrop(double voltageDrop) {
 
 // ---- Transformers and the table view ----------------------------------------
 
-void TForm1::FillTransformerList(const Dataset& transformers) {
+void TForm1::FillTransformerList(Dataset& transformers) {
+    if (transformers_ != &transformers) {
+        if (transformers_ != nullptr) {
+            transformers_->RemoveObserver(transformersObserver_);
+        }
+        transformers_ = &transformers;
+        transformersObserver_ =
+            transformers.AddObserver([this](const DatasetChange&) { RefillTransformerList(); });
+    }
+    RefillTransformerList();
+}
+
+void TForm1::RefillTransformerList() {
+    const int selected = ItemIndex(Combo::ComboBox2);
+    const QString previous = selected >= 0 ? ComboBox2->itemText(selected) : QString();
     ComboBox2->clear();
-    if (const auto name = transformers.FindField(kTransformerField)) {
-        for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
-            const auto* text = std::get_if<std::string>(&transformers.At(row, *name));
+    if (const auto name = transformers_->FindField(kTransformerField)) {
+        for (std::size_t row = 0; row < transformers_->RowCount(); ++row) {
+            const auto* text = std::get_if<std::string>(&transformers_->At(row, *name));
             ComboBox2->addItem(text != nullptr ? ToQString(*text) : QString());
         }
     }
-    ComboBox2->setCurrentIndex(ComboBox2->count() > 0 ? 0 : -1);
+    const int kept = previous.isNull() ? -1 : ComboBox2->findText(previous, Qt::MatchExactly);
+    ComboBox2->setCurrentIndex(kept >= 0 ? kept : (ComboBox2->count() > 0 ? 0 : -1));
+    // Results computed with a transformer that is gone no longer stand.
+    if (selected >= 0 && kept < 0) {
+        ClearResults(*this);
+    }
 }
 
 void TForm1::BindTableView(Dataset& currentTable) {

@@ -68,9 +68,11 @@ public:
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override;
     std::optional<double> AskPermittedDrop(double voltageDrop) override;
 
-    // Refills ComboBox2 from the transformer database, in its order, and
-    // selects the first name.
-    void FillTransformerList(const kalvenor::Dataset& transformers);
+    // Fills ComboBox2 from the transformer database, in its order, and
+    // keeps it so: every change of the database rebuilds the list, keeping
+    // the selected name where it is still there and the first otherwise, so
+    // the list and the rows are always in the same order.
+    void FillTransformerList(kalvenor::Dataset& transformers);
     // What the coefficient dialog reads and writes here.
     kalvenor::GroupingTarget& Grouping() { return grouping_; }
     // The read-only table view shows the one current-table dataset.
@@ -138,8 +140,12 @@ private:
     void ShowTableView(bool shown);
     void ClearTableParameters();
 
+    void RefillTransformerList();
+
     const kalvenor::Context& context_;
     kalvenor::MainWindowPeers& peers_;
+    kalvenor::Dataset* transformers_ = nullptr;
+    int transformersObserver_ = 0;
     kalvenor::MainWindowState state_;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
 };

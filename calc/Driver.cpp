@@ -122,7 +122,7 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
     }
     if (state_.UseTransformer) {
         const std::string currentName = window_.ComboText(Combo::ComboBox2);
-        const int index = ChooseTransformer(tables_.transformers, window_.Items(Combo::ComboBox2),
+        const int index = ChooseTransformer(tables_.transformers,
                                             {.option = *option_,
                                              .currentName = currentName,
                                              .currentIndex = window_.ItemIndex(Combo::ComboBox2),

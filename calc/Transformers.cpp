@@ -35,20 +35,23 @@ std::optional<double> TransformerUk(const Dataset& transformers, std::string_vie
     return LastValueOf(transformers, name, kUkField);
 }
 
-int ChooseTransformer(const Dataset& transformers, const std::vector<std::string>& items,
-                      const TransformerLoad& load, MessageBoxPort& messages,
-                      MainWindowState& state) {
+int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load,
+                      MessageBoxPort& messages, MainWindowState& state) {
     const double required = load.option.transformerFactor * load.loadPowerKw;
     const auto current = TransformerPower(transformers, load.currentName);
     if (current && required <= *current) {
         return load.currentIndex;
     }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const auto power = TransformerPower(transformers, items[i]);
-        if (power && *power > required) {
-            return static_cast<int>(i);
+    if (const auto powerField = transformers.FindField(kPowerField)) {
+        for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+            const auto power = NumberAt(transformers, row, *powerField);
+            if (power && *power > required) {
+                return static_cast<int>(row);
+            }
         }
     }
+    // Also when the largest transformer's power equals the load exactly:
+    // nothing is strictly larger, and no position past the list is returned.
     messages.MessageBox("В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor",
                         kMbOk);
     state.CalcAborted = true;

@@ -80,7 +80,7 @@ protected:
     }
 
     int Choose(int poles, int current, double power) {
-        return ChooseTransformer(transformers, items,
+        return ChooseTransformer(transformers,
                                  {.option = *FindVoltageOption(poles - 1),
                                   .currentName = items[static_cast<std::size_t>(current)],
                                   .currentIndex = current,
@@ -127,25 +127,17 @@ TEST_F(TransformerChoice, NoneLargeEnoughStopsWithTheMessageEvenAtTheLargestsPow
     }
 }
 
-TEST_F(TransformerChoice, ItemsWithoutARowAreNeverChosen) {
-    // The list was filled at start-up; the database was edited since.
-    items.insert(items.begin() + 1, "удалён");
-    items.insert(items.begin(), "тоже удалён");
-    const VoltageOption& threePhase = *FindVoltageOption(2);
-    EXPECT_EQ(ChooseTransformer(transformers, items,
-                                {.option = threePhase,
-                                 .currentName = "тоже удалён",
-                                 .currentIndex = 0,
-                                 .loadPowerKw = 1},
-                                messages, state),
-              1);
-    EXPECT_EQ(
-        ChooseTransformer(
-            transformers, items,
-            {.option = threePhase, .currentName = "TM-25/10", .currentIndex = 1, .loadPowerKw = 30},
-            messages, state),
-        3);
-    EXPECT_FALSE(state.CalcAborted);
+// Rows C 10, A 25, B 40, A 63 and 30 kVA required: the rows are scanned by
+// position, so B, not the last "A" the name would find.
+TEST_F(TransformerChoice, RowsAreScannedByPositionEvenWhenNamesRepeat) {
+    testing::FillTransformers(transformers,
+                              {{"C", 10, 4.5}, {"A", 25, 4.5}, {"B", 40, 4.5}, {"A", 63, 4.5}});
+    const int chosen = ChooseTransformer(
+        transformers,
+        {.option = *FindVoltageOption(2), .currentName = "C", .currentIndex = 0, .loadPowerKw = 30},
+        messages, state);
+    EXPECT_EQ(chosen, 2);
+    EXPECT_EQ(std::get<std::string>(transformers.At(2, 0)), "B");
 }
 
 }  // namespace

@@ -13,6 +13,14 @@ namespace kalvenor::ui {
 
 using testing::ShownMessage;
 
+inline QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
+}
+
 class DatabasesTest : public QObject {
     Q_OBJECT
     UiFixture ui;
@@ -82,7 +90,7 @@ private slots:
         QCOMPARE(Column(BazaAvt->DBGrid3->model(), 0), (QStringList{"АП50", "ВА47-63"}));
     }
 
-    void transformerAddedReachesTheFileAndTheListAtNextStart() {
+    void transformerListFollowsTheDatabaseAndTheFile() {
         Form1->N21->trigger();
         EnterRow(BazaTran, BazaTran->DBGrid1,
                  {"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"});
@@ -91,12 +99,21 @@ private slots:
         EnterRow(BazaTran, BazaTran->DBGrid1,
                  {"TM-40/6", "40", "6", "0,4", "175", "880", "4,5", "3"});
         QVERIFY(ui.messages->shown.empty());
-        QCOMPARE(Column(BazaTran->DBGrid1->model(), 0),
-                 (QStringList{"TM-40/10", "TM-40/6", "TM-63/10"}));
-        QCOMPARE(Form1->ComboBox2->count(), 0);  // the list follows at the next start
+        const QStringList order{"TM-40/10", "TM-40/6", "TM-63/10"};
+        QCOMPARE(Column(BazaTran->DBGrid1->model(), 0), order);
+        // The main window's list is the database's rows, in their order, at once.
+        QCOMPARE(Items(Form1->ComboBox2), order);
+        QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-63/10"));
+        // Deleting the selected transformer selects the first and voids the results.
+        Form1->Edit1->setText("16");
+        ui.messages->Plan(kIdYes);
+        BazaTran->DBGrid1->SelectRow(2);
+        Click(BazaTran, "Delete");
+        QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
+        QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
+        QCOMPARE(Form1->Edit1->text(), QString("0"));
         ui.Restart();
-        QCOMPARE(Form1->ComboBox2->count(), 3);
-        QCOMPARE(Form1->ComboBox2->itemText(0), QString("TM-40/10"));
+        QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
         QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
     }
 
