@@ -1,0 +1,113 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include "base/Files.h"
+#include "base/TableMemory.h"
+#include "calc/Driver.h"
+#include "tables/TableFiles.h"
+#include "tests/support/FakeMainWindow.h"
+#include "tests/support/Tables.h"
+
+#include <filesystem>
+#include <string>
+
+namespace kalvenor {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr NumberFormat kComma{','};
+
+// A folder with a current table of `rows` rows, 1 000 breakers and the usual
+// transformers, removed when the benchmark ends.
+class Folder {
+public:
+    explicit Folder(int rows)
+        : path_(fs::temp_directory_path() / ("kalvenor-calc-bench-" + std::to_string(::getpid()) +
+                                             "-" + std::to_string(rows))) {
+        fs::create_directories(path_);
+        std::vector<std::pair<double, double>> table;
+        table.reserve(static_cast<std::size_t>(rows));
+        for (int i = 0; i < rows; ++i) {
+            table.emplace_back(1.5 + i * 0.25, 19.0 + i * 1.75);
+        }
+        testing::WriteCurrentTable(path_ / "Table.xml", "В воздухе", "2", table);
+        std::vector<testing::BreakerRow> breakers;
+        for (int i = 0; i < 1000; ++i) {
+            const double low = 1 + (i % 50);
+            breakers.push_back(
+                {"ВА-" + std::to_string(i), low, low * 4, 1 + i % 3, 5.0 + i % 3 * 5});
+        }
+        testing::WriteBreakers(path_, breakers);
+        Dataset transformers;
+        testing::FillTransformers(transformers, {{"ТМ-25/10", 25, 4.5},
+                                                 {"ТМ-40/10", 40, 4.5},
+                                                 {"ТМ-63/10", 63, 4.5},
+                                                 {"ТМ-100/10", 100, 4.5},
+                                                 {"ТМ-160/10", 160, 4.5}});
+        transformers.Write(path_ / kTransformerFileName);
+        KeepTableMemoryBetweenLoads();
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+Folder& FolderOf(int rows) {
+    static Folder small(1000);
+    static Folder large(100000);
+    return rows == 1000 ? small : large;
+}
+
+// Steps 1 to 20 as the button runs them; the question is answered No and
+// the chooser confirms the first series.
+void WholeCalculation(benchmark::State& state) {
+    const Folder& folder = FolderOf(static_cast<int>(state.range(0)));
+    Dataset currentTable;
+    Dataset breakers;
+    Dataset transformers;
+    transformers.OpenFile(folder.Path() / kTransformerFileName);
+    transformers.SetOrder(kPowerField);
+    testing::FakeMainWindow window;
+    window.combos[Combo::ComboBox1] = {{"Table.xml"}, 0, ""};
+    window.combos[Combo::ComboBox3].index = 0;
+    window.texts[Control::Edit3] = "10";
+    window.texts[Control::Edit6] = "100";
+    window.texts[Control::Label8] = "Медь";
+    for (auto _ : state) {
+        window.combos[Combo::ComboBox2] = {
+            {"ТМ-25/10", "ТМ-40/10", "ТМ-63/10", "ТМ-100/10", "ТМ-160/10"}, 0, ""};
+        window.log.clear();
+        window.messages.shown.clear();
+        CalculationDriver(window, window, {currentTable, breakers, transformers, folder.Path()},
+                          kComma)
+            .Run();
+        benchmark::DoNotOptimize(window.report.size());
+    }
+    if (window.report.size() != 22) {
+        state.SkipWithError("the calculation did not reach its report");
+    }
+}
+BENCHMARK(WholeCalculation)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The floor: reading the bytes of the three files the calculation reads.
+void ReadTheThreeFiles(benchmark::State& state) {
+    const Folder& folder = FolderOf(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        std::size_t bytes = ReadFileBytes(folder.Path() / "Table.xml").size();
+        bytes += ReadFileBytes(folder.Path() / kBreakerFileName).size();
+        bytes += ReadFileBytes(folder.Path() / kTransformerFileName).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(ReadTheThreeFiles)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kalvenor
