@@ -1,6 +1,7 @@
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
 #include "app/Startup.h"
+#include "base/Files.h"
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
 #include "widgets/Frames.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 
 using namespace kalvenor;
 
@@ -35,7 +37,9 @@ int main(int argc, char* argv[]) {
     QtSaveFileChooser saveFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
-    const std::filesystem::path directory = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path directory = ChooseApplicationDirectory(
+        QCoreApplication::applicationDirPath().toStdString(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
     HelpWindowViewer help(messages, directory);
     const Context context{
         .messages = messages,

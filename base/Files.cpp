@@ -209,6 +209,26 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     SyncDirectory(path);
 }
 
+bool CanWriteIn(const fs::path& directory) {
+    std::string probe;
+    Descriptor file(CreateTemporary((directory / ".kalvenor-probe").string(), probe));
+    if (file.Get() < 0) {
+        return false;
+    }
+    ::unlink(probe.c_str());
+    return true;
+}
+
+fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
+                                    const fs::path& userDataDirectory) {
+    if (CanWriteIn(executableDirectory) || userDataDirectory.empty()) {
+        return executableDirectory;
+    }
+    std::error_code error;
+    fs::create_directories(userDataDirectory, error);
+    return CanWriteIn(userDataDirectory) ? userDataDirectory : executableDirectory;
+}
+
 bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
 }

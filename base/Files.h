@@ -40,6 +40,18 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::string_view un
 // and leaves no temporary file behind.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Whether a file can be created in the directory: a probe of our own naming
+// is made and removed again.
+bool CanWriteIn(const std::filesystem::path& directory);
+
+// Where the tables live: beside the executable when that folder can be
+// written, so a copy run from a folder of the user's keeps everything
+// together; otherwise the user's data folder for the program, created when
+// missing, as for an installed copy. When even that cannot be written, the
+// executable's folder, where the program then says edits cannot be saved.
+std::filesystem::path ChooseApplicationDirectory(const std::filesystem::path& executableDirectory,
+                                                 const std::filesystem::path& userDataDirectory);
+
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);
 // Removes the temporary files a killed write left in the directory; returns

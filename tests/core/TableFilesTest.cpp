@@ -1,3 +1,4 @@
+#include "base/Files.h"
 #include "tables/TableFiles.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,25 @@ TEST(TableNameProblem, RefusesWhatCannotBeAFileName) {
     for (const char* name : {"ВВГ3", "ок 1", "...", ".скрытая", "a.b", "€ 𝄞", ""}) {
         EXPECT_EQ(TableNameProblem(name), std::nullopt) << name;
     }
+}
+
+// An installed copy cannot write beside itself: its tables go to the user's
+// data folder, made when missing. A copy in a folder of the user's keeps them
+// beside itself.
+TEST(ApplicationDirectory, BesideTheProgramWhenItCanElseTheUsersDataFolder) {
+    TempDir dir;
+    const auto data = dir / "share" / "Kalvenor";
+    EXPECT_EQ(ChooseApplicationDirectory(dir.Path(), data), dir.Path());
+    EXPECT_FALSE(std::filesystem::exists(data));
+    const auto installed = dir / "not-there";
+    EXPECT_EQ(ChooseApplicationDirectory(installed, data), data);
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+    // Nowhere to write: the program's own folder, where it says so.
+    WriteBytes(dir / "file", "x");
+    EXPECT_EQ(ChooseApplicationDirectory(installed, dir / "file" / "Kalvenor"), installed);
+    // The probes leave nothing behind.
+    EXPECT_EQ(test::FileNames(dir.Path()), (std::set<std::string>{"file", "share"}));
+    EXPECT_TRUE(test::FileNames(data).empty());
 }
 
 }  // namespace
