@@ -9,6 +9,9 @@ class TProsentMin : public QDialog {
     Q_OBJECT
 public:
     explicit TProsentMin(const kalvenor::Context& context);
+
+    // The help section of this dialog, for F1.
+    static constexpr int kHelpContext = 1040;
 };
 
 extern TProsentMin* ProsentMin;

@@ -33,6 +33,13 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
     return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
 }
 
+void PrintDocument(QTextDocument& document, QPrinter& printer, const std::string& jobTitle) {
+    printer.setDocName(ToQString(jobTitle));
+    document.print(&printer);
+}
+
+// The dialog offers "print to file" as PDF: Qt's PDF writer is the
+// program's PDF export.
 bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle) {
     QPrinter printer;
     printer.setCollateCopies(true);
@@ -42,7 +49,7 @@ bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle)
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    document.print(&printer);
+    PrintDocument(document, printer, jobTitle);
     return true;
 }
 
