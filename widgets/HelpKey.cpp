@@ -14,7 +14,7 @@ void InstallHelpKey(QWidget* window, const Context& context, int helpContext) {
 void InstallHelpKey(QWidget* window, const Context& context, std::function<int()> helpContext) {
     auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
     key->setObjectName("HelpKey");
-    key->setContext(Qt::WidgetWithChildrenShortcut);
+    key->setContext(Qt::WindowShortcut);
     MessageBoxPort& messages = context.messages;
     HelpViewer& help = context.help;
     QObject::connect(key, &QShortcut::activated, window,

@@ -1,6 +1,7 @@
 #include "widgets/Icons.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QString>
 #include <map>
 
@@ -25,6 +26,16 @@ void UseDesktopIconTheme() {
     if (ThemeHasCommandIcons()) {
         return;
     }
+    // Some platforms (the offscreen one, a bare X server) look nowhere; the
+    // themes live in the icons folder of every system data folder.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        if (!paths.contains(data + "/icons")) {
+            paths << data + "/icons";
+        }
+    }
+    QIcon::setThemeSearchPaths(paths);
     const QString desktopTheme = QIcon::themeName();
     for (const char* theme : {"breeze", "oxygen", "Adwaita", "Tango", "gnome"}) {
         QIcon::setThemeName(theme);
