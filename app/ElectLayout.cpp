@@ -264,9 +264,11 @@ void TForm1::CreateControls() {
     tableBox->addWidget(Button3);
     left->addWidget(GroupBox6, 1);
     // The side columns share what the middle one leaves, whatever they show:
-    // a long table name or laying method must not move the inputs.
+    // a long table name or laying method must not move the inputs. The left
+    // one gets a little more, so that the short laying methods ("В воздухе",
+    // "В земле") show whole beside their caption.
     GroupBox1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    columns->addWidget(GroupBox1, 1);
+    columns->addWidget(GroupBox1, 6);
 
     // Middle column: results, network parameters, the calculate button.
     GroupBox2 = NewGroup("GroupBox2", "Расчет сечений проводов и кабелей");
@@ -362,7 +364,7 @@ void TForm1::CreateControls() {
     RichEdit1->setAccessibleName(GroupBox8->title());
     right->addWidget(RichEdit1);
     GroupBox8->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    columns->addWidget(GroupBox8, 1);
+    columns->addWidget(GroupBox8, 5);
 
     Panel2 = Named(new QFrame, "Panel2");
     static_cast<QFrame*>(Panel2)->setFrameShape(QFrame::StyledPanel);

@@ -192,6 +192,10 @@ private slots:
         };
         const QList<int> before = columns();
         Choose(Form1->ComboBox3, "3 x 380+0");
+        Choose(Form1->ComboBox1, "Cu.xml");
+        SettleLayouts();
+        // A usual laying method shows whole.
+        QCOMPARE(qobject_cast<ElidedLabel*>(Form1->Label6)->ShownText(), QString("В воздухе"));
         Choose(Form1->ComboBox1, "ПВ1труб4.xml");
         SettleLayouts();
         QCOMPARE(columns(), before);
