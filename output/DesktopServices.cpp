@@ -62,7 +62,9 @@ void PrintDocument(QTextDocument& document, QPrinter& printer, const std::string
 bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle) {
     QPrinter printer;
     printer.setCollateCopies(true);
-    printer.setDocName(ToQString(jobTitle));
+    // The dialog names its PDF file after the document: a blank title would
+    // offer " .pdf". The job gets its title when it is printed.
+    printer.setDocName("Отчет");
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dialog.exec() != QDialog::Accepted) {
