@@ -10,6 +10,7 @@
 #include "widgets/DatasetNavigator.h"
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Guard.h"
+#include "widgets/SelectionHistory.h"
 #include "widgets/Text.h"
 
 #include <QAction>
@@ -38,6 +39,8 @@ TForm1::TForm1(const Context& context, MainWindowPeers& peers) : context_(contex
     setFixedSize(801, 564);
     CreateMenu();
     CreateControls();
+    voltageHistory_ = new SelectionHistory(ComboBox3);
+    tableHistory_ = new SelectionHistory(ComboBox1);
     Wire();
     FormCreate();
 }
@@ -375,6 +378,7 @@ void TForm1::ClearTableParameters() {
 
 void TForm1::ComboBox3Change() {
     if (!peers_.PostTableEdits()) {
+        voltageHistory_->Restore();
         return;
     }
     ClearResults(*this);
@@ -407,6 +411,7 @@ void TForm1::ComboBox3Change() {
 
 void TForm1::ComboBox1Change() {
     if (!peers_.PostTableEdits()) {
+        tableHistory_->Restore();
         return;
     }
     ClearReport();
@@ -491,10 +496,25 @@ void TForm1::N7Click() {
     peers_.ShowCoefficients();
 }
 
-// Commands whose windows and services come later: wired, and doing nothing
-// until then.
-void TForm1::N4Click() {}
-void TForm1::N10Click() {}
-void TForm1::N11Click() {}
-void TForm1::N25Click() {}
-void TForm1::Word1Click() {}
+// The help lies in the application's folder; the program works from there
+// afterwards too.
+void TForm1::N4Click() {
+    std::filesystem::current_path(context_.directory);
+    context_.help.ShowHelp(0);
+}
+
+void TForm1::N10Click() {
+    reportCommands_.Save(ToStdString(RichEdit1->toPlainText()));
+}
+
+void TForm1::N11Click() {
+    reportCommands_.Print(*RichEdit1->document());
+}
+
+void TForm1::N25Click() {
+    reportCommands_.StartCalculator();
+}
+
+void TForm1::Word1Click() {
+    reportCommands_.StartWordProcessor();
+}

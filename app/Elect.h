@@ -3,6 +3,7 @@
 #include "app/MainWindowPeers.h"
 #include "calc/Ports.h"
 #include "coeff/GroupingTarget.h"
+#include "output/ReportCommands.h"
 #include "widgets/Context.h"
 
 #include <QComboBox>
@@ -21,6 +22,7 @@ class QWidget;
 namespace kalvenor {
 class DatasetGrid;
 class DatasetNavigator;
+class SelectionHistory;
 }  // namespace kalvenor
 
 // A drop-down list that tells when its list closes, however it closes.
@@ -49,6 +51,9 @@ public:
     // The table view toggle's two captions.
     static constexpr const char* kOpenTable = "Открыть таблицу";
     static constexpr const char* kCloseTable = "Закрыть таблицу";
+    // Help sections of the window and of its toolbar strip, for F1.
+    static constexpr int kHelpContext = 10;
+    static constexpr int kToolbarHelpContext = 1040;
 
     // Main-window port of the calculation.
     std::string Text(kalvenor::Control control) const override;
@@ -148,6 +153,11 @@ private:
     int transformersObserver_ = 0;
     kalvenor::MainWindowState state_;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
+    kalvenor::ReportCommands reportCommands_{context_};
+    // What the voltage option and the table list showed before the user's
+    // latest choice, put back when the choice is refused.
+    kalvenor::SelectionHistory* voltageHistory_ = nullptr;
+    kalvenor::SelectionHistory* tableHistory_ = nullptr;
 };
 
 extern TForm1* Form1;

@@ -2,8 +2,12 @@
 
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
+#include "widgets/ElidedLabel.h"
+#include "widgets/HelpKey.h"
+#include "widgets/Icons.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,6 +26,12 @@
 using namespace kalvenor;
 
 void TCloseUpComboBox::showPopup() {
+    // Qt opens no list for an empty box; the user still clicked it, and the
+    // list counts as opened and closed at once.
+    if (count() == 0) {
+        emit closedUp();
+        return;
+    }
     popupOpen_ = true;
     QComboBox::showPopup();
 }
@@ -48,11 +58,59 @@ QLabel* NewLabel(const char* name, const char* caption) {
     return Named(new QLabel(QString::fromUtf8(caption)), name);
 }
 
+// A table parameter: a long value must not push the columns about.
+QLabel* NewValueLabel(const char* name) {
+    return Named(new ElidedLabel, name);
+}
+
 QLineEdit* NewEdit(const char* name, const char* text, const char* hint, bool readOnly) {
     auto* edit = Named(new QLineEdit(QString::fromUtf8(text)), name);
     edit->setToolTip(QString::fromUtf8(hint));
     edit->setReadOnly(readOnly);
     return edit;
+}
+
+// A screen reader names a field by the label the user sees beside it.
+void LabelFor(QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    field->setAccessibleName(label->text());
+}
+
+// The program's own picture, a cable in section, for every window and the
+// about box.
+void UseProgramIcon() {
+    static const QIcon icon(":/kalvenor/kalvenor.svg");
+    if (!icon.pixmap(32, 32).isNull()) {
+        QApplication::setWindowIcon(icon);
+    }
+}
+
+// Desktop icon names for each command, with the style's picture when the
+// theme has none of them.
+struct CommandIconNames {
+    std::initializer_list<const char*> names;
+    QStyle::StandardPixmap fallback;
+};
+
+const CommandIconNames kTablesIcon{{"view-list-details", "x-office-spreadsheet"},
+                                   QStyle::SP_FileDialogDetailedView};
+const CommandIconNames kSaveIcon{{"document-save"}, QStyle::SP_DialogSaveButton};
+const CommandIconNames kPrintIcon{{"document-print"}, QStyle::SP_FileIcon};
+const CommandIconNames kExitIcon{{"application-exit"}, QStyle::SP_DialogCloseButton};
+const CommandIconNames kCoefficientIcon{{"format-number-percent", "accessories-calculator"},
+                                        QStyle::SP_FileDialogInfoView};
+const CommandIconNames kCalculatorIcon{{"accessories-calculator"}, QStyle::SP_DesktopIcon};
+const CommandIconNames kWordIcon{{"x-office-document"}, QStyle::SP_FileIcon};
+const CommandIconNames kCurrentTablesIcon{{"x-office-spreadsheet"}, QStyle::SP_FileDialogListView};
+const CommandIconNames kBreakersIcon{{"network-disconnect", "server-database"},
+                                     QStyle::SP_DriveHDIcon};
+const CommandIconNames kTransformersIcon{{"preferences-system-power-management", "battery"},
+                                         QStyle::SP_ComputerIcon};
+const CommandIconNames kHelpIcon{{"help-contents"}, QStyle::SP_DialogHelpButton};
+const CommandIconNames kAboutIcon{{"help-about"}, QStyle::SP_MessageBoxInformation};
+
+const QIcon& IconOf(const CommandIconNames& icon) {
+    return CommandIcon(icon.names, icon.fallback);
 }
 
 QGroupBox* NewGroup(const char* name, const char* caption) {
@@ -61,9 +119,12 @@ QGroupBox* NewGroup(const char* name, const char* caption) {
 
 }  // namespace
 void TForm1::CreateMenu() {
-    const auto item = [this](QMenu* menu, const char* name, const char* caption,
-                             const char* shortcut, QStyle::StandardPixmap icon) {
-        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(caption));
+    UseProgramIcon();
+    const auto item = [](QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                         const CommandIconNames* icon) {
+        QAction* action = icon != nullptr
+                              ? menu->addAction(IconOf(*icon), QString::fromUtf8(caption))
+                              : menu->addAction(QString::fromUtf8(caption));
         action->setObjectName(QString::fromUtf8(name));
         if (shortcut != nullptr) {
             action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
@@ -74,28 +135,28 @@ void TForm1::CreateMenu() {
         return Named(menuBar()->addMenu(QString::fromUtf8(caption)), name);
     };
     File1 = menu("File1", "Файл");
-    N2 = item(File1, "N2", TForm1::kOpenTable, "Ctrl+T", QStyle::SP_FileDialogDetailedView);
-    N10 = item(File1, "N10", "Сохранить", "Ctrl+S", QStyle::SP_DialogSaveButton);
-    N11 = item(File1, "N11", "Печать", "Ctrl+P", QStyle::SP_FileIcon);
+    N2 = item(File1, "N2", TForm1::kOpenTable, "Ctrl+T", &kTablesIcon);
+    N10 = item(File1, "N10", "Сохранить", "Ctrl+S", &kSaveIcon);
+    N11 = item(File1, "N11", "Печать", "Ctrl+P", &kPrintIcon);
     File1->addSeparator();
-    N3 = item(File1, "N3", "Выход", "Ctrl+C", QStyle::SP_DialogCloseButton);
+    N3 = item(File1, "N3", "Выход", "Ctrl+C", &kExitIcon);
     N18 = menu("N18", "Трансформатор");
-    N19 = item(N18, "N19", "Использовать трансформатор", "Ctrl+A", QStyle::SP_DialogYesButton);
-    N20 = item(N18, "N20", "Не использовать трансформатор", "Ctrl+B", QStyle::SP_DialogNoButton);
+    N19 = item(N18, "N19", "Использовать трансформатор", "Ctrl+A", nullptr);
+    N20 = item(N18, "N20", "Не использовать трансформатор", "Ctrl+B", nullptr);
     N19->setCheckable(true);
     N20->setCheckable(true);
     N6 = menu("N6", "Коэффициенты");
-    N7 = item(N6, "N7", "&Кабели в земле", "Ctrl+K", QStyle::SP_FileDialogInfoView);
+    N7 = item(N6, "N7", "&Кабели в земле", "Ctrl+K", &kCoefficientIcon);
     N24 = menu("N24", "Сервис");
-    N25 = item(N24, "N25", "Калькулятор", nullptr, QStyle::SP_DesktopIcon);
-    Word1 = item(N24, "Word1", "Microsoft Word", nullptr, QStyle::SP_FileIcon);
+    N25 = item(N24, "N25", "Калькулятор", nullptr, &kCalculatorIcon);
+    Word1 = item(N24, "Word1", "Microsoft Word", nullptr, &kWordIcon);
     N8 = menu("N8", "База данных");
-    N15 = item(N8, "N15", "Допустимые длительные токи", "Ctrl+D", QStyle::SP_FileDialogListView);
-    N17 = item(N8, "N17", "Автоматы", "Ctrl+E", QStyle::SP_DriveHDIcon);
-    N21 = item(N8, "N21", "Трансформаторы", "Ctrl+F", QStyle::SP_ComputerIcon);
+    N15 = item(N8, "N15", "Допустимые длительные токи", "Ctrl+D", &kCurrentTablesIcon);
+    N17 = item(N8, "N17", "Автоматы", "Ctrl+E", &kBreakersIcon);
+    N21 = item(N8, "N21", "Трансформаторы", "Ctrl+F", &kTransformersIcon);
     N1 = menu("N1", "Справка");
-    N4 = item(N1, "N4", "Содержание", "Ctrl+H", QStyle::SP_DialogHelpButton);
-    N5 = item(N1, "N5", "О программе", "Ctrl+G", QStyle::SP_MessageBoxInformation);
+    N4 = item(N1, "N4", "Содержание", "Ctrl+H", &kHelpIcon);
+    N5 = item(N1, "N5", "О программе", "Ctrl+G", &kAboutIcon);
 }
 
 void TForm1::CreateToolbars() {
@@ -110,39 +171,40 @@ void TForm1::CreateToolbars() {
         strip->addWidget(toolBar);
         return toolBar;
     };
-    const auto button = [this](QToolBar* toolBar, const char* name, const char* hint,
-                               QStyle::StandardPixmap icon) {
+    const auto button = [](QToolBar* toolBar, const char* name, const char* hint,
+                           const CommandIconNames& icon) {
         if (!toolBar->actions().isEmpty()) {
             toolBar->addSeparator();
         }
         auto* toolButton = Named(new QToolButton, name);
         toolButton->setToolTip(QString::fromUtf8(hint));
-        toolButton->setIcon(style()->standardIcon(icon));
+        // The hint is the button's caption for a screen reader.
+        toolButton->setAccessibleName(QString::fromUtf8(hint));
+        toolButton->setIcon(IconOf(icon));
         toolButton->setAutoRaise(true);
         toolBar->addWidget(toolButton);
         return toolButton;
     };
     QToolBar* toolBar1 = bar("ToolBar1");
-    ToolButton2 = button(toolBar1, "ToolButton2", "Таблицы", QStyle::SP_FileDialogDetailedView);
-    ToolButton1 = button(toolBar1, "ToolButton1", "Коэффициенты", QStyle::SP_FileDialogInfoView);
+    ToolButton2 = button(toolBar1, "ToolButton2", "Таблицы", kTablesIcon);
+    ToolButton1 = button(toolBar1, "ToolButton1", "Коэффициенты", kCoefficientIcon);
     QToolBar* toolBar3 = bar("ToolBar3");
-    ToolButton7 = button(toolBar3, "ToolButton7", "Сохранить", QStyle::SP_DialogSaveButton);
-    ToolButton9 = button(toolBar3, "ToolButton9", "Печать", QStyle::SP_FileIcon);
-    ToolButton11 = button(toolBar3, "ToolButton11", "Справка", QStyle::SP_DialogHelpButton);
-    ToolButton13 =
-        button(toolBar3, "ToolButton13", "О программе", QStyle::SP_MessageBoxInformation);
-    ToolButton15 = button(toolBar3, "ToolButton15", "Выход", QStyle::SP_DialogCloseButton);
+    ToolButton7 = button(toolBar3, "ToolButton7", "Сохранить", kSaveIcon);
+    ToolButton9 = button(toolBar3, "ToolButton9", "Печать", kPrintIcon);
+    ToolButton11 = button(toolBar3, "ToolButton11", "Справка", kHelpIcon);
+    ToolButton13 = button(toolBar3, "ToolButton13", "О программе", kAboutIcon);
+    ToolButton15 = button(toolBar3, "ToolButton15", "Выход", kExitIcon);
     QToolBar* toolBar4 = bar("ToolBar4");
-    ToolButton4 = button(toolBar4, "ToolButton4", "Допустимые длительные токи",
-                         QStyle::SP_FileDialogListView);
-    ToolButton6 = button(toolBar4, "ToolButton6", "Автоматы", QStyle::SP_DriveHDIcon);
-    ToolButton17 = button(toolBar4, "ToolButton17", "Трансформаторы", QStyle::SP_ComputerIcon);
+    ToolButton4 = button(toolBar4, "ToolButton4", "Допустимые длительные токи", kCurrentTablesIcon);
+    ToolButton6 = button(toolBar4, "ToolButton6", "Автоматы", kBreakersIcon);
+    ToolButton17 = button(toolBar4, "ToolButton17", "Трансформаторы", kTransformersIcon);
     QToolBar* toolBar5 = bar("ToolBar5");
-    ToolButton18 = button(toolBar5, "ToolButton18", "Калькулятор", QStyle::SP_DesktopIcon);
-    ToolButton20 = button(toolBar5, "ToolButton20", "Microsoft Word", QStyle::SP_FileIcon);
+    ToolButton18 = button(toolBar5, "ToolButton18", "Калькулятор", kCalculatorIcon);
+    ToolButton20 = button(toolBar5, "ToolButton20", "Microsoft Word", kWordIcon);
     QToolBar* toolBar2 = bar("ToolBar2");
     ComboBox1 = Named(new TCloseUpComboBox, "ComboBox1");
     ComboBox1->setToolTip("Таблицы <Допустимые длительные токи>");
+    ComboBox1->setAccessibleName(ComboBox1->toolTip());
     ComboBox1->setMinimumWidth(150);
     ComboBox1->addItem(QString());
     ComboBox1->setCurrentIndex(-1);
@@ -171,15 +233,15 @@ void TForm1::CreateControls() {
         parameters->addWidget(value, row, 1);
     };
     Label7 = NewLabel("Label7", "Тип проводки - ");
-    Label5 = NewLabel("Label5", "");
+    Label5 = NewValueLabel("Label5");
     Label4 = NewLabel("Label4", "Марка - ");
-    Label2 = NewLabel("Label2", "");
+    Label2 = NewValueLabel("Label2");
     Label3 = NewLabel("Label3", "Способ прокладки - ");
-    Label6 = NewLabel("Label6", "");
+    Label6 = NewValueLabel("Label6");
     Label1 = NewLabel("Label1", "Материал жил - ");
-    Label8 = NewLabel("Label8", "");
+    Label8 = NewValueLabel("Label8");
     Label26 = NewLabel("Label26", "Количество жил -");
-    Label27 = NewLabel("Label27", "");
+    Label27 = NewValueLabel("Label27");
     pair(Label7, Label5);
     pair(Label4, Label2);
     pair(Label3, Label6);
@@ -192,6 +254,7 @@ void TForm1::CreateControls() {
     DBGrid1 = Named(new DatasetGrid(context_.messages), "DBGrid1");
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setVisible(false);
+    DBGrid1->setAccessibleName("Таблица");
     tableBox->addWidget(DBGrid1, 1);
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Browse), "DBNavigator1");
     DBNavigator1->setVisible(false);
@@ -200,7 +263,12 @@ void TForm1::CreateControls() {
     Button3 = Named(new QPushButton(TForm1::kOpenTable), "Button3");
     tableBox->addWidget(Button3);
     left->addWidget(GroupBox6, 1);
-    columns->addWidget(GroupBox1, 5);
+    // The side columns share what the middle one leaves, whatever they show:
+    // a long table name or laying method must not move the inputs. The left
+    // one gets a little more, so that the short laying methods ("В воздухе",
+    // "В земле") show whole beside their caption.
+    GroupBox1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    columns->addWidget(GroupBox1, 6);
 
     // Middle column: results, network parameters, the calculate button.
     GroupBox2 = NewGroup("GroupBox2", "Расчет сечений проводов и кабелей");
@@ -227,6 +295,9 @@ void TForm1::CreateControls() {
     row(results, Label15, Edit1, Label16);
     row(results, Label17, Edit2, Label18);
     row(results, Label11, Edit5, Label14);
+    LabelFor(Label15, Edit1);
+    LabelFor(Label17, Edit2);
+    LabelFor(Label11, Edit5);
     Label21 = NewLabel("Label21", "");
     Label21->setStyleSheet("color: maroon; font-size: 13px;");
     results->addWidget(Label21, results->rowCount(), 0, 1, 3);
@@ -270,18 +341,29 @@ void TForm1::CreateControls() {
     row(network, Label9, Edit3, Label12);
     row(network, Label20, Edit11, nullptr);
     row(network, Label10, Edit4, Label13);
+    LabelFor(Label19, ComboBox2);
+    LabelFor(Label29, Edit12);
+    LabelFor(Label23, ComboBox3);
+    LabelFor(Label22, Edit6);
+    LabelFor(Label9, Edit3);
+    LabelFor(Label20, Edit11);
+    LabelFor(Label10, Edit4);
     middle->addWidget(GroupBox3);
     Button1 = Named(new QPushButton("Расчет сечений по длительному нагреву"), "Button1");
     middle->addWidget(Button1);
     middle->addStretch();
-    columns->addWidget(GroupBox2, 4);
+    columns->addWidget(GroupBox2, 0);
 
     // Right column: the report.
     GroupBox8 = NewGroup("GroupBox8", "Расчетные данные");
     auto* right = new QVBoxLayout(GroupBox8);
     RichEdit1 = Named(new QTextEdit, "RichEdit1");
     RichEdit1->setAcceptRichText(false);
+    // The report stays editable, but Tab moves on as in every other field.
+    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->setAccessibleName(GroupBox8->title());
     right->addWidget(RichEdit1);
+    GroupBox8->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     columns->addWidget(GroupBox8, 5);
 
     Panel2 = Named(new QFrame, "Panel2");
@@ -289,4 +371,11 @@ void TForm1::CreateControls() {
     Panel2->setFixedHeight(26);
     outer->addWidget(Panel2);
     setCentralWidget(central);
+
+    // F1 on the toolbar strip has a section of its own.
+    InstallHelpKey(this, context_, [this] {
+        const QWidget* focused = QApplication::focusWidget();
+        return focused != nullptr && ControlBar1->isAncestorOf(focused) ? kToolbarHelpContext
+                                                                        : kHelpContext;
+    });
 }

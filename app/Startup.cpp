@@ -36,6 +36,9 @@ public:
     void ShowBreakerDatabase(bool modal) override {
         CentreOnScreen(BazaAvt);
         if (modal) {
+            // A window already open from the menu would stay modeless: the
+            // calculation waits for it, so it comes back modal.
+            BazaAvt->hide();
             BazaAvt->ShowModal();
         } else {
             BazaAvt->show();

@@ -3,6 +3,7 @@
 #include "calc/VoltageDrop.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
+#include "widgets/HelpKey.h"
 #include "widgets/Text.h"
 
 #include <QLineEdit>
@@ -32,6 +33,7 @@ TProsentMin::TProsentMin(const Context& context)
     setTabOrder(Button1, Edit1);
     ConnectGuarded(context.messages, Button1, &QPushButton::clicked, this,
                    &TProsentMin::Button1Click);
+    InstallHelpKey(this, context, kHelpContext);
 }
 
 std::optional<double> TProsentMin::Ask(double voltageDrop) {

@@ -3,6 +3,7 @@
 #include "coeff/GroupingTable.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
+#include "widgets/HelpKey.h"
 #include "widgets/Text.h"
 
 #include <QCloseEvent>
@@ -42,6 +43,7 @@ TForm6::TForm6(const Context& context, GroupingTarget& target)
     // stand where they belong from the start.
     FormResize();
     FormCreate();
+    InstallHelpKey(this, context, kHelpContext);
 }
 
 void TForm6::CreateControls() {

@@ -2,15 +2,18 @@
 
 #include "widgets/Text.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
+#include <memory>
 
 namespace kalvenor {
 
@@ -33,16 +36,41 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
     return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
 }
 
+// Page by page over the printer's whole printable area, as the report box
+// prints: no margins, page numbers or headers of the program's own (Qt's
+// own printing of a document adds 2 cm margins and page numbers).
+void PrintDocument(QTextDocument& document, QPrinter& printer, const std::string& jobTitle) {
+    printer.setDocName(ToQString(jobTitle));
+    const std::unique_ptr<QTextDocument> copy(document.clone());
+    copy->documentLayout()->setPaintDevice(&printer);
+    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+    copy->setPageSize(page.size());
+    QPainter painter(&printer);
+    for (int index = 0; index < copy->pageCount(); ++index) {
+        if (index > 0) {
+            printer.newPage();
+        }
+        painter.save();
+        painter.translate(0, -index * page.height());
+        copy->drawContents(&painter, page.translated(0, index * page.height()));
+        painter.restore();
+    }
+}
+
+// The dialog offers "print to file" as PDF: Qt's PDF writer is the
+// program's PDF export.
 bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle) {
     QPrinter printer;
     printer.setCollateCopies(true);
-    printer.setDocName(ToQString(jobTitle));
+    // The dialog names its PDF file after the document: a blank title would
+    // offer " .pdf". The job gets its title when it is printed.
+    printer.setDocName("Отчет");
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    document.print(&printer);
+    PrintDocument(document, printer, jobTitle);
     return true;
 }
 

@@ -2,7 +2,13 @@
 
 #include "widgets/Services.h"
 
+class QPrinter;
+
 namespace kalvenor {
+
+// Prints the document page by page on a printer already set up, under the
+// job title given. The print service and the tests share it.
+void PrintDocument(QTextDocument& document, QPrinter& printer, const std::string& jobTitle);
 
 // The save-file dialog of the desktop: no question before replacing a file.
 class QtSaveFileChooser final : public SaveFileChooser {

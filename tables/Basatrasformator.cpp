@@ -11,7 +11,7 @@ TBazaTran* BazaTran = nullptr;
 // real catalogues, so the power is not enforced as a unique key.
 TBazaTran::TBazaTran(const Context& context)
     : DatabaseWindow(context, {"Трансформаторы", "DBGrid1", "Ok", 507, 257, 20, true,
-                               PostRules{true, false}}) {
+                               PostRules{true, false}, 50}) {
     setObjectName("BazaTran");
 }
 

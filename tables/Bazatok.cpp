@@ -8,17 +8,21 @@
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
+#include "widgets/HelpKey.h"
 #include "widgets/Text.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -31,6 +35,21 @@ namespace {
 constexpr int kParametersWidth = 310;
 constexpr int kTableWidth = 300;
 constexpr int kButtonRow = 36;
+constexpr int kOpeningRows = 10;
+
+// The widest titles a current table's columns can have: the two data
+// fields and the longest value of each parameter (a brand has up to nine
+// characters).
+// The widest file name: a table name has up to nine characters.
+constexpr const char* kWidestFileName = "ААББВВГГД.xml";
+const char* const kWidestTitles[] = {
+    "Сечение", "Длительный ток", "ААББВВГГД", "Четыре провода в трубе", "4", "Провод", "Алюминий",
+};
+
+void LabelFor(QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    field->setAccessibleName(label->text());
+}
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -98,6 +117,16 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     form->addRow(Label5, ComboBox3);
     form->addRow(Label6, ComboBox4);
     form->addRow(Button1);
+    // Enter in a field must not create a table with whatever the lists hold.
+    Button1->setAutoDefault(false);
+    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{Label1, Edit1},
+                                {Label3, ComboBox1},
+                                {Label2, Edit2},
+                                {Label4, ComboBox2},
+                                {Label5, ComboBox3},
+                                {Label6, ComboBox4}}) {
+        LabelFor(label, field);
+    }
 
     GroupBox2 = Named(new QGroupBox("Таблица", Panel1), "GroupBox2");
     auto* tableBox = new QVBoxLayout(GroupBox2);
@@ -107,19 +136,75 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");
     tableBox->addWidget(DBGrid1, 1);
     tableBox->addWidget(DBNavigator1);
+    DBGrid1->setAccessibleName(GroupBox2->title());
 
     GroupBox3 = Named(new QGroupBox("Файл", Panel1), "GroupBox3");
     FileListBox1 = Named(new QListWidget(GroupBox3), "FileListBox1");
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    FileListBox1->setAccessibleName(GroupBox3->title());
     Button2 = Named(new QPushButton("Удалить", GroupBox3), "Button2");
+    Button2->setAutoDefault(false);
     Button3 = Named(new QPushButton("Ok", Panel1), "Button3");
     Button3->setAutoDefault(false);
 
-    Connect(FileListBox1, &QListWidget::currentRowChanged, &TBazaT::FileListBox1Change);
+    // Only a selection loads a file: the focus arriving in the list makes a
+    // row current without selecting it.
+    Connect(FileListBox1, &QListWidget::itemSelectionChanged, &TBazaT::FileListBox1Change);
     Connect(ComboBox1, &QComboBox::activated, &TBazaT::ComboBox1Change);
     Connect(Button1, &QPushButton::clicked, &TBazaT::Button1Click);
     Connect(Button2, &QPushButton::clicked, &TBazaT::Button2Click);
     Connect(Button3, &QPushButton::clicked, &TBazaT::Button3Click);
+    InstallHelpKey(this, context, 30);
+
+    parametersWidth_ = std::max(kParametersWidth, GroupBox1->sizeHint().width());
+    const QFontMetrics header(DBGrid1->horizontalHeader()->font());
+    const int headerMargin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, DBGrid1);
+    int columns = 0;
+    for (const char* title : kWidestTitles) {
+        columns += header.horizontalAdvance(QString::fromUtf8(title)) + headerMargin + 8;
+    }
+    const int groupMargins =
+        tableBox->contentsMargins().left() + tableBox->contentsMargins().right();
+    fileListWidth_ = FileListBox1->fontMetrics().horizontalAdvance(kWidestFileName) +
+                     2 * FileListBox1->frameWidth() +
+                     FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
+    tableWidth_ = std::max(
+        kTableWidth, columns + DBGrid1->verticalHeader()->width() + 2 * DBGrid1->frameWidth() +
+                         DBGrid1->verticalScrollBar()->sizeHint().width() + groupMargins);
+}
+
+QSize TBazaT::OpeningSize() const {
+    const QHeaderView* header = DBGrid1->horizontalHeader();
+    const int headerHeight =
+        std::max(header->sizeHint().height(), header->fontMetrics().height() + 6);
+    const int rows = headerHeight + kOpeningRows * DBGrid1->verticalHeader()->defaultSectionSize() +
+                     2 * DBGrid1->frameWidth() +
+                     DBGrid1->horizontalScrollBar()->sizeHint().height();
+    // The group's own layout knows its caption, margins and the navigator.
+    const int minimum = DBGrid1->minimumHeight();
+    DBGrid1->setMinimumHeight(rows);
+    const int tableGroup = GroupBox2->minimumSizeHint().height();
+    DBGrid1->setMinimumHeight(minimum);
+    const int groupHeight = std::max(GroupBox1->sizeHint().height(), tableGroup);
+    // The file list's group is 15 pixels wider than the list.
+    QSize size(parametersWidth_ + tableWidth_ + fileListWidth_ + 35, groupHeight + kButtonRow);
+    size = size.expandedTo(minimumSize());
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size());
+    }
+    return size;
+}
+
+void TBazaT::setVisible(bool visible) {
+    if (visible && !opened_) {
+        opened_ = true;
+        const QPoint centre = frameGeometry().center();
+        resize(OpeningSize());
+        QRect frame = frameGeometry();
+        frame.moveCenter(centre);
+        move(frame.topLeft());
+    }
+    QDialog::setVisible(visible);
 }
 
 // The grid's model watches ClientDataSet1, which is gone before the children are.
@@ -131,14 +216,20 @@ void TBazaT::FormCreate() {
     RefreshFileList();
 }
 
+QListWidgetItem* TBazaT::SelectedFile() const {
+    const QList<QListWidgetItem*> selected = FileListBox1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
 void TBazaT::SelectFile(const QString& name) {
     const QSignalBlocker blocker(FileListBox1);
     const QList<QListWidgetItem*> found = FileListBox1->findItems(name, Qt::MatchExactly);
+    FileListBox1->clearSelection();
     FileListBox1->setCurrentRow(found.isEmpty() ? -1 : FileListBox1->row(found.front()));
 }
 
 void TBazaT::RefreshFileList() {
-    const QListWidgetItem* current = FileListBox1->currentItem();
+    const QListWidgetItem* current = SelectedFile();
     const QString selected = current != nullptr ? current->text() : QString();
     {
         const QSignalBlocker blocker(FileListBox1);
@@ -155,7 +246,7 @@ void TBazaT::FileListBox1Change() {
     if (FileListBox1->count() > 0) {
         ClientDataSet1.Close();
     }
-    const QListWidgetItem* item = FileListBox1->currentItem();
+    const QListWidgetItem* item = SelectedFile();
     if (item == nullptr) {
         return;
     }
@@ -191,7 +282,7 @@ void TBazaT::Button1Click() {
 
 void TBazaT::Button2Click() {
     ClientDataSet1.Close();
-    const QListWidgetItem* item = FileListBox1->currentItem();
+    const QListWidgetItem* item = SelectedFile();
     if (item == nullptr) {
         context_.messages.MessageBox("Выделите таблицу.", "Предупреждение.", kMbOkWarning);
         return;
@@ -212,7 +303,8 @@ void TBazaT::Button2Click() {
     }
     {
         const QSignalBlocker blocker(FileListBox1);
-        delete FileListBox1->takeItem(FileListBox1->currentRow());
+        delete FileListBox1->takeItem(FileListBox1->row(item));
+        FileListBox1->clearSelection();
         FileListBox1->setCurrentRow(-1);
     }
     RefreshFileList();
@@ -234,12 +326,12 @@ void TBazaT::resizeEvent(QResizeEvent* event) {
     const int height = event->size().height();
     Panel1->setGeometry(0, 0, width, height);
     const int groupHeight = height - kButtonRow;
-    GroupBox1->setGeometry(4, 4, kParametersWidth, groupHeight);
-    GroupBox2->setGeometry(8 + kParametersWidth, 4, kTableWidth, groupHeight);
-    GroupBox3->setGeometry(12 + kParametersWidth + kTableWidth, 4,
-                           width - kParametersWidth - kTableWidth - 20, groupHeight);
+    GroupBox1->setGeometry(4, 4, parametersWidth_, groupHeight);
+    GroupBox2->setGeometry(8 + parametersWidth_, 4, tableWidth_, groupHeight);
+    GroupBox3->setGeometry(12 + parametersWidth_ + tableWidth_, 4,
+                           width - parametersWidth_ - tableWidth_ - 20, groupHeight);
     Button2->resize(Button2->sizeHint());
-    FileListBox1->setGeometry(8, 20, width - kParametersWidth - kTableWidth - 35,
+    FileListBox1->setGeometry(8, 20, width - parametersWidth_ - tableWidth_ - 35,
                               groupHeight - 28 - Button2->height());
     Button2->move(GroupBox3->width() / 2 - Button2->width() / 2,
                   groupHeight - Button2->height() - 6);

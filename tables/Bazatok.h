@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace kalvenor {
@@ -37,6 +38,12 @@ public:
     // selection when the selected file is still there.
     void RefreshFileList();
     void done(int result) override;
+    // The first showing opens the window large enough for the longest
+    // parameters, every column's title and ten rows, around the same centre.
+    void setVisible(bool visible) override;
+    QSize OpeningSize() const;
+    // The file the user selected in the list, or none.
+    QListWidgetItem* SelectedFile() const;
 
     // Declared first: the grids of both windows watch it from construction on.
     kalvenor::Dataset ClientDataSet1;
@@ -59,6 +66,10 @@ private:
     void Connect(Sender* sender, Signal signal, void (TBazaT::*handler)());
 
     const kalvenor::Context& context_;
+    int parametersWidth_ = 0;
+    int tableWidth_ = 0;
+    int fileListWidth_ = 0;
+    bool opened_ = false;
 };
 
 extern TBazaT* BazaT;

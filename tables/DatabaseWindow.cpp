@@ -4,10 +4,15 @@
 #include "widgets/DatasetNavigator.h"
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Frames.h"
+#include "widgets/HelpKey.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace kalvenor {
 
@@ -22,6 +27,7 @@ DatabaseWindow::DatabaseWindow(const Context& context, const Layout& layout)
     GroupBox1->setObjectName("GroupBox1");
     Grid = new DatasetGrid(context.messages, GroupBox1);
     Grid->setObjectName(QString::fromUtf8(layout.gridName));
+    Grid->setAccessibleName(GroupBox1->title());
     Grid->SetDatasetModel(new DatasetTableModel(Data, context.format, layout.rules, this));
     DBNavigator1 = new DatasetNavigator(Grid, DatasetNavigator::Full, GroupBox1);
     DBNavigator1->setObjectName("DBNavigator1");
@@ -31,6 +37,7 @@ DatabaseWindow::DatabaseWindow(const Context& context, const Layout& layout)
     Button1->setAutoDefault(false);
     Button1->setDefault(layout.enterCloses);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    InstallHelpKey(this, context, layout.helpContext);
 }
 
 // The grid's model watches Data, which is gone before the children are.
@@ -40,6 +47,47 @@ DatabaseWindow::~DatabaseWindow() {
 
 void DatabaseWindow::ShowModal() {
     exec();
+}
+
+namespace {
+
+constexpr int kOpeningRows = 10;
+
+}  // namespace
+
+QSize DatabaseWindow::OpeningSize() const {
+    const QHeaderView* header = Grid->horizontalHeader();
+    int columns = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        columns += std::max(header->sectionSize(column), header->sectionSizeHint(column));
+    }
+    const int frame = 2 * Grid->frameWidth();
+    const int gridWidth = columns + Grid->verticalHeader()->width() + frame +
+                          Grid->verticalScrollBar()->sizeHint().width();
+    // Room for a horizontal scroll bar too, so ten rows stay in sight when
+    // the user narrows the window.
+    const int gridHeight = header->sizeHint().height() +
+                           kOpeningRows * Grid->verticalHeader()->defaultSectionSize() + frame +
+                           Grid->horizontalScrollBar()->sizeHint().height();
+    const int buttonHeight = Button1->sizeHint().height();
+    QSize size(gridWidth + buttonHeight, gridHeight + 5 * buttonHeight + gridHeightMargin_);
+    size = size.expandedTo(minimumSize());
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size());
+    }
+    return size;
+}
+
+void DatabaseWindow::setVisible(bool visible) {
+    if (visible && !opened_) {
+        opened_ = true;
+        const QPoint centre = frameGeometry().center();
+        resize(OpeningSize());
+        QRect frame = frameGeometry();
+        frame.moveCenter(centre);
+        move(frame.topLeft());
+    }
+    QDialog::setVisible(visible);
 }
 
 void DatabaseWindow::done(int result) {

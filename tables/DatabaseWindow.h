@@ -29,6 +29,7 @@ public:
         int gridHeightMargin;  // subtracted from the grid's height
         bool enterCloses;      // the closing button is the default button
         PostRules rules;
+        int helpContext;  // the window's help section, for F1
     };
 
     DatabaseWindow(const Context& context, const Layout& layout);
@@ -40,6 +41,10 @@ public:
     // A row still being typed is posted before the window goes; a row that
     // cannot be posted keeps it open.
     void done(int result) override;
+    // The first showing opens the window large enough for every column's
+    // title and ten rows, around the same centre.
+    void setVisible(bool visible) override;
+    QSize OpeningSize() const;
 
     // Declared first: the grid's model watches it from construction on.
     Dataset Data;
@@ -56,6 +61,7 @@ protected:
 
 private:
     int gridHeightMargin_;
+    bool opened_ = false;
 };
 
 }  // namespace kalvenor

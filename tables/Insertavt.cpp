@@ -33,6 +33,11 @@ TInsertAvtomat::TInsertAvtomat(const Context& context)
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // Series names can be long ("ВА57-35-340010-20УХЛ3"): the box grows to
+    // show the longest offered whole.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Label1->setBuddy(ComboBox1);
+    ComboBox1->setAccessibleName(Label1->text());
     Button2 = new QPushButton("Установить");
     Button2->setObjectName("Button2");
     inner->addWidget(Label1);
@@ -64,6 +69,7 @@ std::string TInsertAvtomat::Choose(const std::vector<std::string>& series) {
     }
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->clearEditText();
+    resize(QSize(186, 176).expandedTo(sizeHint()));
     CentreOnScreen(this);
     exec();
     return ChosenSeries;

@@ -8,8 +8,8 @@ using namespace kalvenor;
 TBazaAvt* BazaAvt = nullptr;
 
 TBazaAvt::TBazaAvt(const Context& context)
-    : DatabaseWindow(context,
-                     {"Автоматы", "DBGrid3", "OK", 477, 245, 10, false, PostRules{true, true}}) {
+    : DatabaseWindow(
+          context, {"Автоматы", "DBGrid3", "OK", 477, 245, 10, false, PostRules{true, true}, 40}) {
     setObjectName("BazaAvt");
 }
 

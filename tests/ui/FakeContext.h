@@ -1,9 +1,11 @@
 #pragma once
 
+#include "output/DesktopServices.h"
 #include "tests/core/TempDir.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "widgets/Context.h"
 
+#include <QPrinter>
 #include <QTextDocument>
 #include <deque>
 #include <memory>
@@ -26,15 +28,23 @@ public:
     std::deque<std::optional<std::filesystem::path>> answers;
 };
 
-// Records what would have been printed.
+// Records what would have been printed; with a PDF file named, prints
+// there as the print dialog's "print to file" does.
 class FakePrintService final : public PrintService {
 public:
     bool Print(QTextDocument& document, const std::string& jobTitle) override {
         titles.push_back(jobTitle);
         texts.push_back(document.toPlainText().toStdString());
+        if (accept && !pdf.empty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf.string()));
+            PrintDocument(document, printer, jobTitle);
+        }
         return accept;
     }
     bool accept = true;
+    std::filesystem::path pdf;
     std::vector<std::string> titles;
     std::vector<std::string> texts;
 };

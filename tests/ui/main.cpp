@@ -3,7 +3,8 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A laptop's screen of 1280 x 800, which every window must fit.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QT_TESTCASE_SOURCEDIR "/Screen.json");
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     int failures = 0;

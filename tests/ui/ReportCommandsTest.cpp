@@ -1,0 +1,231 @@
+#include "calc/Prosent.h"
+#include "coeff/Kf.h"
+#include "output/RtfWriter.h"
+#include "tables/Basatrasformator.h"
+#include "tables/Bazatok.h"
+#include "tables/Unit1.h"
+#include "tests/ui/UiFixture.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextEdit>
+#include <fstream>
+#include <sstream>
+
+namespace kalvenor::ui {
+
+using testing::ShownMessage;
+
+namespace {
+
+std::string FileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The non-empty lines another program reads out of a PDF file.
+QStringList PdfLines(const std::filesystem::path& pdf) {
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty()) {
+        throw std::runtime_error("pdftotext is missing: scripts/setup installs poppler-utils");
+    }
+    QProcess process;
+    process.start(pdftotext, {QString::fromStdString(pdf.string()), "-"});
+    if (!process.waitForFinished() || process.exitCode() != 0) {
+        throw std::runtime_error("pdftotext failed: " +
+                                 process.readAllStandardError().toStdString());
+    }
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            lines << line.trimmed();
+        }
+    }
+    return lines;
+}
+
+// Report lines as the calculation writes them, and one typed by hand.
+const QStringList kReport{
+    "Расчет сечения провода (кабеля) по длительному нагреву",
+    "Номинальный ток нагрузки = 15,194 А",
+    "Сечение = 2,5 кв. мм; длительный ток = 27 А",
+    "Потеря напряжения = 1,35 %",
+    "Примечание {вручную}: C:\\проект\\линия 1",
+};
+
+}  // namespace
+
+class ReportCommandsTest : public QObject {
+    Q_OBJECT
+    UiFixture ui;
+
+    FakeSaveFileChooser& Chooser() { return ui.fakes->saveFiles; }
+    FakeLauncher& Launcher() { return ui.fakes->launcher; }
+    std::vector<int>& HelpShown() { return ui.fakes->help.shown; }
+
+    // F1 pressed where the focus is, in a window shown and active.
+    void PressF1(QWidget* window, QWidget* focus = nullptr) {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        if (focus != nullptr) {
+            focus->setFocus();
+        }
+        QTest::keyClick(focus != nullptr ? focus : window, Qt::Key_F1);
+    }
+
+private slots:
+    void init() {
+        ui.Start();
+        Form1->RichEdit1->setPlainText(kReport.join('\n'));
+    }
+    void cleanup() { ui.Stop(); }
+
+    void saveWritesTheReportAsRtfUnderADocName() {
+        const std::filesystem::path typed = *ui.dir / "отчёт";
+        const std::filesystem::path saved = *ui.dir / "отчёт.doc";
+        Chooser().answers = {typed, std::nullopt, saved};
+        Form1->N10->trigger();
+        QCOMPARE(Chooser().requests.size(), 1U);
+        QCOMPARE(Chooser().requests[0].filter, std::string("word (*doc)|*.doc"));
+        QCOMPARE(Chooser().requests[0].defaultSuffix, std::string("doc"));
+        QVERIFY(Chooser().requests[0].initial.empty());
+        QVERIFY(!std::filesystem::exists(typed));
+        QCOMPARE(FileText(saved), RtfDocument(kReport.join('\n').toStdString()));
+
+        // The next save starts at that name; cancelling writes nothing.
+        Form1->ToolButton7->click();
+        QCOMPARE(Chooser().requests[1].initial, saved);
+
+        // A hand edit is saved with the report, over the old file, silently.
+        Form1->RichEdit1->append("Проверено");
+        Form1->N10->trigger();
+        QCOMPARE(FileText(saved), RtfDocument(Form1->RichEdit1->toPlainText().toStdString()));
+        QVERIFY(ui.messages->shown.empty());
+        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n') + "\nПроверено");
+    }
+
+    void aFailedSaveShowsWhyAndKeepsTheReport() {
+        const std::filesystem::path file = *ui.dir / "нет такой папки" / "отчёт.doc";
+        Chooser().answers = {file};
+        Form1->N10->trigger();
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        const ShownMessage& shown = ui.messages->shown[0];
+        QCOMPARE(shown.flags, 16);
+        QVERIFY2(shown.text.find("отчёт.doc") != std::string::npos, shown.text.c_str());
+        QVERIFY2(shown.text.find("Ошибка в программе") == std::string::npos, shown.text.c_str());
+        QVERIFY(!std::filesystem::exists(file));
+        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        // The name chosen is offered again, to try once more.
+        Form1->N10->trigger();
+        QCOMPARE(Chooser().requests.back().initial, file);
+    }
+
+    void printingToAFileGivesAPdfWithTheReport() {
+        ui.fakes->printer.pdf = *ui.dir / "отчёт.pdf";
+        Form1->N11->trigger();
+        QCOMPARE(ui.fakes->printer.titles, std::vector<std::string>{" "});
+        QCOMPARE(PdfLines(ui.fakes->printer.pdf), kReport);
+        Form1->ToolButton9->click();
+        QCOMPARE(ui.fakes->printer.titles.size(), 2U);
+        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        QVERIFY(ui.messages->shown.empty());
+    }
+
+    void wordProcessorStartsWithANewDocument() {
+        Launcher().installed = {"libreoffice", "soffice"};
+        Form1->Word1->trigger();
+        QCOMPARE(Launcher().started.size(), 1U);
+        QCOMPARE(Launcher().started[0].first, std::string("soffice"));
+        QCOMPARE(Launcher().started[0].second, std::vector<std::string>{"--writer"});
+        QVERIFY(ui.messages->shown.empty());
+        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+
+        // The first one found that fails to start gives way to the next.
+        Launcher().started.clear();
+        Launcher().installed = {"lowriter"};
+        Form1->ToolButton20->click();
+        QCOMPARE(Launcher().started.size(), 1U);
+        QCOMPARE(Launcher().started[0].first, std::string("lowriter"));
+        QVERIFY(Launcher().started[0].second.empty());
+    }
+
+    void noWordProcessorSaysSoAndChangesNothing() {
+        Form1->Word1->trigger();
+        Launcher().installed = {"lowriter", "soffice", "libreoffice", "abiword"};
+        Launcher().startWorks = false;
+        Form1->Word1->trigger();
+        QCOMPARE(Launcher().started.size(), 4U);
+        const ShownMessage refused{"Не удается запустить Word", "Error", 16};
+        QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{refused, refused}));
+        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+    }
+
+    void calculatorIsTheFirstFoundOrNothing() {
+        Form1->N25->trigger();
+        QVERIFY(Launcher().started.empty());
+        Launcher().installed = {"xcalc", "galculator"};
+        Form1->ToolButton18->click();
+        QCOMPARE(Launcher().started.size(), 1U);
+        QCOMPARE(Launcher().started[0].first, std::string("galculator"));
+        QVERIFY(ui.messages->shown.empty());
+    }
+
+    void helpOpensFromTheApplicationFolder() {
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(std::filesystem::temp_directory_path());
+        Form1->N4->trigger();
+        const std::filesystem::path after = std::filesystem::current_path();
+        std::filesystem::current_path(before);
+        QCOMPARE(after, std::filesystem::canonical(ui.dir->Path()));
+        Form1->ToolButton11->click();
+        QCOMPARE(HelpShown(), (std::vector<int>{0, 0}));
+    }
+
+    void f1OpensEachWindowsSection() {
+        PressF1(Form1, Form1->Edit3);
+        PressF1(Form1, Form1->ComboBox1);
+        PressF1(BazaT, BazaT->Edit1);
+        PressF1(BazaAvt);
+        PressF1(BazaTran);
+        PressF1(ProsentMin);
+        PressF1(Form6);
+        QCOMPARE(HelpShown(), (std::vector<int>{10, 1040, 30, 40, 50, 1040, 1050}));
+        for (QWidget* window : {static_cast<QWidget*>(Form6), static_cast<QWidget*>(ProsentMin),
+                                static_cast<QWidget*>(BazaTran), static_cast<QWidget*>(BazaAvt),
+                                static_cast<QWidget*>(BazaT)}) {
+            window->hide();
+        }
+    }
+
+    void commandsShowTheDesktopsIcons() {
+        const std::vector<std::pair<const char*, QString>> icons{
+            {"ToolButton7", "document-save"},      {"ToolButton9", "document-print"},
+            {"ToolButton11", "help-contents"},     {"ToolButton13", "help-about"},
+            {"ToolButton15", "application-exit"},  {"ToolButton18", "accessories-calculator"},
+            {"ToolButton20", "x-office-document"}, {"ToolButton4", "x-office-spreadsheet"},
+        };
+        for (const auto& [button, name] : icons) {
+            QCOMPARE(Find<QToolButton>(Form1, button)->icon().name(), name);
+        }
+        // Every command looks different from the others.
+        QSet<qint64> pictures;
+        const auto buttons =
+            Form1->ControlBar1->findChildren<QToolButton*>(QRegularExpression("^ToolButton"));
+        for (const QToolButton* button : buttons) {
+            pictures.insert(button->icon().cacheKey());
+        }
+        QCOMPARE(pictures.size(), buttons.size());
+        QCOMPARE(Form1->N10->icon().cacheKey(), Form1->ToolButton7->icon().cacheKey());
+        QVERIFY(!QApplication::windowIcon().pixmap(32, 32).isNull());
+    }
+};
+
+}  // namespace kalvenor::ui
+
+static const kalvenor::ui::Registration<kalvenor::ui::ReportCommandsTest> registration;
+
+#include "ReportCommandsTest.moc"
