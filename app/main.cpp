@@ -26,6 +26,15 @@ char DecimalSeparator() {
     return '.';
 }
 
+// The help lies beside the program in a build, and in the program's own
+// folder under share/ when it is installed.
+std::filesystem::path HelpHome(const std::filesystem::path& programDirectory) {
+    if (std::filesystem::exists(programDirectory / kHelpFolder)) {
+        return programDirectory;
+    }
+    return (programDirectory / ".." / "share" / "kalvenor").lexically_normal();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -37,10 +46,12 @@ int main(int argc, char* argv[]) {
     QtSaveFileChooser saveFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
+    const std::filesystem::path programDirectory =
+        QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path directory = ChooseApplicationDirectory(
-        QCoreApplication::applicationDirPath().toStdString(),
+        programDirectory,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
-    HelpWindowViewer help(messages, directory);
+    HelpWindowViewer help(messages, HelpHome(programDirectory));
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},
