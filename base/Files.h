@@ -40,6 +40,10 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::string_view un
 // and leaves no temporary file behind.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Whether files can be created in the directory: 0, or the system's error
+// number. Tried by creating and removing a temporary file of our own naming.
+int FolderWriteError(const std::filesystem::path& directory);
+
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);
 // Removes the temporary files a killed write left in the directory; returns
