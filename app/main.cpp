@@ -1,8 +1,10 @@
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
+#include "app/Signals.h"
 #include "app/Startup.h"
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
+#include "tables/Databases.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/MessageBox.h"
@@ -37,6 +39,8 @@ int main(int argc, char* argv[]) {
     QtProgramLauncher launcher;
     const std::filesystem::path directory = QCoreApplication::applicationDirPath().toStdString();
     HelpWindowViewer help(messages, directory);
+    // Found out now, not at the end of a session of edits.
+    const std::optional<std::string> folderProblem = TablesFolderProblem(directory);
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},
@@ -45,9 +49,14 @@ int main(int argc, char* argv[]) {
         .printer = printer,
         .launcher = launcher,
         .help = help,
+        .tablesWritable = !folderProblem,
     };
+    const TerminationRequests terminations(EndRunOnRequest);
     int result = 1;
     try {
+        if (folderProblem) {
+            messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
+        }
         CreateWindows(context);
         CentreOnScreen(Form1);
         Form1->show();
