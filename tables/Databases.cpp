@@ -146,8 +146,8 @@ std::optional<std::string> TablesFolderProblem(const std::filesystem::path& dire
     }
     return "В папку программы " + Quoted(directory.string()) +
            " нельзя записывать: " + SystemErrorText(code) +
-           ".\nИзменения таблиц не могут быть сохранены, поэтому таблицы открыты только для "
-           "просмотра, и таблицы нельзя создавать и удалять.";
+           ".\nИзменения таблиц не могут быть сохранены: таблицы открыты только для просмотра, "
+           "создавать и удалять их нельзя.";
 }
 
 }  // namespace kalvenor
