@@ -101,6 +101,8 @@ void Destroy(Window*& window) {
 }  // namespace
 
 void CreateWindows(const Context& context) {
+    // What a killed write left beside the tables, before any table is read.
+    RemoveStaleTemporaryFiles(context.directory);
     Form1 = new TForm1(context, peers);
     AboutBox = new TAboutBox(context);
     AboutBox->SetTablesFolder(context.directory);

@@ -1,9 +1,11 @@
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
+#include "app/Signals.h"
 #include "app/Startup.h"
 #include "base/Files.h"
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
+#include "tables/Databases.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/MessageBox.h"
@@ -52,6 +54,8 @@ int main(int argc, char* argv[]) {
         programDirectory,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
     HelpWindowViewer help(messages, HelpHome(programDirectory));
+    // Found out now, not at the end of a session of edits.
+    const std::optional<std::string> folderProblem = TablesFolderProblem(directory);
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},
@@ -60,9 +64,14 @@ int main(int argc, char* argv[]) {
         .printer = printer,
         .launcher = launcher,
         .help = help,
+        .tablesWritable = !folderProblem,
     };
+    const TerminationRequests terminations(EndRunOnRequest);
     int result = 1;
     try {
+        if (folderProblem) {
+            messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
+        }
         CreateWindows(context);
         CentreOnScreen(Form1);
         Form1->show();

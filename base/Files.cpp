@@ -123,6 +123,15 @@ std::string SystemErrorText(int code) {
             return "путь не найден";
         case EISDIR:
             return "это папка, а не файл";
+        case EFBIG:
+            return "файл слишком велик";
+        case EIO:
+            return "ошибка чтения или записи диска";
+        case ENAMETOOLONG:
+            return "слишком длинное имя файла";
+        case EMFILE:
+        case ENFILE:
+            return "открыто слишком много файлов";
         default:
             return std::generic_category().message(code);
     }
@@ -209,28 +218,31 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     SyncDirectory(path);
 }
 
-bool CanWriteIn(const fs::path& directory) {
-    std::string probe;
-    Descriptor file(CreateTemporary((directory / ".kalvenor-probe").string(), probe));
-    if (file.Get() < 0) {
-        return false;
-    }
-    ::unlink(probe.c_str());
-    return true;
-}
-
 fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
                                     const fs::path& userDataDirectory) {
-    if (CanWriteIn(executableDirectory) || userDataDirectory.empty()) {
+    if (FolderWriteError(executableDirectory) == 0 || userDataDirectory.empty()) {
         return executableDirectory;
     }
     std::error_code error;
     fs::create_directories(userDataDirectory, error);
-    return CanWriteIn(userDataDirectory) ? userDataDirectory : executableDirectory;
+    return FolderWriteError(userDataDirectory) == 0 ? userDataDirectory : executableDirectory;
 }
 
 bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
+}
+
+int FolderWriteError(const fs::path& directory) {
+    // A file of our own naming: should the program die before removing it,
+    // the next start-up does.
+    std::string name;
+    const int fd = CreateTemporary((directory / "Kalvenor").string(), name);
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    ::unlink(name.c_str());
+    return 0;
 }
 
 int RemoveStaleTemporaryFiles(const fs::path& directory) {

@@ -40,9 +40,9 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::string_view un
 // and leaves no temporary file behind.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// Whether a file can be created in the directory: a probe of our own naming
-// is made and removed again.
-bool CanWriteIn(const std::filesystem::path& directory);
+// Whether files can be created in the directory: 0, or the system's error
+// number. Tried by creating and removing a temporary file of our own naming.
+int FolderWriteError(const std::filesystem::path& directory);
 
 // Where the tables live: beside the executable when that folder can be
 // written, so a copy run from a folder of the user's keeps everything

@@ -1,10 +1,12 @@
 #include "base/Numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <limits>
+#include <string>
 
 namespace kalvenor {
 
@@ -21,6 +23,10 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr long long kExponentLimit = 1'000'000'000;
+// A tenth of the largest double as FloatToStr writes it, "1,79769313486232E308".
+constexpr double kLargestWrittenTenth = 1.79769313486232e307;
+
 }  // namespace
 
 ConvertError::ConvertError(std::string_view text) : UserError(NotANumber(text)) {}
@@ -36,16 +42,18 @@ bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
     }
     // Rebuild the number in the form std::from_chars reads, checking the
     // grammar on the way: from_chars alone would take "inf", "nan" and hex.
-    std::string plain;
-    plain.reserve(end - begin);
+    std::string mantissa;
+    mantissa.reserve(end - begin);
     std::size_t i = begin;
     bool negative = false;
     if (i < end && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
-    int digits = 0;
-    int leadingPosition = 0;  // decimal exponent contributed by the digits
+    std::size_t digits = 0;
+    // The decimal exponent the digits alone contribute, to tell an underflow
+    // from an overflow; a text cannot hold enough digits to overflow it.
+    long long leadingPosition = 0;
     bool seenNonZero = false;
     bool seenSeparator = false;
     for (; i < end; ++i) {
@@ -60,10 +68,10 @@ bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
             } else if (seenSeparator && !seenNonZero) {
                 --leadingPosition;
             }
-            plain += c;
+            mantissa += c;
         } else if (c == format.decimalSeparator && !seenSeparator) {
             seenSeparator = true;
-            plain += '.';
+            mantissa += '.';
         } else {
             break;
         }
@@ -71,41 +79,54 @@ bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
     if (digits == 0) {
         return false;
     }
-    long exponent = 0;
+    long long exponent = 0;
     if (i < end && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        plain += 'e';
-        std::size_t expBegin = i;
+        bool negativeExponent = false;
         if (i < end && (text[i] == '+' || text[i] == '-')) {
-            plain += text[i];
+            negativeExponent = text[i] == '-';
             ++i;
         }
         const std::size_t expDigits = i;
-        while (i < end && IsDigit(text[i])) {
-            plain += text[i];
-            ++i;
+        for (; i < end && IsDigit(text[i]); ++i) {
+            // Clamped: past this any double is zero or out of range whatever
+            // the digits before it, and the sums below cannot overflow.
+            exponent = std::min(exponent * 10 + (text[i] - '0'), kExponentLimit);
         }
         if (i == expDigits) {
             return false;
         }
-        // Clamp: only the sign of an absurd exponent matters below.
-        const std::string_view expText = text.substr(expBegin, i - expBegin);
-        exponent = std::strtol(std::string(expText).c_str(), nullptr, 10);
+        if (negativeExponent) {
+            exponent = -exponent;
+        }
     }
     if (i != end) {
         return false;
     }
+    const auto parse = [&mantissa](long long power, double& parsed) {
+        const std::string plain = mantissa + 'e' + std::to_string(power);
+        const auto result = std::from_chars(plain.data(), plain.data() + plain.size(), parsed);
+        if (result.ec == std::errc() && result.ptr != plain.data() + plain.size()) {
+            return std::errc::invalid_argument;
+        }
+        return result.ec;
+    };
     double parsed = 0;
-    const auto result = std::from_chars(plain.data(), plain.data() + plain.size(), parsed);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars reports underflow and overflow alike; only overflow is an
-        // error, a value too small for a double is zero.
+    const std::errc error = parse(exponent, parsed);
+    if (error == std::errc::result_out_of_range) {
+        // from_chars reports underflow and overflow alike; a value too small
+        // for a double is zero.
         if (!seenNonZero || leadingPosition + exponent < 0) {
             parsed = 0;
+        } else if (double tenth = 0;
+                   parse(exponent - 1, tenth) == std::errc() && tenth <= kLargestWrittenTenth) {
+            // The largest double written with 15 digits rounds up past it:
+            // what the program writes it reads back.
+            parsed = std::numeric_limits<double>::max();
         } else {
             return false;
         }
-    } else if (result.ec != std::errc() || result.ptr != plain.data() + plain.size()) {
+    } else if (error != std::errc()) {
         return false;
     }
     value = negative ? -parsed : parsed;

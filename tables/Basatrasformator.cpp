@@ -18,7 +18,8 @@ TBazaTran::TBazaTran(const Context& context)
 void TBazaTran::FormCreate() {
     if (const auto warning = OpenDatabase(ClientDataSet2, context_.directory / kTransformerFileName,
                                           TransformerFieldDefs(), TransformerIndexDefs(),
-                                          std::string(kPowerField))) {
+                                          std::string(kPowerField), context_.tablesWritable)) {
         context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
     }
+    RefuseUnkeptEdits();
 }

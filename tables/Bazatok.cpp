@@ -131,8 +131,9 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     GroupBox2 = Named(new QGroupBox("Таблица", Panel1), "GroupBox2");
     auto* tableBox = new QVBoxLayout(GroupBox2);
     DBGrid1 = Named(new DatasetGrid(context.messages), "DBGrid1");
-    DBGrid1->SetDatasetModel(
-        new DatasetTableModel(ClientDataSet1, context.format, PostRules{}, this));
+    auto* model = new DatasetTableModel(ClientDataSet1, context.format, PostRules{}, this);
+    model->SetReadOnly(!context.tablesWritable);
+    DBGrid1->SetDatasetModel(model);
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");
     tableBox->addWidget(DBGrid1, 1);
     tableBox->addWidget(DBNavigator1);
@@ -263,7 +264,20 @@ void TBazaT::ComboBox1Change() {
     Fill(ComboBox2, laying.cores);
 }
 
+bool TBazaT::RefusedInReadOnlyFolder(const char* action) {
+    if (context_.tablesWritable) {
+        return false;
+    }
+    context_.messages.MessageBox(std::string("Таблицу нельзя ") + action + ": в папку программы " +
+                                     Quoted(context_.directory.string()) + " нельзя записывать.",
+                                 "Предупреждение.", kMbOkWarning);
+    return true;
+}
+
 void TBazaT::Button1Click() {
+    if (RefusedInReadOnlyFolder("создать")) {
+        return;
+    }
     const NewCurrentTable request{
         .name = ToStdString(Edit1->text()),
         .brand = ToStdString(Edit2->text()),
@@ -281,6 +295,9 @@ void TBazaT::Button1Click() {
 }
 
 void TBazaT::Button2Click() {
+    if (RefusedInReadOnlyFolder("удалить")) {
+        return;
+    }
     ClientDataSet1.Close();
     const QListWidgetItem* item = SelectedFile();
     if (item == nullptr) {

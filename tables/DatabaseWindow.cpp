@@ -45,6 +45,10 @@ DatabaseWindow::~DatabaseWindow() {
     delete Grid->DatasetModel();
 }
 
+void DatabaseWindow::RefuseUnkeptEdits() {
+    Grid->DatasetModel()->SetReadOnly(!context_.tablesWritable || Data.BoundFile().empty());
+}
+
 void DatabaseWindow::ShowModal() {
     exec();
 }

@@ -35,6 +35,10 @@ public:
     DatabaseWindow(const Context& context, const Layout& layout);
     ~DatabaseWindow() override;
 
+    // Once the database is open: the grid refuses every edit when the folder
+    // cannot be written or the database is bound to no file, instead of
+    // accepting what it could not keep.
+    void RefuseUnkeptEdits();
     // Shown by the calculation when no breaker fits: the user fills the
     // database before going on.
     void ShowModal();

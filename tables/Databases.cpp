@@ -1,10 +1,17 @@
 #include "tables/Databases.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
 
 namespace kalvenor {
 
 namespace {
+
+// Ends a message: as a clause after a comma, or as a sentence of its own.
+constexpr std::string_view kNotSaved = "изменения базы данных не будут сохранены.";
+constexpr std::string_view kNotSavedSentence = "\nИзменения базы данных не будут сохранены.";
 
 // Every field the program reads must be there with its type; extra fields
 // a user added by hand do no harm.
@@ -36,47 +43,111 @@ std::filesystem::path FreeBackupName(const std::filesystem::path& path) {
     return backup;
 }
 
+// An empty database in memory only: nothing is bound to the file, so no
+// write-back can ever replace it.
+std::optional<std::string> KeepInMemory(Dataset& dataset, const std::vector<FieldDef>& fields,
+                                        const std::vector<IndexDef>& indexes,
+                                        const std::string& orderField,
+                                        std::optional<std::string> warning) {
+    ResetEmpty(dataset, fields, indexes);
+    dataset.SetOrder(orderField);
+    return warning;
+}
+
+std::optional<std::string> CreateMissing(Dataset& dataset, const std::filesystem::path& path,
+                                         const std::vector<FieldDef>& fields,
+                                         const std::vector<IndexDef>& indexes,
+                                         const std::string& orderField, bool folderWritable) {
+    if (!folderWritable) {
+        return KeepInMemory(dataset, fields, indexes, orderField, std::nullopt);
+    }
+    ResetEmpty(dataset, fields, indexes);
+    try {
+        dataset.Write(path);
+    } catch (const FileError& failure) {
+        return KeepInMemory(dataset, fields, indexes, orderField,
+                            failure.what() + std::string(kNotSavedSentence));
+    }
+    dataset.Bind(path);
+    dataset.SetOrder(orderField);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem::path& path,
                                         const std::vector<FieldDef>& fields,
                                         const std::vector<IndexDef>& indexes,
-                                        const std::string& orderField) {
-    std::optional<std::string> warning;
+                                        const std::string& orderField, bool folderWritable) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
-        ResetEmpty(dataset, fields, indexes);
+        return CreateMissing(dataset, path, fields, indexes, orderField, folderWritable);
+    }
+    std::string problem;
+    int code = 0;
+    try {
+        dataset.OpenFile(path);
+        if (!HasFields(dataset, fields)) {
+            problem = "Файл " + Quoted(path.string()) + " не является этой базой данных.";
+        }
+    } catch (const FileError& failure) {
+        problem = failure.what();
+        code = failure.Code();
+    }
+    if (problem.empty()) {
+        dataset.SetOrder(orderField);
+        if (!folderWritable) {
+            dataset.Bind({});
+        } else if (::access(path.c_str(), W_OK) != 0) {
+            // Replacing the file would succeed in a writable folder, but its
+            // owner made it read-only: the program keeps its hands off.
+            const int denied = errno;
+            dataset.Bind({});
+            return "Файл " + Quoted(path.string()) +
+                   " нельзя изменять: " + SystemErrorText(denied) + "." +
+                   std::string(kNotSavedSentence);
+        }
+        return std::nullopt;
+    }
+    // Only a regular file whose bytes were read and found wrong is set aside.
+    // A file the program may not read, a failed read, a FIFO or a device stays
+    // where it is: renaming it would not mend it, and the user would lose
+    // track of a file that may well be sound.
+    const bool damaged = code == 0 && std::filesystem::is_regular_file(path, error);
+    if (!damaged || !folderWritable) {
+        return KeepInMemory(dataset, fields, indexes, orderField,
+                            problem + "\nФайл оставлен как есть, " + std::string(kNotSaved));
+    }
+    const std::filesystem::path backup = FreeBackupName(path);
+    std::filesystem::rename(path, backup, error);
+    if (error) {
+        return KeepInMemory(dataset, fields, indexes, orderField,
+                            problem + "\nПереименовать его не удалось (" +
+                                SystemErrorText(error.value()) + "), " + std::string(kNotSaved));
+    }
+    const std::string kept = "\nФайл сохранён как " + Quoted(backup.filename().string());
+    ResetEmpty(dataset, fields, indexes);
+    try {
         dataset.Write(path);
-    } else {
-        std::string problem;
-        try {
-            dataset.OpenFile(path);
-            if (!HasFields(dataset, fields)) {
-                problem = "Файл «" + path.string() + "» не является этой базой данных.";
-            }
-        } catch (const FileError& failure) {
-            problem = failure.what();
-        }
-        if (!problem.empty()) {
-            const std::filesystem::path backup = FreeBackupName(path);
-            std::filesystem::rename(path, backup, error);
-            if (error) {
-                // The file stays as it is and nothing is bound to it, so no
-                // write-back can ever replace it.
-                ResetEmpty(dataset, fields, indexes);
-                dataset.SetOrder(orderField);
-                return problem + "\nПереименовать его не удалось (" + error.message() +
-                       "), изменения базы данных не будут сохранены.";
-            }
-            ResetEmpty(dataset, fields, indexes);
-            dataset.Write(path);
-            warning = problem + "\nФайл сохранён как «" + backup.filename().string() +
-                      "», создана пустая база данных.";
-        }
+    } catch (const FileError& failure) {
+        return KeepInMemory(dataset, fields, indexes, orderField,
+                            problem + kept + ", но новую базу данных создать не удалось.\n" +
+                                failure.what() + std::string(kNotSavedSentence));
     }
     dataset.Bind(path);
     dataset.SetOrder(orderField);
-    return warning;
+    return problem + kept + ", создана пустая база данных.";
+}
+
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory) {
+    const int code = FolderWriteError(directory);
+    if (code == 0) {
+        return std::nullopt;
+    }
+    return "В папку программы " + Quoted(directory.string()) +
+           " нельзя записывать: " + SystemErrorText(code) +
+           ".\nИзменения таблиц не могут быть сохранены: таблицы открыты только для просмотра, "
+           "создавать и удалять их нельзя.";
 }
 
 }  // namespace kalvenor

@@ -10,13 +10,27 @@
 namespace kalvenor {
 
 // Opens the breaker or transformer database at the path, bound for
-// write-back and ordered by the given field. A missing file is created
-// empty from the definitions. A file that cannot be read as this database is
-// never overwritten: it is kept under a new name beside it and an empty
-// database takes its place; the returned text tells the user so.
+// write-back and ordered by the given field; the returned text, when there
+// is one, tells the user what went wrong.
+// - A missing file is created empty from the definitions.
+// - A regular file whose contents are not this database is never
+//   overwritten: it is kept under a new name beside it and an empty database
+//   takes its place.
+// - A file that cannot be read (no rights, a read error) or is no regular
+//   file at all (a FIFO, a device, a folder) is left as it is.
+// - A file its owner made read-only is opened but not replaced.
+// The dataset is left bound to nothing whenever its edits could not be kept,
+// so the window showing it refuses them. With `folderWritable` false the
+// caller has told the user already that nothing can be saved: nothing is
+// created, renamed or reported for that reason alone.
 std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem::path& path,
                                         const std::vector<FieldDef>& fields,
                                         const std::vector<IndexDef>& indexes,
-                                        const std::string& orderField);
+                                        const std::string& orderField, bool folderWritable = true);
+
+// Why edits of the tables in the directory cannot be saved (no rights, a
+// read-only file system, a missing folder), naming the folder; or nothing
+// when files can be created there.
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory);
 
 }  // namespace kalvenor

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,6 +13,76 @@ namespace kalvenor {
 namespace {
 
 constexpr std::string_view kRefusedInNames = "/\\<>:\"|?*";
+
+// One character of a name, or a whole run of digits.
+struct NameUnit {
+    bool number = false;
+    std::uint32_t weight = 0;  // a character's place in the order
+    std::string_view digits;   // a number's digits without leading zeros
+};
+
+// A byte that does not start a well-formed sequence stands for itself,
+// after every character: a name the file system allows but that is not
+// UTF-8 still sorts the same way every time.
+constexpr std::uint32_t kStrayByte = 0x110000;
+
+// Decodes the code point at `at` and moves past it.
+std::uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead < 0x80    ? 1
+                         : lead >= 0xF0 ? 4
+                         : lead >= 0xE0 ? 3
+                         : lead >= 0xC2 ? 2
+                                        : 0;
+    if (length == 0 || at + length > text.size() || !IsUtf8(text.substr(at, length))) {
+        ++at;
+        return kStrayByte + lead;
+    }
+    std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        point = (point << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+    }
+    at += length;
+    return point;
+}
+
+// Lower case for the letters a table name is written in; Ё folds to ё.
+std::uint32_t FoldCase(std::uint32_t point) {
+    if ((point >= 'A' && point <= 'Z') || (point >= 0xC0 && point <= 0xDE && point != 0xD7)) {
+        return point + 0x20;
+    }
+    if (point >= 0x410 && point <= 0x42F) {
+        return point + 0x20;
+    }
+    if (point >= 0x400 && point <= 0x40F) {
+        return point + 0x50;
+    }
+    return point;
+}
+
+// Code point order, except that ё stands between е and ж.
+std::uint32_t Weight(std::uint32_t point) {
+    constexpr std::uint32_t kE = 0x435;
+    constexpr std::uint32_t kYo = 0x451;
+    const std::uint32_t folded = FoldCase(point);
+    return folded == kYo ? kE * 2 + 1 : folded * 2;
+}
+
+NameUnit NextUnit(std::string_view text, std::size_t& at) {
+    const auto isDigit = [&text](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+    if (!isDigit(at)) {
+        return NameUnit{false, Weight(NextCodePoint(text, at)), {}};
+    }
+    const std::size_t begin = at;
+    while (at < text.size() && isDigit(at)) {
+        ++at;
+    }
+    std::size_t significant = begin;
+    while (significant + 1 < at && text[significant] == '0') {
+        ++significant;
+    }
+    return NameUnit{true, Weight('0'), text.substr(significant, at - significant)};
+}
 
 FieldDef Float(std::string_view name, bool required = false) {
     return FieldDef{std::string(name), FieldType::Float, 0, required};
@@ -78,6 +149,29 @@ std::vector<IndexDef> CurrentTableIndexDefs() {
     return {IndexDef{"", {std::string(kSectionField)}, true, true}};
 }
 
+bool NaturalNameLess(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const NameUnit left = NextUnit(a, i);
+        const NameUnit right = NextUnit(b, j);
+        if (left.number && right.number) {
+            if (left.digits.size() != right.digits.size()) {
+                return left.digits.size() < right.digits.size();
+            }
+            if (left.digits != right.digits) {
+                return left.digits < right.digits;
+            }
+        } else if (left.weight != right.weight) {
+            return left.weight < right.weight;
+        }
+    }
+    if ((i < a.size()) != (j < b.size())) {
+        return j < b.size();  // the shorter name goes first
+    }
+    return a < b;
+}
+
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory) {
     std::vector<std::string> names;
     std::error_code error;
@@ -90,7 +184,10 @@ std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& dire
             names.push_back(std::move(name));
         }
     }
-    std::sort(names.begin(), names.end());
+    // Every name ends in ".xml": the names proper decide, so "T" comes before "T-1".
+    std::sort(names.begin(), names.end(), [](std::string_view a, std::string_view b) {
+        return NaturalNameLess(a.substr(0, a.size() - 4), b.substr(0, b.size() - 4));
+    });
     return names;
 }
 

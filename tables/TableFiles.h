@@ -53,8 +53,15 @@ std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std:
                                             const std::string& material);
 std::vector<IndexDef> CurrentTableIndexDefs();
 
-// Every "*.xml" of the directory except the two databases, by name.
+// Every "*.xml" of the directory except the two databases, as a person sorts
+// their names (NaturalNameLess).
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory);
+
+// Names as a person sorts them: letter case ignored (Latin and Cyrillic),
+// Cyrillic in alphabetical order (Ё right after Е), runs of digits by their
+// value ("T2" before "T10"). Names equal that way are ordered by their bytes,
+// so no two different names are ever equivalent.
+bool NaturalNameLess(std::string_view a, std::string_view b);
 
 // Why a typed table name cannot become a file of the application directory
 // (a path separator, "..", a control character, a character that a file

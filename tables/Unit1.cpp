@@ -14,8 +14,10 @@ TBazaAvt::TBazaAvt(const Context& context)
 }
 
 void TBazaAvt::FormCreate() {
-    if (const auto warning = OpenDatabase(AVT1, context_.directory / kBreakerFileName,
-                                          BreakerFieldDefs(), {}, std::string(kMaxCurrentField))) {
+    if (const auto warning =
+            OpenDatabase(AVT1, context_.directory / kBreakerFileName, BreakerFieldDefs(), {},
+                         std::string(kMaxCurrentField), context_.tablesWritable)) {
         context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
     }
+    RefuseUnkeptEdits();
 }

@@ -40,6 +40,21 @@ TEST(StrToFloat, RefusesEverythingElseNamingTheText) {
     }
 }
 
+TEST(StrToFloat, ExponentsOfAnyLengthAreClampedNotWrapped) {
+    EXPECT_EQ(StrToFloat("0,0001E-99999999999999999999", kComma), 0);
+    EXPECT_EQ(StrToFloat("-5E-9223372036854775808", kComma), 0);
+    EXPECT_EQ(StrToFloat("0E99999999999999999999", kComma), 0);
+    EXPECT_EQ(StrToFloat("1E000000000000000000000003", kComma), 1000);
+    // Digits before the separator make up for a negative exponent.
+    EXPECT_EQ(StrToFloat("1000E-3", kComma), 1);
+    EXPECT_EQ(StrToFloat("0,001E3", kComma), 1);
+    for (const char* text : {"5E99999999999999999999", "-5E9223372036854775807",
+                             "0,0001E+99999999999999999999", "1E309"}) {
+        double value = 0;
+        EXPECT_FALSE(TryStrToFloat(text, kComma, value)) << text;
+    }
+}
+
 TEST(FloatToStr, GeneralFormWithFifteenDigits) {
     EXPECT_EQ(FloatToStr(0, kComma), "0");
     EXPECT_EQ(FloatToStr(45.455, kComma), "45,455");
@@ -64,6 +79,21 @@ TEST(FloatToStr, RoundTripsTheDisplayedValueOfEveryResult) {
     for (double v : {45.455, 32.895, 16.902, 15.211, 2.273, 149.69, 81.48, 0.32, 630.0}) {
         EXPECT_EQ(StrToFloat(FloatToStr(v, kComma), kComma), v);
     }
+}
+
+TEST(FloatToStr, WhatIsWrittenAtTheEdgesOfTheRangeReadsBack) {
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    EXPECT_EQ(FloatToStr(kLargest, kComma), "1,79769313486232E308");
+    EXPECT_EQ(StrToFloat(FloatToStr(kLargest, kComma), kComma), kLargest);
+    EXPECT_EQ(StrToFloat(FloatToStr(-kLargest, kComma), kComma), -kLargest);
+    // Just below the written form of the largest double: an ordinary value.
+    EXPECT_EQ(StrToFloat("1,79769313486231E308", kComma), 1.79769313486231e308);
+    // Beyond what the 15-digit form of the largest double can stand for.
+    double value = 0;
+    EXPECT_FALSE(TryStrToFloat("1,79769313486233E308", kComma, value));
+    EXPECT_FALSE(TryStrToFloat("1,8E308", kComma, value));
+    const double smallest = std::numeric_limits<double>::denorm_min();
+    EXPECT_EQ(StrToFloat(FloatToStr(smallest, kComma), kComma), smallest);
 }
 
 TEST(RoundTo, TiesToEvenAndNearestDouble) {

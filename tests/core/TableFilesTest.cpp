@@ -25,16 +25,50 @@ TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
 TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
     TempDir dir;
     for (const char* name :
-         {"ВВГ.xml", "АВВГ.xml", "NYM.xml", "a b.xml", "Avtomat.xml", "tranform.xml", "avtomat.xml",
-          "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml"}) {
+         {"ВВГ.xml",     "АВВГ.xml",  "NYM.xml",   "a b.xml",      "Avtomat.xml", "tranform.xml",
+          "avtomat.xml", "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml",         "T10.xml",
+          "T2.xml",      "T.xml",     "T-1.xml",   "Я.xml",        "б.xml",       "Б2.xml",
+          "а.xml",       "A.xml",     "b.xml",     "Ёж.xml",       "Ежи.xml",     "Жук.xml"}) {
         WriteBytes(dir / name, "");
     }
     std::filesystem::create_directory(dir / "folder.xml");
     EXPECT_EQ(
         ListCurrentTableFiles(dir.Path()),
-        (std::vector<std::string>{"NYM.xml", "a b.xml", "avtomat.xml", "АВВГ.xml", "ВВГ.xml"}));
+        (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "NYM.xml", "T.xml",
+                                  "T-1.xml", "T2.xml", "T10.xml", "а.xml", "АВВГ.xml", "б.xml",
+                                  "Б2.xml", "ВВГ.xml", "Ежи.xml", "Ёж.xml", "Жук.xml", "Я.xml"}));
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
     EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
+}
+
+TEST(NaturalNameLess, FoldsCaseOrdersCyrillicAndReadsNumbers) {
+    const std::vector<std::pair<std::string_view, std::string_view>> ordered = {
+        {"a", "B"},
+        {"B", "c"},
+        {"z", "а"},
+        {"Е", "ё"},
+        {"ё", "Ж"},
+        {"ЕЯ", "Ёа"},
+        {"ежи", "Ёж"},
+        {"T2", "t10"},
+        {"x9y", "x10"},
+        {"a007", "a8"},
+        {"1", "a"},
+        {"", "a"},
+        {"a", "a1"},
+        {"A", "a"},
+        {"T02", "T2"},
+        {"Э", "Ю"},
+        {"99999999999999999999", "100000000000000000000"},
+        {"aя", "a\xFF"},  // a stray byte sorts after every character
+    };
+    for (const auto& [first, second] : ordered) {
+        EXPECT_TRUE(NaturalNameLess(first, second)) << first << " < " << second;
+        EXPECT_FALSE(NaturalNameLess(second, first)) << second << " < " << first;
+    }
+    for (std::string_view name : {"", "Т10", "\xFF\xD0"}) {
+        EXPECT_FALSE(NaturalNameLess(name, name)) << name;
+    }
 }
 
 TEST(TableNameProblem, RefusesWhatCannotBeAFileName) {
