@@ -359,6 +359,9 @@ void TForm1::CreateControls() {
     auto* right = new QVBoxLayout(GroupBox8);
     RichEdit1 = Named(new QTextEdit, "RichEdit1");
     RichEdit1->setAcceptRichText(false);
+    // One report line, one line on screen: a narrow column would break the
+    // separators and the figures after their labels.
+    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
     // The report stays editable, but Tab moves on as in every other field.
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->setAccessibleName(GroupBox8->title());

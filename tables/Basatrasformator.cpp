@@ -10,8 +10,15 @@ TBazaTran* BazaTran = nullptr;
 // Two transformers of one power for different primary voltages are common in
 // real catalogues, so the power is not enforced as a unique key.
 TBazaTran::TBazaTran(const Context& context)
-    : DatabaseWindow(context, {"Трансформаторы", "DBGrid1", "Ok", 507, 257, 20, true,
-                               PostRules{true, false}, 50}) {
+    : DatabaseWindow(context, {.groupCaption = "Трансформаторы",
+                               .gridName = "DBGrid1",
+                               .buttonCaption = "Ok",
+                               .width = 507,
+                               .height = 257,
+                               .gridHeightMargin = 20,
+                               .enterCloses = true,
+                               .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = false},
+                               .helpContext = 50}) {
     setObjectName("BazaTran");
 }
 

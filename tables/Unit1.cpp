@@ -8,8 +8,15 @@ using namespace kalvenor;
 TBazaAvt* BazaAvt = nullptr;
 
 TBazaAvt::TBazaAvt(const Context& context)
-    : DatabaseWindow(
-          context, {"Автоматы", "DBGrid3", "OK", 477, 245, 10, false, PostRules{true, true}, 40}) {
+    : DatabaseWindow(context, {.groupCaption = "Автоматы",
+                               .gridName = "DBGrid3",
+                               .buttonCaption = "OK",
+                               .width = 477,
+                               .height = 245,
+                               .gridHeightMargin = 10,
+                               .enterCloses = false,
+                               .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
+                               .helpContext = 40}) {
     setObjectName("BazaAvt");
 }
 
