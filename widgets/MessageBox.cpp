@@ -30,9 +30,10 @@ QMessageBox::Icon IconFor(int flags) {
     }
 }
 
-// Qt wraps a message at about a third of the screen, which breaks phrases
+// Qt wraps a message at half the screen or 500 pixels, which breaks phrases
 // such as "<Не использовать трансформатор>" in two. The texts carry their
-// own line breaks; a line is broken only when it would not fit on the screen.
+// own line breaks: the label is made as wide as the widest line, so a line is
+// broken only when it would not fit on the screen.
 void KeepLinesWhole(QMessageBox& box, const QString& text) {
     auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     const QScreen* screen = box.screen();
@@ -45,9 +46,8 @@ void KeepLinesWhole(QMessageBox& box, const QString& text) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     }
     constexpr int kIconAndMargins = 160;
-    if (widest + kIconAndMargins <= screen->availableGeometry().width()) {
-        label->setWordWrap(false);
-    }
+    label->setMinimumWidth(
+        std::min(widest + 2, screen->availableGeometry().width() - kIconAndMargins));
 }
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include "tables/Unit1.h"
 #include "tests/ui/UiFixture.h"
 #include "widgets/Guard.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Text.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextEdit>
 #include <stdexcept>
@@ -101,6 +104,35 @@ private slots:
             QCOMPARE(shown.caption, std::string("Kalvenor"));
             QCOMPARE(shown.flags, 16);
         }
+    }
+
+    // Qt would wrap this inside "<Не использовать трансформатор>"; the box
+    // breaks the text only at its own line breaks while it fits the screen.
+    void messageBoxesKeepTheirLinesWhole() {
+        QtMessageBox box;
+        int labelWidth = 0;
+        int widestLine = 0;
+        QString shown;
+        WhenModal([&] {
+            auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            auto* label = dialog->findChild<QLabel*>("qt_msgbox_label");
+            QVERIFY(label != nullptr);
+            labelWidth = label->width();
+            for (const QString& line : label->text().split('\n')) {
+                widestLine = std::max(widestLine, label->fontMetrics().horizontalAdvance(line));
+            }
+            shown = label->text();
+            dialog->button(QMessageBox::Ok) != nullptr ? dialog->button(QMessageBox::Ok)->click()
+                                                       : dialog->buttons().front()->click();
+        });
+        const std::string text =
+            "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
+            "<Трансформатор> <Не использовать трансформатор>";
+        QCOMPARE(box.MessageBox(text, "Kalvenor", kMbOk), int{kIdOk});
+        QVERIFY2(labelWidth >= widestLine,
+                 qPrintable(QString("%1 < %2").arg(labelWidth).arg(widestLine)));
+        QCOMPARE(shown, ToQString(text));
     }
 
     void findNamesTheMissingControlAndTheOnesThere() {
