@@ -11,8 +11,10 @@
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTranslator>
 
 using namespace kalvenor;
 
@@ -44,6 +46,12 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program speaks Russian whatever the desktop's language, and so do
+    // the file and print dialogs it borrows from Qt.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     QtMessageBox messages;
     QtSaveFileChooser saveFiles;
     QtPrintService printer;

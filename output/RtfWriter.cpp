@@ -90,9 +90,11 @@ std::string RtfDocument(std::string_view plainText) {
     std::string rtf(kHeader);
     rtf.reserve(kHeader.size() + plainText.size() * 4 + 2);
     const auto endParagraph = [&] { rtf += "\\par\n"; };
-    // A blank at the start of a line or after another blank is written as a
-    // hex escape: readers that fold runs of blanks would lose the report's
-    // column spacing, and one after a control word would be taken as its end.
+    // A blank at the start of a line or after another blank stands in a
+    // group of its own: readers that fold runs of blanks would lose the
+    // report's column spacing, and one after a control word would be taken as
+    // its end. (A hex escape of the blank would do for the first reason, but
+    // word processors read it as a narrow space.)
     bool blankWritesLiterally = false;
     std::size_t at = 0;
     while (at < plainText.size()) {
@@ -108,7 +110,7 @@ std::string RtfDocument(std::string_view plainText) {
                 blankWritesLiterally = false;
                 continue;
             case U' ':
-                rtf += blankWritesLiterally ? " " : "\\'20";
+                rtf += blankWritesLiterally ? " " : "{ }";
                 blankWritesLiterally = false;
                 continue;
             case U'\t':
