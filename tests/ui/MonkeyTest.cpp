@@ -16,8 +16,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
