@@ -199,11 +199,7 @@ QSize TBazaT::OpeningSize() const {
 void TBazaT::setVisible(bool visible) {
     if (visible && !opened_) {
         opened_ = true;
-        const QPoint centre = frameGeometry().center();
-        resize(OpeningSize());
-        QRect frame = frameGeometry();
-        frame.moveCenter(centre);
-        move(frame.topLeft());
+        ResizeAroundCentre(this, OpeningSize());
     }
     QDialog::setVisible(visible);
 }

@@ -85,11 +85,7 @@ QSize DatabaseWindow::OpeningSize() const {
 void DatabaseWindow::setVisible(bool visible) {
     if (visible && !opened_) {
         opened_ = true;
-        const QPoint centre = frameGeometry().center();
-        resize(OpeningSize());
-        QRect frame = frameGeometry();
-        frame.moveCenter(centre);
-        move(frame.topLeft());
+        ResizeAroundCentre(this, OpeningSize());
     }
     QDialog::setVisible(visible);
 }

@@ -17,4 +17,12 @@ void CentreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
+void ResizeAroundCentre(QWidget* window, QSize size) {
+    const QPoint centre = window->frameGeometry().center();
+    window->resize(size);
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(centre);
+    window->move(frame.topLeft());
+}
+
 }  // namespace kalvenor

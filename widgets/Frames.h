@@ -2,6 +2,7 @@
 
 #include <Qt>
 
+class QSize;
 class QWidget;
 
 namespace kalvenor {
@@ -15,5 +16,8 @@ inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | kCloseBoxOnly;
 inline constexpr Qt::WindowFlags kWindowFrame = Qt::Window | kCloseBoxOnly;
 
 void CentreOnScreen(QWidget* window);
+
+// Gives a window its size where it stands: the centre stays put.
+void ResizeAroundCentre(QWidget* window, QSize size);
 
 }  // namespace kalvenor

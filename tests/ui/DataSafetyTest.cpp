@@ -17,29 +17,6 @@ namespace kalvenor::ui {
 
 namespace {
 
-// A new row typed into a grid as a user types it; the last cell's text is
-// still in its editor, not yet handed to the row.
-void TypeRow(QWidget* window, DatasetGrid* grid, const QStringList& cells) {
-    Click(window, "Insert");
-    const int row = grid->currentIndex().row();
-    for (int column = 0; column < cells.size(); ++column) {
-        const QModelIndex cell = grid->model()->index(row, column);
-        if (column > 0) {
-            grid->setCurrentIndex(cell);
-            grid->edit(cell);
-        }
-        for (QLineEdit* editor : grid->viewport()->findChildren<QLineEdit*>()) {
-            if (editor->isVisibleTo(grid->viewport())) {
-                editor->setText(cells[column]);
-            }
-        }
-        if (column + 1 < cells.size()) {
-            grid->FinishEditor(true);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
-}
-
 bool Editable(DatasetGrid* grid) {
     return grid->model()->flags(grid->model()->index(0, 0)).testFlag(Qt::ItemIsEditable);
 }

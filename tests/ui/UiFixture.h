@@ -108,14 +108,17 @@ inline void WhenModal(std::function<void()> action) {
     });
 }
 
-// Types a row into a grid as a user does: the navigator's insert, a text into
-// each cell's editor, then the navigator's post.
-inline void EnterRow(QWidget* window, DatasetGrid* grid, const QStringList& cells) {
+// Types a row into a grid as a user does: the navigator's insert, then a text
+// into each cell's editor. The last text is still in its editor, not yet
+// handed to the row.
+inline void TypeRow(QWidget* window, DatasetGrid* grid, const QStringList& cells) {
     Click(window, "Insert");
     const int row = grid->currentIndex().row();
     for (int column = 0; column < cells.size(); ++column) {
-        const QModelIndex cell = grid->model()->index(row, column);
         if (column > 0) {
+            grid->FinishEditor(true);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            const QModelIndex cell = grid->model()->index(row, column);
             grid->setCurrentIndex(cell);
             grid->edit(cell);
         }
@@ -127,9 +130,14 @@ inline void EnterRow(QWidget* window, DatasetGrid* grid, const QStringList& cell
         }
         QVERIFY(editor != nullptr);
         editor->setText(cells[column]);
-        grid->FinishEditor(true);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// The same, then the navigator's post.
+inline void EnterRow(QWidget* window, DatasetGrid* grid, const QStringList& cells) {
+    TypeRow(window, grid, cells);
+    grid->FinishEditor(true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Click(window, "Post");
 }
 
