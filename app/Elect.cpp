@@ -244,7 +244,8 @@ void TForm1::FillTransformerList(const Dataset& transformers) {
     ComboBox2->clear();
     if (const auto name = transformers.FindField(kTransformerField)) {
         for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
-            const auto* text = std::get_if<std::string>(&transformers.At(row, *name));
+            const Value cell = transformers.At(row, *name);
+            const auto* text = std::get_if<std::string>(&cell);
             ComboBox2->addItem(text != nullptr ? ToQString(*text) : QString());
         }
     }

@@ -2,8 +2,12 @@
 
 #include "base/Files.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -177,52 +181,51 @@ std::optional<std::size_t> CellPosition(std::string_view name) {
     return position;
 }
 
-Value ReadCell(const FieldDef& field, std::string_view text) {
-    switch (field.type) {
+// Stores the text of a cell as its field's type; false when a number field
+// holds no number.
+bool StoreCell(RowStore& store, RowStore::Slot slot, std::size_t position, FieldType type,
+               std::string_view text) {
+    switch (type) {
         case FieldType::Float: {
             double number = 0;
-            if (ParseNumber(text, number) && std::isfinite(number)) {
-                return number;
+            if (!ParseNumber(text, number) || !std::isfinite(number)) {
+                return false;
             }
-            break;
+            store.SetNumber(slot, position, number);
+            return true;
         }
         case FieldType::Integer: {
             std::int64_t number = 0;
-            if (ParseNumber(text, number)) {
-                return number;
+            if (!ParseNumber(text, number)) {
+                return false;
             }
-            break;
+            store.SetInteger(slot, position, number);
+            return true;
         }
         case FieldType::String:
-            return std::string(text);
+            store.SetSharedText(slot, position, text);
+            return true;
     }
-    throw Damage{"значение \"" + Excerpt(text) + "\" поля «" + field.name + "» не является числом"};
+    return false;
 }
 
-Row ReadRow(pugi::xml_node node, const std::vector<FieldDef>& fields) {
-    Row row(fields.size());
-    for (pugi::xml_attribute attribute : node.attributes()) {
-        const std::optional<std::size_t> position = CellPosition(attribute.name());
-        if (!position || *position >= fields.size()) {
-            throw Damage{"ячейка " + Excerpt(attribute.name()) + " вне списка полей"};
-        }
-        Value& cell = row[*position];
-        if (!std::holds_alternative<std::monostate>(cell)) {
-            throw Damage{"ячейка " + std::string(attribute.name()) + " задана дважды"};
-        }
-        cell = ReadCell(fields[*position], attribute.value());
+RowStore EmptyStore(const std::vector<FieldDef>& fields) {
+    std::vector<FieldType> types;
+    types.reserve(fields.size());
+    for (const FieldDef& field : fields) {
+        types.push_back(field.type);
     }
-    return row;
+    return RowStore(std::move(types));
 }
 
-// Parses `bytes` in place, which leaves them garbled.
-DataPacket ParsePacket(std::string& bytes, bool withRows) {
-    pugi::xml_document document;
-    const pugi::xml_parse_result parsed =
-        document.load_buffer_inplace(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_auto);
-    if (!parsed) {
-        throw Damage{"разметка XML нарушена (байт " + std::to_string(parsed.offset) + ")"};
-    }
+// The definitions of a parsed document, and its ROWDATA element.
+struct Header {
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+    pugi::xml_node rows;
+};
+
+Header ReadHeader(const pugi::xml_document& document) {
     const pugi::xml_node root = document.document_element();
     if (root.name() != std::string_view("DATAPACKET")) {
         throw Damage{"корневой элемент <" + Excerpt(root.name()) + "> вместо <DATAPACKET>"};
@@ -237,40 +240,287 @@ DataPacket ParsePacket(std::string& bytes, bool withRows) {
     if (!fieldList) {
         throw Damage{"нет описания полей <METADATA><FIELDS>"};
     }
-    DataPacket packet;
+    Header header;
     ForEachChild(fieldList, "FIELD",
-                 [&packet](pugi::xml_node field) { packet.fields.push_back(ReadField(field)); });
+                 [&header](pugi::xml_node field) { header.fields.push_back(ReadField(field)); });
     ForEachChild(metadata.child("INDEXDEFS"), "INDEXDEF",
-                 [&packet](pugi::xml_node index) { packet.indexes.push_back(ReadIndex(index)); });
-    if (std::optional<std::string> problem = DefinitionProblem(packet.fields, packet.indexes)) {
+                 [&header](pugi::xml_node index) { header.indexes.push_back(ReadIndex(index)); });
+    if (std::optional<std::string> problem = DefinitionProblem(header.fields, header.indexes)) {
         throw Damage{std::move(*problem)};
     }
-    if (withRows) {
-        ForEachChild(root.child("ROWDATA"), "ROW", [&packet](pugi::xml_node row) {
-            packet.rows.push_back(ReadRow(row, packet.fields));
-        });
-    }
-    return packet;
+    header.rows = root.child("ROWDATA");
+    return header;
 }
 
-DataPacket ReadPacket(const fs::path& path, bool withRows) {
-    try {
-        std::string bytes = ReadFileBytes(path, withRows ? std::string_view() : kMetadataEnd);
-        if (!withRows && bytes.ends_with(kMetadataEnd)) {
-            // Only the metadata, closed by hand: the rows are never parsed.
-            bytes += "</DATAPACKET>";
-            try {
-                return ParsePacket(bytes, false);
-            } catch (const Damage&) {
-                // The marker may have stood in a comment; judge the whole file.
-                bytes = ReadFileBytes(path, {});
+pugi::xml_parse_result Parse(pugi::xml_document& document, std::string& bytes) {
+    return document.load_buffer_inplace(bytes.data(), bytes.size(), kParseFlags,
+                                        pugi::encoding_auto);
+}
+
+// Everything through the XML library: any file it accepts, judged cell by
+// cell. Parses `bytes` in place, which leaves them garbled.
+TableFile ParseWhole(std::string& bytes, bool withRows) {
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = Parse(document, bytes);
+    if (!parsed) {
+        throw Damage{"разметка XML нарушена (байт " + std::to_string(parsed.offset) + ")"};
+    }
+    Header header = ReadHeader(document);
+    TableFile file{std::move(header.fields), std::move(header.indexes), {}};
+    file.rows = EmptyStore(file.fields);
+    if (!withRows) {
+        return file;
+    }
+    std::uint64_t sequence = 0;
+    ForEachChild(header.rows, "ROW", [&file, &sequence](pugi::xml_node node) {
+        const RowStore::Slot slot = file.rows.Add(sequence++);
+        for (pugi::xml_attribute attribute : node.attributes()) {
+            const std::optional<std::size_t> position = CellPosition(attribute.name());
+            if (!position || *position >= file.fields.size()) {
+                throw Damage{"ячейка " + Excerpt(attribute.name()) + " вне списка полей"};
+            }
+            if (!file.rows.IsEmpty(slot, *position)) {
+                throw Damage{"ячейка " + std::string(attribute.name()) + " задана дважды"};
+            }
+            const FieldDef& field = file.fields[*position];
+            const std::string_view text = attribute.value();
+            if (!StoreCell(file.rows, slot, *position, field.type, text)) {
+                throw Damage{"значение \"" + Excerpt(text) + "\" поля «" + field.name +
+                             "» не является числом"};
             }
         }
-        return ParsePacket(bytes, withRows);
-    } catch (const Damage& damage) {
-        throw FileError("Файл " + Quoted(path.string()) +
-                        " повреждён или не является таблицей: " + damage.detail + ".");
+    });
+    file.rows.Done();
+    return file;
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+const char* SkipSpace(const char* p, const char* end) {
+    while (p != end && IsSpace(*p)) {
+        ++p;
     }
+    return p;
+}
+
+// Whether a value needs no decoding and holds nothing the quick reader
+// leaves to the library. Written to be vectorised: long texts are common.
+bool IsPlain(std::string_view text) {
+    unsigned char special = 0;
+    for (const char c : text) {
+        special |= static_cast<unsigned char>((c == '&') | (c == '<') | (c == '\0'));
+    }
+    return special == 0;
+}
+
+void AppendUtf8(std::string& text, std::uint32_t code) {
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xE0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The five named references and character references as the library
+// decodes them; false on anything else, which the library then judges.
+bool Decode(std::string_view text, std::string& decoded) {
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    decoded.clear();
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t amp = text.find('&', at);
+        decoded.append(text.substr(at, amp - at));
+        if (amp == std::string_view::npos) {
+            break;
+        }
+        const std::string_view rest = text.substr(amp);
+        const auto named =
+            std::find_if(std::begin(kNamed), std::end(kNamed),
+                         [rest](const auto& entry) { return rest.starts_with(entry.first); });
+        if (named != std::end(kNamed)) {
+            decoded += named->second;
+            at = amp + named->first.size();
+            continue;
+        }
+        if (!rest.starts_with("&#")) {
+            return false;
+        }
+        const bool hex = rest.size() > 2 && rest[2] == 'x';
+        std::size_t digitsAt = hex ? 3 : 2;
+        const std::size_t semicolon = rest.find(';', digitsAt);
+        if (semicolon == std::string_view::npos || semicolon == digitsAt ||
+            semicolon - digitsAt > 8) {
+            return false;
+        }
+        std::uint32_t code = 0;
+        const char* first = rest.data() + digitsAt;
+        const char* last = rest.data() + semicolon;
+        const auto [stop, error] = std::from_chars(first, last, code, hex ? 16 : 10);
+        if (error != std::errc() || stop != last || code == 0 || code > 0x10FFFF) {
+            return false;
+        }
+        AppendUtf8(decoded, code);
+        at = amp + semicolon + 1;
+    }
+    return true;
+}
+
+// The rows between <ROWDATA> and </ROWDATA> as this program writes them:
+// <ROW c0="..." .../> with blanks between. Anything else (comments, other
+// elements, a number that is none, a cell twice) returns false, and the
+// library reads the whole file instead, with its own verdict.
+bool ReadRowsQuickly(const char* p, const char* end, const std::vector<FieldDef>& fields,
+                     RowStore& store) {
+    const char* const begin = p;
+    std::string decoded;
+    std::uint64_t sequence = 0;
+    constexpr std::uint64_t kTextEstimateRow = 64;
+    std::size_t estimatedRows = 0;
+    for (;;) {
+        p = SkipSpace(p, end);
+        if (p == end) {
+            return true;
+        }
+        if (end - p < 5 || std::memcmp(p, "<ROW", 4) != 0) {
+            return false;
+        }
+        p += 4;
+        const RowStore::Slot slot = store.Add(sequence++);
+        for (;;) {
+            const char* const name = SkipSpace(p, end);
+            if (name == end) {
+                return false;
+            }
+            if (*name == '/') {
+                if (end - name < 2 || name[1] != '>') {
+                    return false;
+                }
+                p = name + 2;
+                break;
+            }
+            if (name == p || *name != 'c') {
+                return false;  // no blank before the cell, or not a cell
+            }
+            p = name + 1;
+            std::size_t position = 0;
+            const char* const digits = p;
+            while (p != end && *p >= '0' && *p <= '9' && p - digits < 9) {
+                position = position * 10 + static_cast<std::size_t>(*p - '0');
+                ++p;
+            }
+            if (p == digits || (*digits == '0' && p - digits > 1) || position >= fields.size() ||
+                end - p < 2 || *p != '=' || (p[1] != '"' && p[1] != '\'')) {
+                return false;
+            }
+            const char quote = p[1];
+            p += 2;
+            const char* const close =
+                static_cast<const char*>(std::memchr(p, quote, static_cast<std::size_t>(end - p)));
+            if (close == nullptr || !store.IsEmpty(slot, position)) {
+                return false;
+            }
+            std::string_view value(p, static_cast<std::size_t>(close - p));
+            p = close + 1;
+            if (!IsPlain(value)) {
+                if (value.find('<') != std::string_view::npos ||
+                    value.find('\0') != std::string_view::npos || !Decode(value, decoded)) {
+                    return false;
+                }
+                value = decoded;
+            }
+            if (!StoreCell(store, slot, position, fields[position].type, value)) {
+                return false;
+            }
+        }
+        // Room for every row, judged by the first; room for the texts once
+        // a few rows show how many new ones a row brings.
+        if (sequence == 1) {
+            const auto first = static_cast<std::size_t>(p - begin);
+            estimatedRows = static_cast<std::size_t>(end - begin) / first * 21 / 20 + 16;
+            store.Reserve(estimatedRows);
+        } else if (sequence == kTextEstimateRow &&
+                   store.TextBytes() > kTextEstimateRow * kTextEstimateRow) {
+            store.Reserve(estimatedRows, store.TextBytes() / kTextEstimateRow * estimatedRows);
+        }
+    }
+}
+
+// The quick way for a file of this program's own shape: the XML library reads
+// the file with its rows taken out, the rows are read straight into the row
+// store. Nothing when the file is of another shape.
+std::optional<TableFile> ReadQuickly(const std::string& bytes) {
+    constexpr std::string_view kRowsStart = "<ROWDATA";
+    constexpr std::string_view kRowsEnd = "</ROWDATA";
+    constexpr std::string_view kNoRows = "<ROWDATA/>";
+    const char* const data = bytes.data();
+    const char* const end = data + bytes.size();
+    const std::size_t metadataEnd = bytes.find(kMetadataEnd);
+    if (metadataEnd == std::string::npos) {
+        return std::nullopt;
+    }
+    const char* rowsStart = SkipSpace(data + metadataEnd + kMetadataEnd.size(), end);
+    if (static_cast<std::size_t>(end - rowsStart) < kRowsStart.size() ||
+        std::string_view(rowsStart, kRowsStart.size()) != kRowsStart) {
+        return std::nullopt;
+    }
+    const char* content = SkipSpace(rowsStart + kRowsStart.size(), end);
+    if (content == end || *content != '>') {
+        return std::nullopt;
+    }
+    ++content;
+    const std::size_t closing = bytes.rfind(kRowsEnd);
+    if (closing == std::string::npos || data + closing < content) {
+        return std::nullopt;
+    }
+    const char* after = SkipSpace(data + closing + kRowsEnd.size(), end);
+    if (after == end || *after != '>') {
+        return std::nullopt;
+    }
+    ++after;
+
+    const auto head = static_cast<std::size_t>(rowsStart - data);
+    std::string rest;
+    rest.reserve(head + kNoRows.size() + static_cast<std::size_t>(end - after));
+    rest.append(data, head).append(kNoRows).append(after, end);
+    pugi::xml_document document;
+    if (!Parse(document, rest)) {
+        return std::nullopt;
+    }
+    try {
+        Header header = ReadHeader(document);
+        // The ROWDATA the library found must be the one put in place of the
+        // rows, not one inside a comment or a second one.
+        if (header.rows.name() != rest.data() + head + 1) {
+            return std::nullopt;
+        }
+        TableFile file{std::move(header.fields), std::move(header.indexes), {}};
+        file.rows = EmptyStore(file.fields);
+        if (!ReadRowsQuickly(content, data + closing, file.fields, file.rows)) {
+            return std::nullopt;
+        }
+        file.rows.Done();
+        return file;
+    } catch (const Damage&) {
+        return std::nullopt;
+    }
+}
+
+[[noreturn]] void ThrowDamaged(const fs::path& path, const Damage& damage) {
+    throw FileError("Файл " + Quoted(path.string()) +
+                    " повреждён или не является таблицей: " + damage.detail + ".");
 }
 
 class StringWriter : public pugi::xml_writer {
@@ -284,12 +534,9 @@ private:
     std::string& text_;
 };
 
-std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
-                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
-                      const std::function<const Row&(std::size_t)>& rowAt) {
-    if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
-        throw Unwritable(path, *problem);
-    }
+// The declaration and the metadata through the XML library, ending in
+// "  <ROWDATA />\n</DATAPACKET>\n".
+std::string WriteHeader(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes) {
     pugi::xml_document document;
     pugi::xml_node declaration = document.append_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
@@ -299,7 +546,6 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
     root.append_attribute("Version") = "2.0";
     pugi::xml_node metadata = root.append_child("METADATA");
     pugi::xml_node fieldList = metadata.append_child("FIELDS");
-    std::vector<std::string> cellNames;
     for (const FieldDef& field : fields) {
         pugi::xml_node node = fieldList.append_child("FIELD");
         node.append_attribute("attrname") = field.name.c_str();
@@ -310,7 +556,6 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
         if (field.required) {
             node.append_attribute("required") = "true";
         }
-        cellNames.push_back("c" + std::to_string(cellNames.size()));
     }
     pugi::xml_node indexList = metadata.append_child("INDEXDEFS");
     for (const IndexDef& index : indexes) {
@@ -326,41 +571,199 @@ std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
             node.append_child("INDEXFIELD").append_attribute("name") = field.c_str();
         }
     }
-    pugi::xml_node rowList = root.append_child("ROWDATA");
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        const Row& row = rowAt(r);
-        if (row.size() != fields.size()) {
-            throw Unwritable(path, "в строке " + std::to_string(r + 1) + " " +
-                                       std::to_string(row.size()) + " значений вместо " +
-                                       std::to_string(fields.size()));
-        }
-        pugi::xml_node node = rowList.append_child("ROW");
-        for (std::size_t f = 0; f < row.size(); ++f) {
-            if (std::holds_alternative<std::monostate>(row[f])) {
-                continue;
-            }
-            if (!FitsField(row[f], fields[f].type)) {
-                throw Unwritable(path, "в строке " + std::to_string(r + 1) + " поле «" +
-                                           fields[f].name + "» содержит неверное значение");
-            }
-            const std::string text = PlainText(row[f]);
-            node.append_attribute(cellNames[f].c_str()).set_value(text.data(), text.size());
-        }
-    }
+    root.append_child("ROWDATA");
     std::string text;
     StringWriter writer(text);
     document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
     return text;
 }
 
+// One cell on its way to the file.
+struct CellOut {
+    enum class Kind { Empty, Number, Integer, Text };
+    Kind kind = Kind::Empty;
+    double number = 0;
+    std::int64_t integer = 0;
+    std::string_view text;
+};
+
+// What the XML library escapes in an attribute value: the control
+// characters, the quote, the ampersand and the less-than sign.
+constexpr std::array<bool, 256> kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (int c = 0; c < 32; ++c) {
+        escaped[static_cast<std::size_t>(c)] = true;
+    }
+    escaped['"'] = escaped['&'] = escaped['<'] = true;
+    return escaped;
+}();
+
+// The most bytes a cell's value can take in the file.
+std::size_t ValueBound(const CellOut& cell) {
+    switch (cell.kind) {
+        case CellOut::Kind::Empty:
+            return 0;
+        case CellOut::Kind::Number:
+        case CellOut::Kind::Integer:
+            return 32;
+        case CellOut::Kind::Text:
+            return cell.text.size() * 6;
+    }
+    return 0;
+}
+
+char* WriteValue(char* out, const CellOut& cell) {
+    switch (cell.kind) {
+        case CellOut::Kind::Empty:
+            return out;
+        case CellOut::Kind::Number:
+            return std::to_chars(out, out + 32, cell.number).ptr;
+        case CellOut::Kind::Integer:
+            return std::to_chars(out, out + 32, cell.integer).ptr;
+        case CellOut::Kind::Text:
+            break;
+    }
+    const char* from = cell.text.data();
+    const char* const end = from + cell.text.size();
+    while (from != end) {
+        const char* plain = from;
+        while (plain != end && !kEscaped[static_cast<unsigned char>(*plain)]) {
+            ++plain;
+        }
+        std::memcpy(out, from, static_cast<std::size_t>(plain - from));
+        out += plain - from;
+        if (plain == end) {
+            break;
+        }
+        const auto c = static_cast<unsigned char>(*plain);
+        const std::string_view escape = c == '"'   ? std::string_view("&quot;")
+                                        : c == '&' ? std::string_view("&amp;")
+                                        : c == '<' ? std::string_view("&lt;")
+                                                   : std::string_view();
+        if (!escape.empty()) {
+            std::memcpy(out, escape.data(), escape.size());
+            out += escape.size();
+        } else {
+            // The library's form of a control character: two decimal digits.
+            *out++ = '&';
+            *out++ = '#';
+            *out++ = static_cast<char>('0' + c / 10);
+            *out++ = static_cast<char>('0' + c % 10);
+            *out++ = ';';
+        }
+        from = plain + 1;
+    }
+    return out;
+}
+
+// The whole file: the header from the XML library, then every row streamed
+// into one buffer. `cellAt(row, field)` gives the cells; it throws
+// Unwritable for a value no file can hold, before any file is touched.
+template <typename CellAt>
+std::string Serialize(const fs::path& path, const std::vector<FieldDef>& fields,
+                      const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt) {
+    if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
+        throw Unwritable(path, *problem);
+    }
+    std::string text = WriteHeader(fields, indexes);
+    constexpr std::string_view kNoRows = "  <ROWDATA />\n</DATAPACKET>\n";
+    if (rowCount == 0) {
+        return text;
+    }
+    if (!text.ends_with(kNoRows)) {
+        throw std::logic_error("Заголовок таблицы записан не в том виде.");
+    }
+    text.resize(text.size() - kNoRows.size());
+    text += "  <ROWDATA>\n";
+    std::vector<std::string> names;  // ` c0="`, ` c1="`, ...
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        names.push_back(" c" + std::to_string(f) + "=\"");
+    }
+    constexpr std::string_view kRowStart = "    <ROW";
+    constexpr std::string_view kRowEnd = " />\n";
+    constexpr std::string_view kEnd = "  </ROWDATA>\n</DATAPACKET>\n";
+    const std::size_t rowsStart = text.size();
+    std::size_t size = rowsStart;
+    std::vector<CellOut> cells(fields.size());
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        std::size_t bound = kRowStart.size() + kRowEnd.size() + kEnd.size();
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            cells[f] = cellAt(r, f);
+            if (cells[f].kind != CellOut::Kind::Empty) {
+                bound += names[f].size() + 1 + ValueBound(cells[f]);
+            }
+        }
+        if (size + bound > text.size()) {
+            // Room for every row, judged by the rows written so far.
+            std::size_t wanted = size + bound;
+            if (r > 0) {
+                const std::size_t perRow = (size - rowsStart) / r + 1;
+                wanted = std::max(wanted, size + perRow * (rowCount - r) * 9 / 8 + kEnd.size());
+            }
+            text.resize(std::max(wanted, text.size() + text.size() / 2));
+        }
+        char* out = text.data() + size;
+        out = std::copy(kRowStart.begin(), kRowStart.end(), out);
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (cells[f].kind == CellOut::Kind::Empty) {
+                continue;
+            }
+            out = std::copy(names[f].begin(), names[f].end(), out);
+            out = WriteValue(out, cells[f]);
+            *out++ = '"';
+        }
+        out = std::copy(kRowEnd.begin(), kRowEnd.end(), out);
+        size = static_cast<std::size_t>(out - text.data());
+    }
+    text.resize(size);
+    text += kEnd;
+    return text;
+}
+
 }  // namespace
 
+TableFile ReadTableFile(const fs::path& path) {
+    try {
+        std::string bytes = ReadFileBytes(path);
+        if (std::optional<TableFile> file = ReadQuickly(bytes)) {
+            return std::move(*file);
+        }
+        return ParseWhole(bytes, true);
+    } catch (const Damage& damage) {
+        ThrowDamaged(path, damage);
+    }
+}
+
 DataPacket ReadDataPacket(const fs::path& path) {
-    return ReadPacket(path, true);
+    TableFile file = ReadTableFile(path);
+    DataPacket packet{std::move(file.fields), std::move(file.indexes), {}};
+    packet.rows.reserve(file.rows.SlotCount());
+    for (RowStore::Slot slot = 0; slot < file.rows.SlotCount(); ++slot) {
+        Row& row = packet.rows.emplace_back();
+        for (std::size_t field = 0; field < packet.fields.size(); ++field) {
+            row.push_back(file.rows.Get(slot, field));
+        }
+    }
+    return packet;
 }
 
 std::vector<FieldDef> ReadFieldDefs(const fs::path& path) {
-    return ReadPacket(path, false).fields;
+    try {
+        std::string bytes = ReadFileBytes(path, kMetadataEnd);
+        if (bytes.ends_with(kMetadataEnd)) {
+            // Only the metadata, closed by hand: the rows are never parsed.
+            bytes += "</DATAPACKET>";
+            try {
+                return ParseWhole(bytes, false).fields;
+            } catch (const Damage&) {
+                // The marker may have stood in a comment; judge the whole file.
+                bytes = ReadFileBytes(path, {});
+            }
+        }
+        return ParseWhole(bytes, false).fields;
+    } catch (const Damage& damage) {
+        ThrowDamaged(path, damage);
+    }
 }
 
 void WriteDataPacket(const fs::path& path, const DataPacket& packet) {
@@ -371,7 +774,78 @@ void WriteDataPacket(const fs::path& path, const DataPacket& packet) {
 void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
                      const std::function<const Row&(std::size_t)>& rowAt) {
-    WriteFileAtomically(path, Serialize(path, fields, indexes, rowCount, rowAt));
+    const Row* row = nullptr;
+    std::size_t current = rowCount;
+    const auto cellAt = [&](std::size_t r, std::size_t f) {
+        if (r != current) {
+            row = &rowAt(r);
+            current = r;
+            if (row->size() != fields.size()) {
+                throw Unwritable(path, "в строке " + std::to_string(r + 1) + " " +
+                                           std::to_string(row->size()) + " значений вместо " +
+                                           std::to_string(fields.size()));
+            }
+        }
+        const Value& value = (*row)[f];
+        CellOut cell;
+        if (std::holds_alternative<std::monostate>(value)) {
+            return cell;
+        }
+        if (!FitsField(value, fields[f].type)) {
+            throw Unwritable(path, "в строке " + std::to_string(r + 1) + " поле «" +
+                                       fields[f].name + "» содержит неверное значение");
+        }
+        if (const double* number = std::get_if<double>(&value)) {
+            cell.kind = CellOut::Kind::Number;
+            cell.number = *number;
+        } else if (const std::int64_t* integer = std::get_if<std::int64_t>(&value)) {
+            cell.kind = CellOut::Kind::Integer;
+            cell.integer = *integer;
+        } else {
+            cell.kind = CellOut::Kind::Text;
+            cell.text = std::get<std::string>(value);
+        }
+        return cell;
+    };
+    // A row of no fields is still checked for its length.
+    for (std::size_t r = 0; fields.empty() && r < rowCount; ++r) {
+        if (!rowAt(r).empty()) {
+            throw Unwritable(path, "в строке " + std::to_string(r + 1) + " " +
+                                       std::to_string(rowAt(r).size()) + " значений вместо 0");
+        }
+    }
+    WriteFileAtomically(path, Serialize(path, fields, indexes, rowCount, cellAt));
+}
+
+void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
+                    const std::vector<IndexDef>& indexes, const RowStore& rows,
+                    std::span<const RowStore::Slot> order) {
+    if (rows.FieldCount() != fields.size() && !order.empty()) {
+        throw std::logic_error("Строки таблицы не подходят к её полям.");
+    }
+    const auto cellAt = [&rows, order](std::size_t r, std::size_t f) {
+        const RowStore::Slot slot = order[r];
+        CellOut cell;
+        if (rows.IsEmpty(slot, f)) {
+            return cell;
+        }
+        switch (rows.Types()[f]) {
+            case FieldType::Float:
+                cell.kind = CellOut::Kind::Number;
+                cell.number = rows.Number(slot, f);
+                break;
+            case FieldType::Integer:
+                cell.kind = CellOut::Kind::Integer;
+                cell.integer = rows.Integer(slot, f);
+                break;
+            case FieldType::String:
+                cell.kind = CellOut::Kind::Text;
+                cell.text = rows.Text(slot, f);
+                break;
+        }
+        return cell;
+    };
+    WriteFileAtomically(path, Serialize(path, fields, indexes, order.size(), cellAt));
 }
 
 }  // namespace kalvenor
