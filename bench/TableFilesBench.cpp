@@ -258,8 +258,7 @@ void ParseWithXmlLibrary(const fs::path& path) {
 
 // A table loaded the way the program loads one: with its order.
 void LoadInOrder(Dataset& dataset, const fs::path& path, std::string_view order) {
-    dataset.OpenFile(path);
-    dataset.SetOrder(order);
+    dataset.OpenFile(path, order);
 }
 
 // ---- Load -------------------------------------------------------------------
