@@ -146,31 +146,32 @@ std::string ReadFileBytes(const fs::path& path, std::string_view until) {
     if (!S_ISREG(status.st_mode)) {
         throw FileError("Файл " + Quoted(path.string()) + " не является обычным файлом.");
     }
-    std::size_t chunk = std::size_t{1} << 13;
-    if (until.empty()) {
-        // One read for the whole file and one to see its end.
-        chunk = std::max(chunk, static_cast<std::size_t>(status.st_size) + 1);
-    }
-    std::string bytes;
+    // The whole file: room for all of it and one byte more, so that the read
+    // that finds the end needs no more room. Up to a marker: a page at a time.
+    std::string bytes(
+        until.empty() ? static_cast<std::size_t>(status.st_size) + 1 : std::size_t{1} << 13, '\0');
+    std::size_t size = 0;
     for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + chunk);
-        const ssize_t got = ::read(file.Get(), bytes.data() + old, chunk);
+        if (size == bytes.size()) {
+            bytes.resize(bytes.size() * 2);  // the file grew while it was read
+        }
+        const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
         if (got < 0) {
-            bytes.resize(old);
             if (errno == EINTR) {
                 continue;
             }
             throw ReadError(path, errno);
         }
-        bytes.resize(old + static_cast<std::size_t>(got));
+        const std::size_t old = size;
+        size += static_cast<std::size_t>(got);
         if (got == 0) {
+            bytes.resize(size);
             return bytes;
         }
         if (!until.empty()) {
-            // The marker may straddle the previous chunk's end.
+            // The marker may straddle the previous read's end.
             const std::size_t from = old >= until.size() ? old - until.size() + 1 : 0;
-            const std::size_t found = bytes.find(until, from);
+            const std::size_t found = std::string_view(bytes.data(), size).find(until, from);
             if (found != std::string::npos) {
                 bytes.resize(found + until.size());
                 return bytes;

@@ -102,8 +102,25 @@ struct SortItem {
     }
 };
 
+// Files are written in their order, so a load usually finds its rows in
+// order already: one look at each row instead of a sort.
 template <typename Key, typename KeyOf>
 void SortSlots(std::vector<RowStore::Slot>& rows, const RowStore& store, KeyOf keyOf) {
+    SortItem<Key> previous;
+    std::size_t ordered = 0;
+    for (; ordered < rows.size(); ++ordered) {
+        SortItem<Key> item;
+        item.slot = rows[ordered];
+        item.sequence = store.Sequence(item.slot);
+        item.present = keyOf(item.slot, item.key);
+        if (ordered > 0 && item < previous) {
+            break;
+        }
+        previous = item;
+    }
+    if (ordered == rows.size()) {
+        return;
+    }
     std::vector<SortItem<Key>> items(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SortItem<Key>& item = items[i];
@@ -307,33 +324,31 @@ bool Dataset::Before(Slot a, Slot b, std::optional<std::size_t> key) const {
 }
 
 void Dataset::Sort() {
-    // Files are written in their order, so a load usually finds its rows in
-    // order already: one look at each neighbour instead of a sort.
-    const std::optional<std::size_t> key = FindField(order_);
-    bool ordered = true;
-    for (std::size_t i = 1; i < rows_.size() && ordered; ++i) {
-        ordered = !Before(rows_[i], rows_[i - 1], key);
-    }
-    if (ordered) {
-        return;
-    }
     // The keys are copied out beside their slots and sorted as plain
     // numbers or texts; the sequence breaks ties.
+    const std::optional<std::size_t> key = FindField(order_);
     if (!key) {
         SortSlots<char>(rows_, store_, [](Slot, char&) { return false; });
         return;
     }
     const std::size_t field = *key;
+    const auto correction =
+        std::find_if(corrections_.begin(), corrections_.end(),
+                     [field](const Correction& existing) { return existing.field == field; });
+    const std::vector<double>* corrected =
+        correction == corrections_.end() ? nullptr : &correction->values;
     switch (store_.Types()[field]) {
         case FieldType::Float:
-            SortSlots<std::uint64_t>(rows_, store_, [this, field](Slot slot, std::uint64_t& bits) {
-                if (store_.IsEmpty(slot, field)) {
-                    return false;
-                }
-                const double* corrected = CorrectedAt(slot, field);
-                bits = OrderedBits(corrected ? *corrected : store_.Number(slot, field));
-                return true;
-            });
+            SortSlots<std::uint64_t>(
+                rows_, store_, [this, field, corrected](Slot slot, std::uint64_t& bits) {
+                    if (store_.IsEmpty(slot, field)) {
+                        return false;
+                    }
+                    const bool working = corrected != nullptr && slot < corrected->size() &&
+                                         !IsUncorrected((*corrected)[slot]);
+                    bits = OrderedBits(working ? (*corrected)[slot] : store_.Number(slot, field));
+                    return true;
+                });
             break;
         case FieldType::Integer:
             SortSlots<std::uint64_t>(rows_, store_, [this, field](Slot slot, std::uint64_t& bits) {

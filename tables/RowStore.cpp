@@ -41,34 +41,35 @@ bool FitsField(const Value& value, FieldType type) {
 }
 
 RowStore::RowStore(std::vector<FieldType> types)
-    : types_(std::move(types)), maskWords_((types_.size() + 63) / 64), columns_(types_.size()) {
-    stride_ = types_.size() + 1 + maskWords_;
+    : types_(std::move(types)), emptyMask_((types_.size() + 63) / 64), columns_(types_.size()) {
+    stride_ = types_.size() + 1 + emptyMask_.size();
+    for (std::size_t w = 0; w < emptyMask_.size(); ++w) {
+        const std::size_t bits = std::min<std::size_t>(64, types_.size() - w * 64);
+        emptyMask_[w] = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
+    }
 }
 
 void RowStore::Reserve(std::size_t slots, std::size_t textBytes) {
-    words_.reserve(slots * stride_);
+    if (slots * stride_ > words_.size()) {
+        words_.resize(slots * stride_);
+    }
     if (textBytes > arena_.capacity()) {
         arena_.reserve(textBytes);
     }
 }
 
-RowStore::Slot RowStore::Add(std::uint64_t sequence) {
-    Slot slot = 0;
-    if (free_.empty()) {
-        slot = static_cast<Slot>(slots_++);
-        words_.resize(words_.size() + stride_);
-    } else {
-        slot = free_.back();
-        free_.pop_back();
-    }
-    const std::size_t base = Base(slot);
-    std::fill_n(words_.begin() + static_cast<std::ptrdiff_t>(base), types_.size(), 0);
-    words_[base + types_.size()] = sequence;
-    std::uint64_t* mask = Mask(slot);
-    for (std::size_t w = 0; w < maskWords_; ++w) {
-        const std::size_t bits = std::min<std::size_t>(64, types_.size() - w * 64);
-        mask[w] = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
-    }
+void RowStore::Grow() {
+    words_.resize(std::max(used_, words_.size() + words_.size() / 4 + stride_ * 64));
+}
+
+RowStore::Slot RowStore::Reuse(std::uint64_t sequence) {
+    const Slot slot = free_.back();
+    free_.pop_back();
+    const auto base = static_cast<std::ptrdiff_t>(Base(slot));
+    std::fill_n(words_.begin() + base, types_.size(), 0);
+    words_[Base(slot) + types_.size()] = sequence;
+    std::copy(emptyMask_.begin(), emptyMask_.end(),
+              words_.begin() + base + static_cast<std::ptrdiff_t>(types_.size()) + 1);
     return slot;
 }
 
@@ -134,16 +135,6 @@ void RowStore::SetEmpty(Slot slot, std::size_t field) {
     Mask(slot)[field / 64] |= std::uint64_t{1} << (field % 64);
 }
 
-void RowStore::SetNumber(Slot slot, std::size_t field, double number) {
-    words_[Base(slot) + field] = std::bit_cast<std::uint64_t>(number);
-    MarkFilled(slot, field);
-}
-
-void RowStore::SetInteger(Slot slot, std::size_t field, std::int64_t number) {
-    words_[Base(slot) + field] = static_cast<std::uint64_t>(number);
-    MarkFilled(slot, field);
-}
-
 void RowStore::SetText(Slot slot, std::size_t field, std::string_view text) {
     words_[Base(slot) + field] = AddText(text);
     MarkFilled(slot, field);
@@ -171,18 +162,19 @@ RowStore::TextId RowStore::AddText(std::string_view text) {
     return textEnds_.size() - 1;
 }
 
-void RowStore::SetSharedText(Slot slot, std::size_t field, std::string_view text) {
-    words_[Base(slot) + field] = SharedText(field, text);
-    MarkFilled(slot, field);
-}
-
 RowStore::TextId RowStore::SharedText(std::size_t field, std::string_view text) {
     Column& column = columns_[field];
-    if (column.last != ~TextId{0} && TextOf(column.last) == text) {
-        return column.last;
-    }
+    const TextId id = LookUp(column, text);
+    column.last = id;
+    column.lastBegin = id == 0 ? 0 : textEnds_[id - 1];
+    column.lastSize = text.size();
+    column.lastRaw = text.find_first_of(std::string_view("&<\"'\0", 5)) == std::string_view::npos;
+    return id;
+}
+
+RowStore::TextId RowStore::LookUp(Column& column, std::string_view text) {
     if (!column.sharing || text.size() > kShareLimit || textEnds_.size() >= UINT32_MAX - 1) {
-        return column.last = AddText(text);
+        return AddText(text);
     }
     if (++column.lookups == kTrialLookups && column.hits * 4 < column.lookups) {
         column.sharing = false;
@@ -197,11 +189,11 @@ RowStore::TextId RowStore::SharedText(std::size_t field, std::string_view text) 
             const TextId id = AddText(text);
             table_[at] = static_cast<std::uint32_t>(id + 1);
             ++shared_;
-            return column.last = id;
+            return id;
         }
         if (TextOf(entry - 1) == text) {
             ++column.hits;
-            return column.last = entry - 1;
+            return entry - 1;
         }
     }
 }
@@ -229,7 +221,8 @@ void RowStore::Done() {
     if (arena_.capacity() > arena_.size() + arena_.size() / 4 + 4096) {
         arena_.shrink_to_fit();
     }
-    if (words_.capacity() > words_.size() + words_.size() / 2 + 64) {
+    if (words_.size() > used_ + used_ / 2 + 64) {
+        words_.resize(used_);
         words_.shrink_to_fit();
     }
 }

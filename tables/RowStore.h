@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -42,7 +45,23 @@ public:
     void Reserve(std::size_t slots, std::size_t textBytes = 0);
 
     // A row with every cell empty: a freed slot when there is one.
-    Slot Add(std::uint64_t sequence);
+    Slot Add(std::uint64_t sequence) {
+        if (!free_.empty()) {
+            return Reuse(sequence);
+        }
+        // The block grows in steps, zero-filled, so that a new row's cells
+        // are empty numbers already.
+        const auto slot = static_cast<Slot>(slots_++);
+        const std::size_t base = used_;
+        used_ += stride_;
+        if (used_ > words_.size()) {
+            Grow();
+        }
+        words_[base + types_.size()] = sequence;
+        std::copy(emptyMask_.begin(), emptyMask_.end(),
+                  words_.begin() + static_cast<std::ptrdiff_t>(base + types_.size() + 1));
+        return slot;
+    }
     void Free(Slot slot);
     std::uint64_t Sequence(Slot slot) const { return words_[Base(slot) + types_.size()]; }
 
@@ -58,8 +77,14 @@ public:
     bool Equals(Slot slot, std::size_t field, const Value& value) const;
 
     void SetEmpty(Slot slot, std::size_t field);
-    void SetNumber(Slot slot, std::size_t field, double number);
-    void SetInteger(Slot slot, std::size_t field, std::int64_t number);
+    void SetNumber(Slot slot, std::size_t field, double number) {
+        words_[Base(slot) + field] = std::bit_cast<std::uint64_t>(number);
+        MarkFilled(slot, field);
+    }
+    void SetInteger(Slot slot, std::size_t field, std::int64_t number) {
+        words_[Base(slot) + field] = static_cast<std::uint64_t>(number);
+        MarkFilled(slot, field);
+    }
     void SetText(Slot slot, std::size_t field, std::string_view text);
     // Throws std::invalid_argument when the value does not fit the field.
     void Set(Slot slot, std::size_t field, const Value& value);
@@ -67,13 +92,70 @@ public:
     // While a file is read: the text is kept once when the same text came
     // before in the column. Sharing costs a lookup per cell, so a column
     // whose texts hardly repeat stops looking. Done() drops the lookup tables.
-    void SetSharedText(Slot slot, std::size_t field, std::string_view text);
+    void SetSharedText(Slot slot, std::size_t field, std::string_view text) {
+        // Most often the text of the row before: compared here, in line.
+        const Column& column = columns_[field];
+        const TextId id =
+            column.last != kNoText && column.lastSize == text.size() &&
+                    SameBytes(arena_.data() + column.lastBegin, text.data(), text.size())
+                ? column.last
+                : SharedText(field, text);
+        words_[Base(slot) + field] = id;
+        MarkFilled(slot, field);
+    }
+    // The same for a text that may stand at `text` in a file's markup, ended
+    // by `terminator`: when it is the text before it in the column, which
+    // holds no character markup would have to escape, the cell is set and
+    // the terminator's place returned; else null.
+    const char* SetRepeatedText(Slot slot, std::size_t field, const char* text, const char* end,
+                                char terminator) {
+        const Column& column = columns_[field];
+        const char* const after = text + column.lastSize;
+        if (!column.lastRaw || end - text <= static_cast<std::ptrdiff_t>(column.lastSize) ||
+            *after != terminator ||
+            !SameBytes(arena_.data() + column.lastBegin, text, column.lastSize)) {
+            return nullptr;
+        }
+        words_[Base(slot) + field] = column.last;
+        MarkFilled(slot, field);
+        return after;
+    }
     void Done();
     // Bytes of text kept so far, for estimates while a file is read.
     std::size_t TextBytes() const { return arena_.size(); }
 
 private:
     using TextId = std::uint64_t;
+    static constexpr TextId kNoText = ~TextId{0};
+
+    // Short texts, the common ones, compared in two overlapping loads each.
+    template <typename Word>
+    static bool SameEnds(const char* a, const char* b, std::size_t size) {
+        Word x[2];
+        Word y[2];
+        std::memcpy(&x[0], a, sizeof(Word));
+        std::memcpy(&y[0], b, sizeof(Word));
+        std::memcpy(&x[1], a + size - sizeof(Word), sizeof(Word));
+        std::memcpy(&y[1], b + size - sizeof(Word), sizeof(Word));
+        return x[0] == y[0] && x[1] == y[1];
+    }
+    static bool SameBytes(const char* a, const char* b, std::size_t size) {
+        if (size > 16) {
+            return std::memcmp(a, b, size) == 0;
+        }
+        if (size >= 8) {
+            return SameEnds<std::uint64_t>(a, b, size);
+        }
+        if (size >= 4) {
+            return SameEnds<std::uint32_t>(a, b, size);
+        }
+        for (std::size_t i = 0; i < size; ++i) {
+            if (a[i] != b[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
 
     std::size_t Base(Slot slot) const { return static_cast<std::size_t>(slot) * stride_; }
     std::uint64_t* Mask(Slot slot) { return &words_[Base(slot) + types_.size() + 1]; }
@@ -82,26 +164,34 @@ private:
         Mask(slot)[field / 64] &= ~(std::uint64_t{1} << (field % 64));
     }
     std::string_view TextOf(TextId id) const;
+    Slot Reuse(std::uint64_t sequence);
+    void Grow();
     TextId AddText(std::string_view text);
     TextId SharedText(std::size_t field, std::string_view text);
     void GrowSharing();
 
     std::vector<FieldType> types_;
-    std::size_t stride_ = 1;  // words per slot: the cells, the sequence, the mask
-    std::size_t maskWords_ = 0;
+    std::size_t stride_ = 1;                // words per slot: the cells, the sequence, the mask
+    std::vector<std::uint64_t> emptyMask_;  // the mask of a row of empty cells
     std::size_t slots_ = 0;
-    std::vector<std::uint64_t> words_;
+    std::vector<std::uint64_t> words_;  // zeros beyond the first used_
+    std::size_t used_ = 0;
     std::vector<Slot> free_;
     std::string arena_;
     std::vector<std::uint64_t> textEnds_;  // text i is arena_[ends[i - 1], ends[i])
 
     // Lookup tables of a file being read.
     struct Column {
-        TextId last = ~TextId{0};
+        TextId last = kNoText;
+        std::size_t lastBegin = 0;
+        std::size_t lastSize = 0;
+        bool lastRaw = false;  // the last text reads the same in markup
         std::uint32_t lookups = 0;
         std::uint32_t hits = 0;
         bool sharing = true;
     };
+    TextId LookUp(Column& column, std::string_view text);
+
     std::vector<Column> columns_;
     std::vector<std::uint32_t> table_;  // open addressing: text id + 1, 0 when free
     std::size_t shared_ = 0;
