@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -155,6 +157,39 @@ TEST(DataPacketFile, WritesEveryCellInOneFixedForm) {
     WriteDataPacket(dir / "none.xml", DataPacket{BreakerFieldDefs(), {}, {}});
     EXPECT_TRUE(
         ReadBytes(dir / "none.xml").ends_with("  </METADATA>\n  <ROWDATA />\n</DATAPACKET>\n"));
+}
+
+// Numbers go to the file as std::to_chars writes them: the shortest text
+// that reads back as the same double, fixed or scientific.
+TEST(DataPacketFile, NumbersAreWrittenInTheirShortestForm) {
+    TempDir dir;
+    std::mt19937_64 random(20240611);
+    std::vector<double> numbers = {0.0,  -0.0,   1e-8,    1e-9,    1e15,   999999999999999.0,
+                                   1e-4, 1e-3,   1.5e-5,  100.0,   1.5e6,  1e7,
+                                   0.1,  0.3,    1.0 / 3, 5e-324,  1e22,   1.7976931348623157e308,
+                                   -2.5, 123.45, 1e100,   -1e-100, 4.35e-7};
+    for (int i = 0; i < 20000; ++i) {
+        const auto digits = static_cast<int>(random() % 16);
+        const double mantissa =
+            static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits + 1)));
+        const double number = mantissa / std::pow(10.0, static_cast<double>(random() % 12));
+        numbers.push_back(random() % 2 == 0 ? number : -number);
+    }
+    DataPacket packet{{{"x", FieldType::Float, 0, false}}, {}, {}};
+    for (const double number : numbers) {
+        packet.rows.push_back({number});
+    }
+    WriteDataPacket(dir / "t.xml", packet);
+    const std::string text = ReadBytes(dir / "t.xml");
+    std::size_t at = text.find("<ROWDATA>");
+    for (const double number : numbers) {
+        at = text.find("c0=\"", at) + 4;
+        const std::size_t end = text.find('"', at);
+        char expected[32];
+        const auto written = std::to_chars(std::begin(expected), std::end(expected), number).ptr;
+        ASSERT_EQ(text.substr(at, end - at), std::string_view(expected, written - expected));
+    }
+    ExpectSamePacket(ReadDataPacket(dir / "t.xml"), packet);
 }
 
 // A file of another hand than this program's reads as the XML says, in
