@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <system_error>
 
@@ -132,20 +133,62 @@ std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
 }
 
-std::string ReadFileBytes(const fs::path& path, std::string_view until) {
-    // Non-blocking, so that a FIFO in a table's place cannot hang the program
-    // in open; anything but a regular file is refused before a byte is read.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) {
-        throw ReadError(path, errno);
-    }
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0) {
+namespace {
+
+// Opened non-blocking, so that a FIFO in a table's place cannot hang the
+// program in open; anything but a regular file is refused before a byte is
+// read.
+void CheckRegularFile(const fs::path& path, const Descriptor& file, struct stat& status) {
+    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0) {
         throw ReadError(path, errno);
     }
     if (!S_ISREG(status.st_mode)) {
         throw FileError("Файл " + Quoted(path.string()) + " не является обычным файлом.");
     }
+}
+
+int OpenForReading(const fs::path& path) {
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+}  // namespace
+
+FileBuffer ReadFileBuffer(const fs::path& path) {
+    const Descriptor file(OpenForReading(path));
+    struct stat status {};
+    CheckRegularFile(path, file, status);
+    // Room for the whole file, one byte more so that the read that finds the
+    // end needs no more room, and one for the terminator.
+    std::size_t capacity = static_cast<std::size_t>(status.st_size) + 2;
+    FileBuffer buffer{std::unique_ptr<char[]>(new char[capacity]), 0};
+    for (;;) {
+        if (buffer.size + 1 == capacity) {
+            // The file grew while it was read.
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buffer.data.get(), buffer.size);
+            buffer.data = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t got =
+            ::read(file.Get(), buffer.data.get() + buffer.size, capacity - 1 - buffer.size);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ReadError(path, errno);
+        }
+        if (got == 0) {
+            buffer.data[buffer.size] = '\0';
+            return buffer;
+        }
+        buffer.size += static_cast<std::size_t>(got);
+    }
+}
+
+std::string ReadFileBytes(const fs::path& path, std::string_view until) {
+    const Descriptor file(OpenForReading(path));
+    struct stat status {};
+    CheckRegularFile(path, file, status);
     // The whole file: room for all of it and one byte more, so that the read
     // that finds the end needs no more room. Up to a marker: a page at a time.
     std::string bytes(

@@ -296,25 +296,24 @@ Header ReadHeader(const pugi::xml_document& document) {
     return header;
 }
 
-pugi::xml_parse_result Parse(pugi::xml_document& document, std::string& bytes) {
-    return document.load_buffer_inplace(bytes.data(), bytes.size(), kParseFlags,
-                                        pugi::encoding_auto);
+pugi::xml_parse_result Parse(pugi::xml_document& document, char* bytes, std::size_t size) {
+    return document.load_buffer_inplace(bytes, size, kParseFlags, pugi::encoding_auto);
 }
 
 // Everything through the XML library: any file it accepts, judged cell by
 // cell. Parses `bytes` in place, which leaves them garbled.
-TableFile ParseWhole(std::string& bytes, bool withRows) {
+TableFile ParseWhole(char* bytes, std::size_t size, bool withRows) {
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = Parse(document, bytes);
+    const pugi::xml_parse_result parsed = Parse(document, bytes, size);
     if (!parsed) {
         throw Damage{"разметка XML нарушена (байт " + std::to_string(parsed.offset) + ")"};
     }
     Header header = ReadHeader(document);
     TableFile file{std::move(header.fields), std::move(header.indexes), {}};
-    file.rows = EmptyStore(file.fields);
     if (!withRows) {
-        return file;
+        return file;  // the catalogue's look at the fields: no rows, no store
     }
+    file.rows = EmptyStore(file.fields);
     std::uint64_t sequence = 0;
     ForEachChild(header.rows, "ROW", [&file, &sequence](pugi::xml_node node) {
         const RowStore::Slot slot = file.rows.Add(sequence++);
@@ -503,6 +502,9 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
     std::size_t estimatedRows = 0;
     const std::vector<FieldType>& types = store.Types();
     const std::size_t fieldCount = types.size();
+    // A row's cells are filled as words and its empty ones marked at its end;
+    // a table of more fields (none of this program's) goes cell by cell.
+    const bool direct = fieldCount > 0 && fieldCount <= 64;
     constexpr std::string_view kRowLine = "\n    <ROW";
     for (;;) {
         if (static_cast<std::size_t>(end - p) > kRowLine.size() &&
@@ -519,6 +521,7 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
             p += 4;
         }
         const RowStore::Slot slot = store.Add(sequence++);
+        std::uint64_t* const cells = store.CellWords(slot);
         std::uint64_t seen = 0;  // cells of the first 64 fields met in this row
         for (;;) {
             std::size_t position = 0;
@@ -568,28 +571,29 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
             } else if (!store.IsEmpty(slot, position)) {
                 return false;
             }
-            if (types[position] == FieldType::Float) {
-                // Straight from the file when the number is plain.
+            // Straight into the row's words: a plain number, the text of
+            // the row before, a text that needs no decoding.
+            if (direct && types[position] == FieldType::Float) {
                 double number = 0;
                 const char* const stop = ScanPlainDecimal(p, end, number);
                 if (stop != nullptr && stop != end && *stop == quote) {
-                    store.SetNumber(slot, position, number);
+                    cells[position] = std::bit_cast<std::uint64_t>(number);
                     p = stop + 1;
                     continue;
                 }
             }
-            if (types[position] == FieldType::String) {
+            if (direct && types[position] == FieldType::String) {
                 if (const char* const after =
-                        store.SetRepeatedText(slot, position, p, end, quote)) {
+                        store.RepeatedText(position, p, end, quote, cells[position])) {
                     p = after + 1;
                     continue;
                 }
             }
             bool plain = true;
             const char* const close = ValueEnd(p, end, quote, plain);
-            if (close != nullptr && plain && types[position] == FieldType::String) {
-                store.SetSharedText(slot, position,
-                                    std::string_view(p, static_cast<std::size_t>(close - p)));
+            if (direct && close != nullptr && plain && types[position] == FieldType::String) {
+                cells[position] = store.ShareText(
+                    position, std::string_view(p, static_cast<std::size_t>(close - p)));
                 p = close + 1;
                 continue;
             }
@@ -609,6 +613,9 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
                 return false;
             }
         }
+        if (direct) {
+            store.SetFilled(slot, seen);
+        }
         // Room for every row, judged by the first; room for the texts once
         // a few rows show how many new ones a row brings.
         if (sequence == 1) {
@@ -625,7 +632,7 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
 // The quick way for a file of this program's own shape: the XML library reads
 // the file with its rows taken out, the rows are read straight into the row
 // store. Nothing when the file is of another shape.
-std::optional<TableFile> ReadQuickly(const std::string& bytes) {
+std::optional<TableFile> ReadQuickly(std::string_view bytes) {
     constexpr std::string_view kRowsStart = "<ROWDATA";
     constexpr std::string_view kRowsEnd = "</ROWDATA";
     constexpr std::string_view kNoRows = "<ROWDATA/>";
@@ -660,7 +667,7 @@ std::optional<TableFile> ReadQuickly(const std::string& bytes) {
     rest.reserve(head + kNoRows.size() + static_cast<std::size_t>(end - after));
     rest.append(data, head).append(kNoRows).append(after, end);
     pugi::xml_document document;
-    if (!Parse(document, rest)) {
+    if (!Parse(document, rest.data(), rest.size())) {
         return std::nullopt;
     }
     try {
@@ -1038,11 +1045,11 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
 
 TableFile ReadTableFile(const fs::path& path) {
     try {
-        std::string bytes = ReadFileBytes(path);
-        if (std::optional<TableFile> file = ReadQuickly(bytes)) {
+        FileBuffer bytes = ReadFileBuffer(path);
+        if (std::optional<TableFile> file = ReadQuickly(bytes.View())) {
             return std::move(*file);
         }
-        return ParseWhole(bytes, true);
+        return ParseWhole(bytes.data.get(), bytes.size, true);
     } catch (const Damage& damage) {
         ThrowDamaged(path, damage);
     }
@@ -1068,13 +1075,13 @@ std::vector<FieldDef> ReadFieldDefs(const fs::path& path) {
             // Only the metadata, closed by hand: the rows are never parsed.
             bytes += "</DATAPACKET>";
             try {
-                return ParseWhole(bytes, false).fields;
+                return ParseWhole(bytes.data(), bytes.size(), false).fields;
             } catch (const Damage&) {
                 // The marker may have stood in a comment; judge the whole file.
                 bytes = ReadFileBytes(path, {});
             }
         }
-        return ParseWhole(bytes, false).fields;
+        return ParseWhole(bytes.data(), bytes.size(), false).fields;
     } catch (const Damage& damage) {
         ThrowDamaged(path, damage);
     }

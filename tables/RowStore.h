@@ -93,22 +93,30 @@ public:
     // before in the column. Sharing costs a lookup per cell, so a column
     // whose texts hardly repeat stops looking. Done() drops the lookup tables.
     void SetSharedText(Slot slot, std::size_t field, std::string_view text) {
-        // Most often the text of the row before: compared here, in line.
-        const Column& column = columns_[field];
-        const TextId id =
-            column.last != kNoText && column.lastSize == text.size() &&
-                    SameBytes(arena_.data() + column.lastBegin, text.data(), text.size())
-                ? column.last
-                : SharedText(field, text);
-        words_[Base(slot) + field] = id;
+        words_[Base(slot) + field] = ShareText(field, text);
         MarkFilled(slot, field);
     }
-    // The same for a text that may stand at `text` in a file's markup, ended
-    // by `terminator`: when it is the text before it in the column, which
-    // holds no character markup would have to escape, the cell is set and
-    // the terminator's place returned; else null.
-    const char* SetRepeatedText(Slot slot, std::size_t field, const char* text, const char* end,
-                                char terminator) {
+
+    // A reader fills the newest row's cells as words, straight: a number's
+    // bits, an integer's, or the number of its text from ShareText or
+    // RepeatedText; then, for a table of at most 64 fields, says once which
+    // cells it filled. The words stay valid until the next Add.
+    std::uint64_t* CellWords(Slot slot) { return &words_[Base(slot)]; }
+    void SetFilled(Slot slot, std::uint64_t fields) { Mask(slot)[0] = emptyMask_[0] & ~fields; }
+    std::uint64_t ShareText(std::size_t field, std::string_view text) {
+        // Most often the text of the row before: compared here, in line.
+        const Column& column = columns_[field];
+        return column.last != kNoText && column.lastSize == text.size() &&
+                       SameBytes(arena_.data() + column.lastBegin, text.data(), text.size())
+                   ? column.last
+                   : SharedText(field, text);
+    }
+    // For a text that may stand at `text` in a file's markup, ended by
+    // `terminator`: when it is the text before it in the column, which holds
+    // no character markup would have to escape, its number goes to `id` and
+    // the terminator's place is returned; else null.
+    const char* RepeatedText(std::size_t field, const char* text, const char* end, char terminator,
+                             std::uint64_t& id) const {
         const Column& column = columns_[field];
         const char* const after = text + column.lastSize;
         if (!column.lastRaw || end - text <= static_cast<std::ptrdiff_t>(column.lastSize) ||
@@ -116,8 +124,7 @@ public:
             !SameBytes(arena_.data() + column.lastBegin, text, column.lastSize)) {
             return nullptr;
         }
-        words_[Base(slot) + field] = column.last;
-        MarkFilled(slot, field);
+        id = column.last;
         return after;
     }
     void Done();

@@ -229,6 +229,40 @@ TEST(DataPacketFile, RowsInAnyLegalShapeReadAlike) {
     }
 }
 
+// Past 64 fields a row's empty cells no longer fit one word.
+TEST(DataPacketFile, WideTablesReadBackCellByCell) {
+    TempDir dir;
+    DataPacket packet;
+    for (int f = 0; f < 70; ++f) {
+        packet.fields.push_back({"поле " + std::to_string(f),
+                                 f % 3 == 0   ? FieldType::String
+                                 : f % 3 == 1 ? FieldType::Float
+                                              : FieldType::Integer,
+                                 0, false});
+    }
+    for (int r = 0; r < 5; ++r) {
+        Row row;
+        for (int f = 0; f < 70; ++f) {
+            if ((r + f) % 4 == 0) {
+                row.push_back(std::monostate{});
+            } else if (f % 3 == 0) {
+                row.push_back("т" + std::to_string(r * f));
+            } else if (f % 3 == 1) {
+                row.push_back(r * 0.5 + f);
+            } else {
+                row.push_back(std::int64_t{r - f});
+            }
+        }
+        packet.rows.push_back(row);
+    }
+    WriteDataPacket(dir / "wide.xml", packet);
+    ExpectSamePacket(ReadDataPacket(dir / "wide.xml"), packet);
+    std::string twice = ReadBytes(dir / "wide.xml");
+    twice.replace(twice.find(" c69="), 1, " c69=\"1\" ");
+    WriteBytes(dir / "wide.xml", twice);
+    ExpectDamaged(dir / "wide.xml", ReadDataPacket);
+}
+
 TEST(DataPacketFile, RepeatedTextsAreKeptOnce) {
     TempDir dir;
     DataPacket packet = LargeTable(2000, "медь");
