@@ -751,11 +751,13 @@ std::string WriteHeader(const std::vector<FieldDef>& fields, const std::vector<I
 
 // One cell on its way to the file.
 struct CellOut {
+    static constexpr std::uint64_t kNoText = ~std::uint64_t{0};
     enum class Kind { Empty, Number, Integer, Text };
     Kind kind = Kind::Empty;
     double number = 0;
     std::int64_t integer = 0;
     std::string_view text;
+    std::uint64_t textNumber = kNoText;  // the same number, the same text
 };
 
 // What the XML library escapes in an attribute value: the control
@@ -824,7 +826,8 @@ char* WriteNumber(char* out, double value) {
         if (scaled >= 1e15) {
             return std::to_chars(out, out + 32, value).ptr;
         }
-        const double whole = std::nearbyint(scaled);
+        // Below 10^15 and positive: the conversion is exact and inline.
+        const auto whole = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
         // Cheap first: a few units in the last place from a whole number.
         if (whole == 0 || std::fabs(scaled - whole) > whole * 0x1p-50) {
             continue;
@@ -1002,39 +1005,57 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     text.Grow(header.size() + 4096, 0);
     std::memcpy(text.Data(), header.data(), header.size());
     const std::size_t rowsStart = header.size();
-    std::size_t size = rowsStart;
-    std::vector<CellOut> cells(fields.size());
+    char* out = text.Data() + rowsStart;
+    // Room for `bytes` more and the end of the file: when the buffer is
+    // full, room for every row, judged by the rows written so far.
+    const auto room = [&](std::size_t bytes, std::size_t row) {
+        const auto size = static_cast<std::size_t>(out - text.Data());
+        if (size + bytes + kEnd.size() <= text.Capacity()) {
+            return;
+        }
+        std::size_t wanted = size + bytes + kEnd.size();
+        if (row > 0) {
+            const std::size_t perRow = (size - rowsStart) / row + 1;
+            wanted =
+                std::max(wanted, size + perRow * (rowCount - row) * 5 / 4 + bytes + kEnd.size());
+        }
+        text.Grow(std::max(wanted, text.Capacity() + text.Capacity() / 2), size);
+        out = text.Data() + size;
+    };
+    // A text that repeats in its column is copied from where it was written
+    // last, escaped already.
+    struct Written {
+        std::uint64_t textNumber = CellOut::kNoText;
+        std::size_t at = 0;
+        std::size_t size = 0;
+    };
+    std::vector<Written> written(fields.size());
     for (std::size_t r = 0; r < rowCount; ++r) {
-        std::size_t bound = kRowStart.size() + kRowEnd.size() + kEnd.size();
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            cells[f] = cellAt(r, f);
-            if (cells[f].kind != CellOut::Kind::Empty) {
-                bound += sizeof(CellName::text) + 1 + ValueBound(cells[f]);
-            }
-        }
-        if (size + bound > text.Capacity()) {
-            // Room for every row, judged by the rows written so far.
-            std::size_t wanted = size + bound;
-            if (r > 0) {
-                const std::size_t perRow = (size - rowsStart) / r + 1;
-                wanted = std::max(wanted, size + perRow * (rowCount - r) * 5 / 4 + bound);
-            }
-            text.Grow(std::max(wanted, text.Capacity() + text.Capacity() / 2), size);
-        }
-        char* out = text.Data() + size;
+        room(kRowStart.size() + kRowEnd.size(), r);
         out = std::copy(kRowStart.begin(), kRowStart.end(), out);
         for (std::size_t f = 0; f < fields.size(); ++f) {
-            if (cells[f].kind == CellOut::Kind::Empty) {
+            const CellOut cell = cellAt(r, f);
+            if (cell.kind == CellOut::Kind::Empty) {
                 continue;
             }
+            room(sizeof(CellName::text) + 1 + ValueBound(cell) + kRowEnd.size(), r);
             std::memcpy(out, names[f].text, sizeof(CellName::text));
             out += names[f].size;
-            out = WriteValue(out, cells[f]);
+            Written& last = written[f];
+            if (cell.textNumber != CellOut::kNoText && cell.textNumber == last.textNumber) {
+                std::memcpy(out, text.Data() + last.at, last.size);
+                out += last.size;
+            } else {
+                char* const start = out;
+                out = WriteValue(out, cell);
+                last = {cell.textNumber, static_cast<std::size_t>(start - text.Data()),
+                        static_cast<std::size_t>(out - start)};
+            }
             *out++ = '"';
         }
         out = std::copy(kRowEnd.begin(), kRowEnd.end(), out);
-        size = static_cast<std::size_t>(out - text.Data());
     }
+    std::size_t size = static_cast<std::size_t>(out - text.Data());
     // The bound of the last row left room for the end.
     std::memcpy(text.Data() + size, kEnd.data(), kEnd.size());
     size += kEnd.size();
@@ -1162,6 +1183,7 @@ void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
             case FieldType::String:
                 cell.kind = CellOut::Kind::Text;
                 cell.text = rows.Text(slot, f);
+                cell.textNumber = rows.TextNumber(slot, f);
                 break;
         }
         return cell;

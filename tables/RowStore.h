@@ -72,6 +72,10 @@ public:
     double Number(Slot slot, std::size_t field) const;
     std::int64_t Integer(Slot slot, std::size_t field) const;
     std::string_view Text(Slot slot, std::size_t field) const;
+    // Which of the kept texts a text cell holds: equal numbers, equal texts.
+    std::uint64_t TextNumber(Slot slot, std::size_t field) const {
+        return words_[Base(slot) + field];
+    }
     Value Get(Slot slot, std::size_t field) const;
     // Whether the cell holds the value, as Value's == would say.
     bool Equals(Slot slot, std::size_t field, const Value& value) const;
