@@ -268,7 +268,8 @@ void TForm1::RefillTransformerList() {
     ComboBox2->clear();
     if (const auto name = transformers_->FindField(kTransformerField)) {
         for (std::size_t row = 0; row < transformers_->RowCount(); ++row) {
-            const auto* text = std::get_if<std::string>(&transformers_->At(row, *name));
+            const Value cell = transformers_->At(row, *name);
+            const auto* text = std::get_if<std::string>(&cell);
             ComboBox2->addItem(text != nullptr ? ToQString(*text) : QString());
         }
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <system_error>
 
@@ -141,45 +142,88 @@ std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
 }
 
-std::string ReadFileBytes(const fs::path& path, std::string_view until) {
-    // Non-blocking, so that a FIFO in a table's place cannot hang the program
-    // in open; anything but a regular file is refused before a byte is read.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) {
-        throw ReadError(path, errno);
-    }
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0) {
+namespace {
+
+// Opened non-blocking, so that a FIFO in a table's place cannot hang the
+// program in open; anything but a regular file is refused before a byte is
+// read.
+void CheckRegularFile(const fs::path& path, const Descriptor& file, struct stat& status) {
+    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0) {
         throw ReadError(path, errno);
     }
     if (!S_ISREG(status.st_mode)) {
         throw FileError("Файл " + Quoted(path.string()) + " не является обычным файлом.");
     }
-    std::size_t chunk = std::size_t{1} << 13;
-    if (until.empty()) {
-        // One read for the whole file and one to see its end.
-        chunk = std::max(chunk, static_cast<std::size_t>(status.st_size) + 1);
-    }
-    std::string bytes;
+}
+
+int OpenForReading(const fs::path& path) {
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+}  // namespace
+
+FileBuffer ReadFileBuffer(const fs::path& path) {
+    const Descriptor file(OpenForReading(path));
+    struct stat status {};
+    CheckRegularFile(path, file, status);
+    // Room for the whole file, one byte more so that the read that finds the
+    // end needs no more room, and one for the terminator.
+    std::size_t capacity = static_cast<std::size_t>(status.st_size) + 2;
+    FileBuffer buffer{std::unique_ptr<char[]>(new char[capacity]), 0};
     for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + chunk);
-        const ssize_t got = ::read(file.Get(), bytes.data() + old, chunk);
+        if (buffer.size + 1 == capacity) {
+            // The file grew while it was read.
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buffer.data.get(), buffer.size);
+            buffer.data = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t got =
+            ::read(file.Get(), buffer.data.get() + buffer.size, capacity - 1 - buffer.size);
         if (got < 0) {
-            bytes.resize(old);
             if (errno == EINTR) {
                 continue;
             }
             throw ReadError(path, errno);
         }
-        bytes.resize(old + static_cast<std::size_t>(got));
         if (got == 0) {
+            buffer.data[buffer.size] = '\0';
+            return buffer;
+        }
+        buffer.size += static_cast<std::size_t>(got);
+    }
+}
+
+std::string ReadFileBytes(const fs::path& path, std::string_view until) {
+    const Descriptor file(OpenForReading(path));
+    struct stat status {};
+    CheckRegularFile(path, file, status);
+    // The whole file: room for all of it and one byte more, so that the read
+    // that finds the end needs no more room. Up to a marker: a page at a time.
+    std::string bytes(
+        until.empty() ? static_cast<std::size_t>(status.st_size) + 1 : std::size_t{1} << 13, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            bytes.resize(bytes.size() * 2);  // the file grew while it was read
+        }
+        const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ReadError(path, errno);
+        }
+        const std::size_t old = size;
+        size += static_cast<std::size_t>(got);
+        if (got == 0) {
+            bytes.resize(size);
             return bytes;
         }
         if (!until.empty()) {
-            // The marker may straddle the previous chunk's end.
+            // The marker may straddle the previous read's end.
             const std::size_t from = old >= until.size() ? old - until.size() + 1 : 0;
-            const std::size_t found = bytes.find(until, from);
+            const std::size_t found = std::string_view(bytes.data(), size).find(until, from);
             if (found != std::string::npos) {
                 bytes.resize(found + until.size());
                 return bytes;

@@ -3,6 +3,7 @@
 #include "base/UserError.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,17 @@ std::string Quoted(std::string_view text);
 // not a regular file (a FIFO, a device, a folder) is refused without
 // blocking on it. Throws FileError.
 std::string ReadFileBytes(const std::filesystem::path& path, std::string_view until = {});
+
+// A whole file's bytes in memory that is not cleared before the read: what a
+// table of twelve megabytes is read into. The same checks and errors as
+// ReadFileBytes. One byte after the last is there, writable, so that the
+// bytes may be parsed in place as a C string.
+struct FileBuffer {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    std::string_view View() const { return {data.get(), size}; }
+};
+FileBuffer ReadFileBuffer(const std::filesystem::path& path);
 
 // Writes a temporary file beside the target, flushes it to the disk and
 // renames it over the target, so that a crash, a kill or a full disk leaves

@@ -7,6 +7,7 @@
 #include "calc/Report.h"
 #include "calc/SectionSelection.h"
 #include "calc/ShortCircuit.h"
+#include "calc/TableValues.h"
 #include "calc/Transformers.h"
 #include "calc/VoltageDrop.h"
 #include "tables/CurrentTables.h"
@@ -209,8 +210,8 @@ bool CalculationDriver::LimitVoltageDrop() {
     const Dataset& table = tables_.currentTable;
     const std::size_t section = table.FieldByName(kSectionField);
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
-        if (const auto* rowSection = std::get_if<double>(&table.At(row, section));
-            rowSection != nullptr && !std::isfinite(VoltageDropPercent(line, *rowSection))) {
+        if (const auto rowSection = NumberAt(table, row, section);
+            rowSection && !std::isfinite(VoltageDropPercent(line, *rowSection))) {
             return Stop(kOutOfRange);
         }
     }
@@ -244,10 +245,8 @@ void CalculationDriver::ShowResults() {
     const std::size_t section = table.FieldByName(kSectionField);
     const std::size_t permissible = table.FieldByName(kCurrentField);
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
-        const Value& value = table.At(row, section);
-        if (const auto* rowSection = std::get_if<double>(&value);
-            rowSection != nullptr && *rowSection == workingSection_) {
-            if (const auto* rowCurrent = std::get_if<double>(&table.At(row, permissible))) {
+        if (NumberAt(table, row, section) == workingSection_) {
+            if (const auto rowCurrent = NumberAt(table, row, permissible)) {
                 permissibleCurrent_ = *rowCurrent;
             }
             break;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "tables/Dataset.h"
+#include "tables/RowStore.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace kalvenor {
@@ -17,7 +19,16 @@ struct DataPacket {
     std::vector<Row> rows;
 };
 
-// Both throw FileError naming the file.
+// A table file as a dataset keeps it: slot i of the rows holds the file's
+// row i, with sequence number i.
+struct TableFile {
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+    RowStore rows;
+};
+
+// All three throw FileError naming the file.
+TableFile ReadTableFile(const std::filesystem::path& path);
 DataPacket ReadDataPacket(const std::filesystem::path& path);
 // Only the field definitions, without reading the rows.
 std::vector<FieldDef> ReadFieldDefs(const std::filesystem::path& path);
@@ -30,5 +41,10 @@ void WriteDataPacket(const std::filesystem::path& path, const DataPacket& packet
 void WriteDataPacket(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
                      const std::function<const Row&(std::size_t)>& rowAt);
+
+// The rows of the store in the order of the slots given.
+void WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                    const std::vector<IndexDef>& indexes, const RowStore& rows,
+                    std::span<const RowStore::Slot> order);
 
 }  // namespace kalvenor

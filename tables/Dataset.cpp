@@ -1,9 +1,10 @@
 #include "tables/Dataset.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
-#include <cmath>
 #include <compare>
+#include <numeric>
 #include <type_traits>
 #include <utility>
 
@@ -14,26 +15,6 @@ namespace kalvenor {
 
 namespace {
 
-// Empty values first; then by value. Doubles in IEEE total order so that a
-// stray NaN cannot break the sort's ordering; texts by their UTF-8 bytes.
-std::strong_ordering Compare(const Value& a, const Value& b) {
-    if (a.index() != b.index()) {
-        return a.index() <=> b.index();
-    }
-    return std::visit(
-        [&b](const auto& x) -> std::strong_ordering {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return std::strong_ordering::equal;
-            } else if constexpr (std::is_same_v<T, double>) {
-                return std::strong_order(x, std::get<double>(b));
-            } else {
-                return x <=> std::get<T>(b);
-            }
-        },
-        a);
-}
-
 bool IsBlank(const Value& value) {
     const std::string* text = std::get_if<std::string>(&value);
     if (text == nullptr) {
@@ -43,25 +24,6 @@ bool IsBlank(const Value& value) {
 }
 
 }  // namespace
-
-bool FitsField(const Value& value, FieldType type) {
-    switch (type) {
-        case FieldType::Float: {
-            const double* number = std::get_if<double>(&value);
-            return number != nullptr ? std::isfinite(*number)
-                                     : std::holds_alternative<std::monostate>(value);
-        }
-        case FieldType::Integer:
-            return std::holds_alternative<std::int64_t>(value) ||
-                   std::holds_alternative<std::monostate>(value);
-        case FieldType::String: {
-            const std::string* text = std::get_if<std::string>(&value);
-            return text != nullptr ? text->find('\0') == std::string::npos
-                                   : std::holds_alternative<std::monostate>(value);
-        }
-    }
-    return false;
-}
 
 std::string PlainText(const Value& value) {
     return std::visit(
@@ -100,9 +62,108 @@ std::size_t Dataset::FieldByName(std::string_view name) const {
     throw std::logic_error("В таблице нет поля " + Quoted(name) + ".");
 }
 
-void Dataset::Load(const std::filesystem::path& path) {
-    Close();
-    ReadRows(path);
+namespace {
+
+// Marks a slot whose row shows its stored value: a NaN that no arithmetic
+// makes, compared by its bits.
+constexpr std::uint64_t kUncorrected = 0x7FF4'0000'0000'0001;
+
+bool IsUncorrected(double value) {
+    return std::bit_cast<std::uint64_t>(value) == kUncorrected;
+}
+
+// Bits that sort as the numbers do: IEEE total order, -0 before +0.
+std::uint64_t OrderedBits(double number) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(number);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+std::uint64_t OrderedBits(std::int64_t number) {
+    return static_cast<std::uint64_t>(number) ^ (std::uint64_t{1} << 63);
+}
+
+// One row's key while the rows are sorted: empty keys first, then by key,
+// then by sequence, so that a plain sort keeps equal keys in file and
+// insertion order.
+template <typename Key>
+struct SortItem {
+    Key key{};
+    std::uint64_t sequence = 0;
+    RowStore::Slot slot = 0;
+    bool present = false;
+    bool operator<(const SortItem& other) const {
+        if (present != other.present) {
+            return !present;
+        }
+        if (present && key != other.key) {
+            return key < other.key;
+        }
+        return sequence < other.sequence;
+    }
+};
+
+// Files are written in their order, so a load usually finds its rows in
+// order already: one look at each row instead of a sort.
+template <typename Key, typename KeyOf>
+void SortSlots(std::vector<RowStore::Slot>& rows, const RowStore& store, KeyOf keyOf) {
+    SortItem<Key> previous;
+    std::size_t ordered = 0;
+    for (; ordered < rows.size(); ++ordered) {
+        SortItem<Key> item;
+        item.slot = rows[ordered];
+        item.sequence = store.Sequence(item.slot);
+        item.present = keyOf(item.slot, item.key);
+        if (ordered > 0 && item < previous) {
+            break;
+        }
+        previous = item;
+    }
+    if (ordered == rows.size()) {
+        return;
+    }
+    std::vector<SortItem<Key>> items(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SortItem<Key>& item = items[i];
+        item.slot = rows[i];
+        item.sequence = store.Sequence(item.slot);
+        item.present = keyOf(item.slot, item.key);
+    }
+    std::sort(items.begin(), items.end());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = items[i].slot;
+    }
+}
+
+}  // namespace
+
+void Dataset::Load(const std::filesystem::path& path, std::optional<std::string_view> order) {
+    const bool wasActive = active_;
+    Discard();
+    try {
+        ReadRows(path, order);
+    } catch (...) {
+        if (wasActive) {
+            Notify();
+        }
+        throw;
+    }
+    Notify();
+}
+
+void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::string_view> order) {
+    const bool wasActive = active_;
+    Discard();
+    bound_.clear();
+    try {
+        ReadRows(path, order);
+    } catch (...) {
+        if (wasActive) {
+            Notify();
+        }
+        throw;
+    }
+    bound_ = path;
+    Notify();
 }
 
 void Dataset::Bind(std::filesystem::path path) {
@@ -116,29 +177,32 @@ void Dataset::Open() {
     if (bound_.empty()) {
         OpenEmpty();
     } else {
-        ReadRows(bound_);
+        ReadRows(bound_, std::nullopt);
+        Notify();
     }
 }
 
-void Dataset::Close() {
+void Dataset::Discard() {
     if (!active_) {
         return;
     }
     if (modified_ && !bound_.empty()) {
         Write(bound_);
     }
-    rows_.clear();
+    rows_ = {};
+    store_ = RowStore();
+    corrections_.clear();
     active_ = false;
     modified_ = false;
     corrected_ = false;
-    Notify();
 }
 
-void Dataset::OpenFile(const std::filesystem::path& path) {
-    Close();
-    bound_.clear();
-    ReadRows(path);
-    bound_ = path;
+void Dataset::Close() {
+    if (!active_) {
+        return;
+    }
+    Discard();
+    Notify();
 }
 
 void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes) {
@@ -152,34 +216,47 @@ void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes
 }
 
 void Dataset::Write(const std::filesystem::path& path) {
-    WriteDataPacket(path, fields_, indexes_, rows_.size(),
-                    [this](std::size_t row) -> const Row& { return rows_[row].values; });
+    WriteTableFile(path, fields_, indexes_, store_, rows_);
     modified_ = false;
 }
 
-void Dataset::ReadRows(const std::filesystem::path& path) {
-    DataPacket packet = ReadDataPacket(path);
-    fields_ = std::move(packet.fields);
-    indexes_ = std::move(packet.indexes);
-    rows_.clear();
-    rows_.reserve(packet.rows.size());
-    for (Row& row : packet.rows) {
-        rows_.push_back(StoredRow{std::move(row), {}, nextSequence_++});
+void Dataset::WriteThrough() {
+    if (!bound_.empty()) {
+        Write(bound_);
     }
+}
+
+void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order) {
+    TableFile file = ReadTableFile(path);
+    fields_ = std::move(file.fields);
+    indexes_ = std::move(file.indexes);
+    store_ = std::move(file.rows);
+    // The reader numbers the slots in file order and gives each its number
+    // as its sequence.
+    rows_.resize(store_.SlotCount());
+    std::iota(rows_.begin(), rows_.end(), Slot{0});
+    nextSequence_ = store_.SlotCount();
+    corrections_.clear();
     active_ = true;
     modified_ = false;
     corrected_ = false;
+    if (order) {
+        order_ = *order;
+    }
     if (!FindField(order_)) {
         order_.clear();
     }
-    if (!order_.empty()) {
-        Sort();
-    }
-    Notify();
+    Sort();
 }
 
 void Dataset::OpenEmpty() {
-    rows_.clear();
+    std::vector<FieldType> types;
+    for (const FieldDef& field : fields_) {
+        types.push_back(field.type);
+    }
+    store_ = RowStore(std::move(types));
+    rows_ = {};
+    corrections_.clear();
     active_ = true;
     modified_ = false;
     corrected_ = false;
@@ -198,48 +275,194 @@ void Dataset::SetOrder(std::string_view fieldName) {
     Notify();
 }
 
-const Row& Dataset::Working(const StoredRow& row) const {
-    return row.working.empty() ? row.values : row.working;
+const double* Dataset::CorrectedAt(Slot slot, std::size_t field) const {
+    for (const Correction& correction : corrections_) {
+        if (correction.field == field && slot < correction.values.size() &&
+            !IsUncorrected(correction.values[slot])) {
+            return &correction.values[slot];
+        }
+    }
+    return nullptr;
 }
 
-bool Dataset::Before(const StoredRow& a, const StoredRow& b, std::optional<std::size_t> key) const {
+Value Dataset::Working(Slot slot, std::size_t field) const {
+    if (const double* corrected = CorrectedAt(slot, field)) {
+        return *corrected;
+    }
+    return store_.Get(slot, field);
+}
+
+std::strong_ordering Dataset::CompareKeys(Slot a, Slot b, std::size_t key) const {
+    const bool emptyA = store_.IsEmpty(a, key);
+    const bool emptyB = store_.IsEmpty(b, key);
+    if (emptyA || emptyB) {
+        return emptyB <=> emptyA;
+    }
+    switch (store_.Types()[key]) {
+        case FieldType::Float: {
+            const double* correctedA = CorrectedAt(a, key);
+            const double* correctedB = CorrectedAt(b, key);
+            return std::strong_order(correctedA ? *correctedA : store_.Number(a, key),
+                                     correctedB ? *correctedB : store_.Number(b, key));
+        }
+        case FieldType::Integer:
+            return store_.Integer(a, key) <=> store_.Integer(b, key);
+        case FieldType::String:
+            return store_.Text(a, key) <=> store_.Text(b, key);
+    }
+    return std::strong_ordering::equal;
+}
+
+bool Dataset::Before(Slot a, Slot b, std::optional<std::size_t> key) const {
     if (key) {
-        const std::strong_ordering order = Compare(Working(a)[*key], Working(b)[*key]);
+        const std::strong_ordering order = CompareKeys(a, b, *key);
         if (order != 0) {
             return order < 0;
         }
     }
-    return a.sequence < b.sequence;
+    return store_.Sequence(a) < store_.Sequence(b);
 }
 
 void Dataset::Sort() {
-    // The sequence breaks ties, so a plain sort is stable with respect to the
-    // file order and the order of insertion.
+    // The keys are copied out beside their slots and sorted as plain
+    // numbers or texts; the sequence breaks ties.
     const std::optional<std::size_t> key = FindField(order_);
-    std::sort(rows_.begin(), rows_.end(),
-              [this, key](const StoredRow& a, const StoredRow& b) { return Before(a, b, key); });
+    if (!key) {
+        SortSlots<char>(rows_, store_, [](Slot, char&) { return false; });
+        return;
+    }
+    const std::size_t field = *key;
+    const auto correction =
+        std::find_if(corrections_.begin(), corrections_.end(),
+                     [field](const Correction& existing) { return existing.field == field; });
+    const std::vector<double>* corrected =
+        correction == corrections_.end() ? nullptr : &correction->values;
+    switch (store_.Types()[field]) {
+        case FieldType::Float:
+            SortSlots<std::uint64_t>(
+                rows_, store_, [this, field, corrected](Slot slot, std::uint64_t& bits) {
+                    if (store_.IsEmpty(slot, field)) {
+                        return false;
+                    }
+                    const bool working = corrected != nullptr && slot < corrected->size() &&
+                                         !IsUncorrected((*corrected)[slot]);
+                    bits = OrderedBits(working ? (*corrected)[slot] : store_.Number(slot, field));
+                    return true;
+                });
+            break;
+        case FieldType::Integer:
+            SortSlots<std::uint64_t>(rows_, store_, [this, field](Slot slot, std::uint64_t& bits) {
+                if (store_.IsEmpty(slot, field)) {
+                    return false;
+                }
+                bits = OrderedBits(store_.Integer(slot, field));
+                return true;
+            });
+            break;
+        case FieldType::String:
+            SortSlots<std::string_view>(rows_, store_,
+                                        [this, field](Slot slot, std::string_view& text) {
+                                            if (store_.IsEmpty(slot, field)) {
+                                                return false;
+                                            }
+                                            text = store_.Text(slot, field);
+                                            return true;
+                                        });
+            break;
+    }
 }
 
 std::size_t Dataset::Reposition(std::size_t row) {
+    // Only the rows between the old place and the new one move, each by one.
     const std::optional<std::size_t> key = FindField(order_);
-    StoredRow moved = std::move(rows_[row]);
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-    const auto place = std::upper_bound(
-        rows_.begin(), rows_.end(), moved,
-        [this, key](const StoredRow& a, const StoredRow& b) { return Before(a, b, key); });
-    return static_cast<std::size_t>(rows_.insert(place, std::move(moved)) - rows_.begin());
+    const Slot moved = rows_[row];
+    const auto before = [this, key](Slot a, Slot b) { return Before(a, b, key); };
+    const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(row);
+    if (row > 0 && before(moved, rows_[row - 1])) {
+        const auto place = std::upper_bound(rows_.begin(), at, moved, before);
+        std::rotate(place, at, at + 1);
+        return static_cast<std::size_t>(place - rows_.begin());
+    }
+    if (row + 1 < rows_.size() && before(rows_[row + 1], moved)) {
+        const auto place = std::upper_bound(at + 1, rows_.end(), moved, before);
+        std::rotate(at, at + 1, place);
+        return static_cast<std::size_t>(place - rows_.begin()) - 1;
+    }
+    return row;
 }
 
-const Value& Dataset::At(std::size_t row, std::size_t field) const {
-    return Working(rows_.at(row)).at(field);
+Value Dataset::At(std::size_t row, std::size_t field) const {
+    CheckRowIndex(row);
+    if (field >= fields_.size()) {
+        throw std::out_of_range("Нет поля " + std::to_string(field) + " в таблице из " +
+                                std::to_string(fields_.size()) + " полей.");
+    }
+    return Working(rows_[row], field);
 }
 
 Row Dataset::RowAt(std::size_t row) const {
-    return Working(rows_.at(row));
+    CheckRowIndex(row);
+    Row values;
+    values.reserve(fields_.size());
+    for (std::size_t field = 0; field < fields_.size(); ++field) {
+        values.push_back(Working(rows_[row], field));
+    }
+    return values;
 }
 
-const Value& Dataset::StoredAt(std::size_t row, std::size_t field) const {
-    return rows_.at(row).values.at(field);
+Value Dataset::StoredAt(std::size_t row, std::size_t field) const {
+    CheckRowIndex(row);
+    if (field >= fields_.size()) {
+        throw std::out_of_range("Нет поля " + std::to_string(field) + " в таблице из " +
+                                std::to_string(fields_.size()) + " полей.");
+    }
+    return store_.Get(rows_[row], field);
+}
+
+std::optional<std::size_t> Dataset::FindDuplicate(const std::vector<std::size_t>& key,
+                                                  const Row& values,
+                                                  std::optional<std::size_t> replacing) const {
+    const std::optional<std::size_t> order = FindField(order_);
+    const bool correctedKey = std::any_of(
+        corrections_.begin(), corrections_.end(),
+        [&key](const Correction& correction) { return correction.field == key.front(); });
+    if (key.size() == 1 && key.front() == order && !correctedKey) {
+        // The rows stand in the order of this very field: the equal ones are
+        // neighbours. Equal as == says, so -0 finds 0, though -0 sorts first.
+        const std::size_t field = key.front();
+        const Value& value = values[field];
+        const auto below = [this, field, &value](Slot slot) {
+            if (store_.IsEmpty(slot, field) || std::holds_alternative<std::monostate>(value)) {
+                return store_.IsEmpty(slot, field) &&
+                       !std::holds_alternative<std::monostate>(value);
+            }
+            switch (store_.Types()[field]) {
+                case FieldType::Float:
+                    return store_.Number(slot, field) < std::get<double>(value);
+                case FieldType::Integer:
+                    return store_.Integer(slot, field) < std::get<std::int64_t>(value);
+                case FieldType::String:
+                    return store_.Text(slot, field) < std::get<std::string>(value);
+            }
+            return false;
+        };
+        auto at = std::partition_point(rows_.begin(), rows_.end(), below);
+        for (; at != rows_.end() && store_.Equals(*at, field, value); ++at) {
+            const auto position = static_cast<std::size_t>(at - rows_.begin());
+            if (position != replacing) {
+                return position;
+            }
+        }
+        return std::nullopt;
+    }
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        if (r != replacing && std::all_of(key.begin(), key.end(), [&](std::size_t f) {
+                return store_.Equals(rows_[r], f, values[f]);
+            })) {
+            return r;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> Dataset::PostError(const Row& values,
@@ -280,23 +503,16 @@ std::optional<std::string> Dataset::PostError(const Row& values,
                 key.push_back(*position);
             }
         }
-        if (key.size() != index.fields.size()) {
+        if (key.size() != index.fields.size() || !FindDuplicate(key, values, replacing)) {
             continue;  // an index on a field that is gone enforces nothing
         }
-        for (std::size_t r = 0; r < rows_.size(); ++r) {
-            if (r == replacing || !std::all_of(key.begin(), key.end(), [&](std::size_t f) {
-                    return rows_[r].values[f] == values[f];
-                })) {
-                continue;
-            }
-            std::string message =
-                key.size() == 1 ? "Запись со значением поля " : "Запись со значениями полей ";
-            for (std::size_t k = 0; k < key.size(); ++k) {
-                message += (k == 0 ? "" : ", ") + Quoted(fields_[key[k]].name) + " = " +
-                           PlainText(values[key[k]]);
-            }
-            return message + " уже есть.";
+        std::string message =
+            key.size() == 1 ? "Запись со значением поля " : "Запись со значениями полей ";
+        for (std::size_t k = 0; k < key.size(); ++k) {
+            message += (k == 0 ? "" : ", ") + Quoted(fields_[key[k]].name) + " = " +
+                       PlainText(values[key[k]]);
         }
+        return message + " уже есть.";
     }
     return std::nullopt;
 }
@@ -314,40 +530,65 @@ void Dataset::CheckRowIndex(std::size_t row) const {
     }
 }
 
-void Dataset::CheckValueCount(const Row& values) const {
+void Dataset::CheckValues(const Row& values) const {
     if (values.size() != fields_.size()) {
         throw std::invalid_argument("Число значений (" + std::to_string(values.size()) +
                                     ") не совпадает с числом полей (" +
                                     std::to_string(fields_.size()) + ").");
     }
+    for (std::size_t f = 0; f < fields_.size(); ++f) {
+        if (!FitsField(values[f], fields_[f].type)) {
+            throw std::invalid_argument("Поле " + Quoted(fields_[f].name) + ": неверное значение.");
+        }
+    }
+}
+
+void Dataset::Store(Slot slot, Row& values) {
+    for (std::size_t field = 0; field < values.size(); ++field) {
+        store_.Set(slot, field, values[field]);
+    }
+    for (Correction& correction : corrections_) {
+        if (slot >= correction.values.size()) {
+            correction.values.resize(slot + 1, std::bit_cast<double>(kUncorrected));
+        }
+        correction.values[slot] = std::bit_cast<double>(kUncorrected);
+    }
 }
 
 std::size_t Dataset::InsertRow(Row values) {
     RequireActive();
-    CheckValueCount(values);
-    rows_.push_back(StoredRow{std::move(values), {}, nextSequence_++});
-    const std::size_t position = Reposition(rows_.size() - 1);
+    CheckValues(values);
+    const Slot slot = store_.Add(nextSequence_++);
+    Store(slot, values);
+    const std::optional<std::size_t> key = FindField(order_);
+    const auto place = std::upper_bound(rows_.begin(), rows_.end(), slot,
+                                        [this, key](Slot a, Slot b) { return Before(a, b, key); });
+    const auto position = static_cast<std::size_t>(place - rows_.begin());
+    rows_.insert(place, slot);
     modified_ = true;
     Notify({DatasetChange::Kind::Inserted, 0, position});
+    WriteThrough();
     return position;
 }
 
 std::size_t Dataset::UpdateRow(std::size_t row, Row values) {
     CheckRowIndex(row);
-    CheckValueCount(values);
-    rows_[row].values = std::move(values);
-    rows_[row].working.clear();
+    CheckValues(values);
+    Store(rows_[row], values);
     const std::size_t position = Reposition(row);
     modified_ = true;
     Notify({DatasetChange::Kind::Updated, row, position});
+    WriteThrough();
     return position;
 }
 
 void Dataset::DeleteRow(std::size_t row) {
     CheckRowIndex(row);
+    store_.Free(rows_[row]);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
     modified_ = true;
     Notify({DatasetChange::Kind::Removed, row, 0});
+    WriteThrough();
 }
 
 void Dataset::ApplyCorrection(std::string_view fieldName, double k1, double k2) {
@@ -355,15 +596,19 @@ void Dataset::ApplyCorrection(std::string_view fieldName, double k1, double k2) 
     if (fields_[field].type != FieldType::Float) {
         throw std::invalid_argument("Поле " + Quoted(fieldName) + " не числовое.");
     }
-    for (StoredRow& row : rows_) {
-        const double* stored = std::get_if<double>(&row.values[field]);
-        if (stored == nullptr) {
-            continue;
+    auto correction =
+        std::find_if(corrections_.begin(), corrections_.end(),
+                     [field](const Correction& existing) { return existing.field == field; });
+    if (correction == corrections_.end()) {
+        correction = corrections_.insert(corrections_.end(), Correction{field, {}});
+    }
+    // A second correction starts again from the stored values.
+    correction->values.assign(store_.SlotCount(), std::bit_cast<double>(kUncorrected));
+    for (const Slot slot : rows_) {
+        if (!store_.IsEmpty(slot, field)) {
+            correction->values[slot] =
+                static_cast<double>(static_cast<long double>(store_.Number(slot, field)) * k1 * k2);
         }
-        if (row.working.empty()) {
-            row.working = row.values;
-        }
-        row.working[field] = static_cast<double>(static_cast<long double>(*stored) * k1 * k2);
     }
     corrected_ = true;
     if (order_ == fieldName) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "base/Files.h"
+#include "tables/RowStore.h"
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -10,12 +12,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace kalvenor {
-
-enum class FieldType { Float, Integer, String };
 
 struct FieldDef {
     std::string name;
@@ -33,14 +32,6 @@ struct IndexDef {
     bool operator==(const IndexDef&) const = default;
 };
 
-// An empty value (std::monostate) is distinct from an empty text.
-using Value = std::variant<std::monostate, double, std::int64_t, std::string>;
-using Row = std::vector<Value>;
-
-// Whether the value may stand in a field of the type: empty, or of the
-// type's alternative, finite, and free of NUL characters (a table file cannot
-// hold them).
-bool FitsField(const Value& value, FieldType type);
 // The locale-free text of a value as a table file holds it: the shortest
 // exact form of a double, decimal integers, texts as they are; empty for an
 // empty value.
@@ -68,7 +59,9 @@ struct DatasetChange {
 };
 
 // One in-memory table: field and index definitions, rows in the current
-// order, change tracking and write-back to the bound file on close.
+// order, change tracking and write-back to the bound file. A bound dataset
+// writes every edit through to its file at once, so that a killed program
+// loses no posted row; closing writes back whatever a failed write left.
 class Dataset {
 public:
     Dataset() = default;
@@ -82,13 +75,17 @@ public:
     std::size_t FieldByName(std::string_view name) const;  // throws std::logic_error
 
     // Closes first (which may write back), reads the file and opens it; the
-    // file is not bound. A file that cannot be read throws FileError and
-    // leaves the dataset closed.
-    void Load(const std::filesystem::path& path);
+    // file is not bound. With an order the rows come sorted once, as SetOrder
+    // would put them; without one the current order stays. An order on a
+    // field the file lacks is dropped. Observers hear of it once. A file that
+    // cannot be read throws FileError and leaves the dataset closed.
+    void Load(const std::filesystem::path& path,
+              std::optional<std::string_view> order = std::nullopt);
     // Load, and bind to the same file so that edits go back to it. When the
     // file cannot be read the dataset is left closed and bound to nothing, so
     // no write can ever replace a file that was not read.
-    void OpenFile(const std::filesystem::path& path);
+    void OpenFile(const std::filesystem::path& path,
+                  std::optional<std::string_view> order = std::nullopt);
     // Sets the file that write-back goes to; an empty path means none.
     void Bind(std::filesystem::path path);
     const std::filesystem::path& BoundFile() const { return bound_; }
@@ -104,6 +101,7 @@ public:
     void Write(const std::filesystem::path& path);
 
     bool Active() const { return active_; }
+    // Edited since loaded, created or last written.
     bool Modified() const { return modified_; }
 
     // Ascending by the field, kept after every change; rows with equal keys
@@ -113,16 +111,19 @@ public:
 
     std::size_t RowCount() const { return rows_.size(); }
     // The working value: a correction where one was applied, else the stored value.
-    const Value& At(std::size_t row, std::size_t field) const;
+    Value At(std::size_t row, std::size_t field) const;
     Row RowAt(std::size_t row) const;
     // The value that write-back stores.
-    const Value& StoredAt(std::size_t row, std::size_t field) const;
+    Value StoredAt(std::size_t row, std::size_t field) const;
 
     // Why the row may not be posted, in Russian, or nothing.
     std::optional<std::string> PostError(const Row& values, std::optional<std::size_t> replacing,
                                          const PostRules& rules) const;
-    // User edits: they mark the dataset modified and return the row's new
-    // position in the current order.
+    // User edits: they return the row's new position in the current order.
+    // A value that does not fit its field is refused with
+    // std::invalid_argument before anything changes. A bound dataset then
+    // writes itself to its file; when that fails, FileError is thrown and the
+    // edit stays in memory, modified, for write-back to try again.
     std::size_t InsertRow(Row values);
     std::size_t UpdateRow(std::size_t row, Row values);
     void DeleteRow(std::size_t row);
@@ -130,7 +131,7 @@ public:
     // The calculation's derating: every non-empty value of the field becomes
     // stored * k1 * k2 (extended precision) in the working copy only. It never
     // marks the dataset modified and never reaches a file; loading, closing
-    // or a user edit of the cell drops it.
+    // or a user edit of the row drops it.
     void ApplyCorrection(std::string_view fieldName, double k1, double k2);
     bool Corrected() const { return corrected_; }
 
@@ -140,27 +141,40 @@ public:
     void RemoveObserver(int id);
 
 private:
-    struct StoredRow {
-        Row values;
-        Row working;  // empty when the row has no correction
-        std::uint64_t sequence = 0;
+    using Slot = RowStore::Slot;
+    // The corrected values of one field, by slot; kUncorrected where the
+    // row shows its stored value.
+    struct Correction {
+        std::size_t field = 0;
+        std::vector<double> values;
     };
 
     void Notify(const DatasetChange& change = {});
-    void ReadRows(const std::filesystem::path& path);
+    // Write-back, then the rows are dropped without a word to the observers.
+    void Discard();
+    void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order);
     void OpenEmpty();
     void RequireActive() const;
     void CheckRowIndex(std::size_t row) const;
-    void CheckValueCount(const Row& values) const;
-    const Row& Working(const StoredRow& row) const;
-    bool Before(const StoredRow& a, const StoredRow& b, std::optional<std::size_t> key) const;
+    void CheckValues(const Row& values) const;
+    void Store(Slot slot, Row& values);
+    void WriteThrough();
+
+    const double* CorrectedAt(Slot slot, std::size_t field) const;
+    Value Working(Slot slot, std::size_t field) const;
+    std::strong_ordering CompareKeys(Slot a, Slot b, std::size_t key) const;
+    bool Before(Slot a, Slot b, std::optional<std::size_t> key) const;
     void Sort();
     // Moves the row to its place in the current order; returns the new position.
     std::size_t Reposition(std::size_t row);
+    std::optional<std::size_t> FindDuplicate(const std::vector<std::size_t>& key, const Row& values,
+                                             std::optional<std::size_t> replacing) const;
 
     std::vector<FieldDef> fields_;
     std::vector<IndexDef> indexes_;
-    std::vector<StoredRow> rows_;
+    RowStore store_;
+    std::vector<Slot> rows_;  // the slot of each row, in the current order
+    std::vector<Correction> corrections_;
     std::filesystem::path bound_;
     std::string order_;
     std::uint64_t nextSequence_ = 0;

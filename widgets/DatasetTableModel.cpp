@@ -48,7 +48,7 @@ std::size_t DatasetTableModel::DatasetRow(int row) const {
     return static_cast<std::size_t>(row);
 }
 
-const Value& DatasetTableModel::Cell(int row, int column) const {
+Value DatasetTableModel::Cell(int row, int column) const {
     if (state_ != State::Browse && row == editRow_) {
         return buffer_[static_cast<std::size_t>(column)];
     }

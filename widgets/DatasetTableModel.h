@@ -57,7 +57,7 @@ private:
 
     void DatasetChanged();
     std::size_t DatasetRow(int row) const;
-    const Value& Cell(int row, int column) const;
+    Value Cell(int row, int column) const;
 
     Dataset& dataset_;
     NumberFormat format_;

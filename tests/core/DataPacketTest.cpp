@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -115,6 +117,13 @@ TEST(DataPacketFile, EveryKindOfTableReadsBackAsWritten) {
         ExpectSamePacket(ReadDataPacket(dir / name), packet);
         EXPECT_EQ(ReadFieldDefs(dir / name), packet.fields);
     }
+    // What was read writes the very same bytes again.
+    for (const auto& [name, packet] : tables) {
+        SCOPED_TRACE(name);
+        const std::string bytes = ReadBytes(dir / name);
+        WriteDataPacket(dir / "again.xml", ReadDataPacket(dir / name));
+        EXPECT_EQ(ReadBytes(dir / "again.xml"), bytes);
+    }
     // Writing again over an existing file replaces it whole.
     WriteDataPacket(dir / "current table.xml", BreakerDatabase());
     ExpectSamePacket(ReadDataPacket(dir / "current table.xml"), BreakerDatabase());
@@ -127,6 +136,147 @@ TEST(DataPacketFile, WrittenLayoutPutsTheMetadataFirst) {
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
     EXPECT_LT(text.find("</METADATA>"), text.find("<ROWDATA"));
     EXPECT_NE(text.find("attrname=\"Напряжение к.з. %\""), std::string::npos);
+}
+
+TEST(DataPacketFile, WritesEveryCellInOneFixedForm) {
+    TempDir dir;
+    WriteDataPacket(dir / "t.xml", AwkwardCurrentTable());
+    const std::string text = ReadBytes(dir / "t.xml");
+    const std::string rows = text.substr(text.find("  <ROWDATA>"));
+    EXPECT_EQ(rows,
+              "  <ROWDATA>\n"
+              "    <ROW c0=\"2.5\" c1=\"27\" c2=\"ВВГ\" c3=\"в воздухе\" c4=\"3\" "
+              "c5=\"&lt;&amp;>&quot;'\" c6=\"\" />\n"
+              "    <ROW c0=\"0.1\" c1=\"1e-300\" c3=\"  по краям  \" "
+              "c4=\"a&#09;b&#10;c&#13;&#10;d\" c5=\"&#13;\" c6=\"ёЁ%;,.\" />\n"
+              "    <ROW c0=\"5e-324\" c1=\"1.7976931348623157e+308\" c2=\"&amp;amp;\" "
+              "c3=\"]]>\" c4=\"&#01;&#31;\" c6=\" \" />\n"
+              "    <ROW />\n"
+              "  </ROWDATA>\n"
+              "</DATAPACKET>\n");
+    WriteDataPacket(dir / "none.xml", DataPacket{BreakerFieldDefs(), {}, {}});
+    EXPECT_TRUE(
+        ReadBytes(dir / "none.xml").ends_with("  </METADATA>\n  <ROWDATA />\n</DATAPACKET>\n"));
+}
+
+// Numbers go to the file as std::to_chars writes them: the shortest text
+// that reads back as the same double, fixed or scientific.
+TEST(DataPacketFile, NumbersAreWrittenInTheirShortestForm) {
+    TempDir dir;
+    std::mt19937_64 random(20240611);
+    std::vector<double> numbers = {0.0,  -0.0,   1e-8,    1e-9,    1e15,   999999999999999.0,
+                                   1e-4, 1e-3,   1.5e-5,  100.0,   1.5e6,  1e7,
+                                   0.1,  0.3,    1.0 / 3, 5e-324,  1e22,   1.7976931348623157e308,
+                                   -2.5, 123.45, 1e100,   -1e-100, 4.35e-7};
+    for (int i = 0; i < 20000; ++i) {
+        const auto digits = static_cast<int>(random() % 16);
+        const double mantissa =
+            static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits + 1)));
+        const double number = mantissa / std::pow(10.0, static_cast<double>(random() % 12));
+        numbers.push_back(random() % 2 == 0 ? number : -number);
+    }
+    DataPacket packet{{{"x", FieldType::Float, 0, false}}, {}, {}};
+    for (const double number : numbers) {
+        packet.rows.push_back({number});
+    }
+    WriteDataPacket(dir / "t.xml", packet);
+    const std::string text = ReadBytes(dir / "t.xml");
+    std::size_t at = text.find("<ROWDATA>");
+    for (const double number : numbers) {
+        at = text.find("c0=\"", at) + 4;
+        const std::size_t end = text.find('"', at);
+        char expected[32];
+        const auto written = std::to_chars(std::begin(expected), std::end(expected), number).ptr;
+        ASSERT_EQ(text.substr(at, end - at), std::string_view(expected, written - expected));
+    }
+    ExpectSamePacket(ReadDataPacket(dir / "t.xml"), packet);
+}
+
+// A file of another hand than this program's reads as the XML says, in
+// whatever legal shape its rows come.
+TEST(DataPacketFile, RowsInAnyLegalShapeReadAlike) {
+    TempDir dir;
+    const DataPacket table = AwkwardCurrentTable();
+    WriteDataPacket(dir / "t.xml", table);
+    const std::string own = ReadBytes(dir / "t.xml");
+    const auto replaced = [&own](std::string_view from, std::string_view to) {
+        std::string text = own;
+        for (std::size_t at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
+        }
+        return text;
+    };
+    const std::pair<const char*, std::string> shapes[] = {
+        {"comments", replaced("    <ROW", "<!-- строка -->\n    <ROW")},
+        {"open and close", replaced("\" />\n    <ROW", "\"></ROW>\n    <ROW")},
+        {"line ends", replaced("\n", "\r\n")},
+        {"blanks", replaced("=\"", " = \"")},
+        {"single quotes", replaced("c0=\"2.5\"", "c0='2.5'")},
+        {"references", replaced("ВВГ", "&#1042;&#x412;Г")},
+        {"no blanks", replaced("\n    <ROW", "<ROW")},
+        {"instruction", replaced("  <ROWDATA>", "  <ROWDATA><?pi x?>")},
+    };
+    for (const auto& [name, text] : shapes) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(text, own);
+        WriteBytes(dir / "shape.xml", text);
+        DataPacket expected = table;
+        if (std::string_view(name) == "references") {
+            expected.rows[0][2] = "ВВГ";
+        }
+        ExpectSamePacket(ReadDataPacket(dir / "shape.xml"), expected);
+    }
+}
+
+// Past 64 fields a row's empty cells no longer fit one word.
+TEST(DataPacketFile, WideTablesReadBackCellByCell) {
+    TempDir dir;
+    DataPacket packet;
+    for (int f = 0; f < 70; ++f) {
+        packet.fields.push_back({"поле " + std::to_string(f),
+                                 f % 3 == 0   ? FieldType::String
+                                 : f % 3 == 1 ? FieldType::Float
+                                              : FieldType::Integer,
+                                 0, false});
+    }
+    for (int r = 0; r < 5; ++r) {
+        Row row;
+        for (int f = 0; f < 70; ++f) {
+            if ((r + f) % 4 == 0) {
+                row.push_back(std::monostate{});
+            } else if (f % 3 == 0) {
+                row.push_back("т" + std::to_string(r * f));
+            } else if (f % 3 == 1) {
+                row.push_back(r * 0.5 + f);
+            } else {
+                row.push_back(std::int64_t{r - f});
+            }
+        }
+        packet.rows.push_back(row);
+    }
+    WriteDataPacket(dir / "wide.xml", packet);
+    ExpectSamePacket(ReadDataPacket(dir / "wide.xml"), packet);
+    std::string twice = ReadBytes(dir / "wide.xml");
+    twice.replace(twice.find(" c69="), 1, " c69=\"1\" ");
+    WriteBytes(dir / "wide.xml", twice);
+    ExpectDamaged(dir / "wide.xml", ReadDataPacket);
+}
+
+TEST(DataPacketFile, RepeatedTextsAreKeptOnce) {
+    TempDir dir;
+    DataPacket packet = LargeTable(2000, "медь");
+    for (std::size_t r = 0; r < packet.rows.size(); r += 2) {
+        packet.rows[r][kBrandPosition] = "марка " + std::to_string(r);
+    }
+    WriteDataPacket(dir / "t.xml", packet);
+    const TableFile file = ReadTableFile(dir / "t.xml");
+    ASSERT_EQ(file.rows.SlotCount(), 2000u);
+    // The thousand brands of their own, and each repeated text once.
+    EXPECT_LT(file.rows.TextBytes(), 1000 * std::string("марка 1000").size() + 100);
+    EXPECT_EQ(file.rows.Text(1, kBrandPosition), "ВВГнг");
+    EXPECT_EQ(file.rows.Text(1998, kBrandPosition), "марка 1998");
+    EXPECT_EQ(file.rows.Text(1999, kMaterialPosition), "медь");
 }
 
 TEST(DataPacketFile, ReadsHandWrittenFilesAsTheyStand) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <compare>
 #include <limits>
 #include <memory>
+#include <random>
 
 #include "tables/DataPacket.h"
 #include "tables/TableFiles.h"
@@ -51,7 +53,7 @@ protected:
     Dataset dataset_;
 };
 
-TEST_F(DatasetTest, WritesBackOnCloseOnlyWhenEdited) {
+TEST_F(DatasetTest, WritesNothingUnlessEdited) {
     WriteDataPacket(table_, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 27.0)}));
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
     std::filesystem::last_write_time(table_, old);
@@ -69,9 +71,25 @@ TEST_F(DatasetTest, WritesBackOnCloseOnlyWhenEdited) {
 
     dataset_.Open();
     dataset_.UpdateRow(1, Cable(2.5, 30.0));
-    EXPECT_TRUE(dataset_.Modified());
+    EXPECT_FALSE(dataset_.Modified()) << "written through";
+    const std::string edited = ReadBytes(table_);
     dataset_.Close();
+    EXPECT_EQ(ReadBytes(table_), edited);
     EXPECT_EQ(ReadDataPacket(table_).rows, CurrentTable({Cable(1.5, 19.0), Cable(2.5, 30.0)}).rows);
+}
+
+TEST_F(DatasetTest, EveryPostAndDeleteReachesTheBoundFileAtOnce) {
+    WriteDataPacket(table_, CurrentTable({Cable(2.5, 27.0), Cable(1.5, 19.0)}));
+    dataset_.OpenFile(table_, kSectionField);
+    const auto onDisk = [this] { return ReadDataPacket(table_).rows; };
+
+    EXPECT_EQ(dataset_.InsertRow(Cable(4.0, 38.0)), 2u);
+    EXPECT_EQ(onDisk(), CurrentTable({Cable(1.5, 19.0), Cable(2.5, 27.0), Cable(4.0, 38.0)}).rows);
+    EXPECT_EQ(dataset_.UpdateRow(0, Cable(6.0, 46.0)), 2u);
+    EXPECT_EQ(onDisk(), CurrentTable({Cable(2.5, 27.0), Cable(4.0, 38.0), Cable(6.0, 46.0)}).rows);
+    dataset_.DeleteRow(1);
+    EXPECT_EQ(onDisk(), CurrentTable({Cable(2.5, 27.0), Cable(6.0, 46.0)}).rows);
+    EXPECT_FALSE(dataset_.Modified());
 }
 
 TEST_F(DatasetTest, LoadDoesNotBindTheFile) {
@@ -86,18 +104,21 @@ TEST_F(DatasetTest, LoadDoesNotBindTheFile) {
     EXPECT_EQ(ReadBytes(table_), bytes);
 }
 
-TEST_F(DatasetTest, AFailedWriteBackKeepsTheEdits) {
+TEST_F(DatasetTest, AFailedWriteKeepsTheEditForWriteBack) {
     const auto directory = dir_ / "каталог.xml";
     std::filesystem::create_directory(directory);
     dataset_.Create(BreakerFieldDefs());
     dataset_.Bind(directory);
-    dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
+    std::vector<DatasetChange> heard;
+    dataset_.AddObserver([&heard](const DatasetChange& change) { heard.push_back(change); });
     try {
-        dataset_.Close();
+        dataset_.InsertRow({"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0});
         FAIL() << "no error";
     } catch (const FileError& error) {
         EXPECT_NE(std::string(error.what()).find(directory.string()), std::string::npos);
     }
+    EXPECT_EQ(heard, (std::vector<DatasetChange>{{DatasetChange::Kind::Inserted, 0, 0}}));
+    EXPECT_THROW(dataset_.Close(), FileError);
     EXPECT_TRUE(dataset_.Active());
     EXPECT_TRUE(dataset_.Modified());
     ASSERT_EQ(dataset_.RowCount(), 1u);
@@ -147,6 +168,9 @@ TEST_F(DatasetTest, CorrectionsStayInTheWorkingCopy) {
     dataset_.UpdateRow(0, Cable(1.5, 21.0));
     EXPECT_EQ(dataset_.At(0, 1), Value(21.0));
     EXPECT_EQ(dataset_.At(1, 1), Value(13.5)) << "the other rows keep their correction";
+    EXPECT_EQ(ReadDataPacket(table_).rows,
+              CurrentTable({Cable(1.5, 21.0), Cable(2.5, 27.0), Cable(4.0, kEmpty)}).rows)
+        << "the post went through with the stored currents";
     dataset_.Close();
     EXPECT_EQ(ReadDataPacket(table_).rows,
               CurrentTable({Cable(1.5, 21.0), Cable(2.5, 27.0), Cable(4.0, kEmpty)}).rows);
@@ -306,6 +330,202 @@ TEST_F(DatasetTest, ObserversHearWhichRowChangedAndNothingOfAWrite) {
                                                  {Kind::Inserted, 0, 0},
                                                  {Kind::Updated, 0, 1},
                                                  {Kind::Removed, 0, 0}}));
+}
+
+TEST_F(DatasetTest, ALoadWithItsOrderIsHeardOnce) {
+    WriteDataPacket(
+        table_, CurrentTable({Cable(4.0, 1.0, "c"), Cable(1.5, 3.0, "a"), Cable(2.5, 2.0, "b")}));
+    dataset_.Create(BreakerFieldDefs());
+    std::vector<DatasetChange> heard;
+    dataset_.AddObserver([&heard](const DatasetChange& change) { heard.push_back(change); });
+    using Names = std::vector<std::string>;
+
+    dataset_.OpenFile(table_, kSectionField);
+    EXPECT_EQ(heard.size(), 1u) << "the close before it and the order are part of the load";
+    EXPECT_EQ(Brands(dataset_), (Names{"a", "b", "c"}));
+    EXPECT_EQ(dataset_.BoundFile(), table_);
+
+    heard.clear();
+    dataset_.Load(table_, kCurrentField);
+    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_EQ(Brands(dataset_), (Names{"c", "b", "a"}));
+
+    // An order on a field the file lacks is dropped, not a program fault.
+    dataset_.Load(table_, kSeriesField);
+    EXPECT_EQ(dataset_.Order(), "");
+    EXPECT_EQ(Brands(dataset_), (Names{"c", "a", "b"}));
+
+    heard.clear();
+    WriteBytes(dir_ / "broken.xml", "<DATAPACKET>");
+    EXPECT_THROW(dataset_.OpenFile(dir_ / "broken.xml", kSectionField), FileError);
+    EXPECT_EQ(heard.size(), 1u) << "the rows are gone";
+    EXPECT_FALSE(dataset_.Active());
+}
+
+TEST_F(DatasetTest, EditsRefuseValuesTheFieldCannotHold) {
+    dataset_.Create(BreakerFieldDefs());
+    const Row good = {"ВА47", 1.0, 63.0, std::int64_t{3}, 5.0};
+    dataset_.InsertRow(good);
+    for (const Row& bad :
+         {Row{"ВА47", "1", 63.0, std::int64_t{3}, 5.0}, Row{"ВА47", 1.0, 63.0, 3.0, 5.0},
+          Row{"ВА47", 1.0, std::numeric_limits<double>::infinity(), std::int64_t{3}, 5.0},
+          Row{std::string("В\0А", 3), 1.0, 63.0, std::int64_t{3}, 5.0}}) {
+        EXPECT_THROW(dataset_.InsertRow(bad), std::invalid_argument);
+        EXPECT_THROW(dataset_.UpdateRow(0, bad), std::invalid_argument);
+    }
+    EXPECT_EQ(dataset_.RowCount(), 1u);
+    EXPECT_EQ(dataset_.RowAt(0), good);
+}
+
+// The dataset against the plainest model of itself: every row kept whole, the
+// order rebuilt by a stable sort after every change, duplicates found by
+// looking at every row.
+class DatasetModel {
+public:
+    struct Entry {
+        Row stored;
+        std::optional<double> corrected;  // of field 1
+        std::uint64_t sequence = 0;
+    };
+
+    Value Working(const Entry& entry, std::size_t field) const {
+        return field == 1 && entry.corrected ? Value(*entry.corrected) : entry.stored[field];
+    }
+
+    void Reorder() {
+        std::stable_sort(rows.begin(), rows.end(), [this](const Entry& a, const Entry& b) {
+            if (key) {
+                const auto order = Compare(Working(a, *key), Working(b, *key));
+                if (order != 0) {
+                    return order < 0;
+                }
+            }
+            return a.sequence < b.sequence;
+        });
+    }
+
+    std::size_t PositionOf(std::uint64_t sequence) const {
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            if (rows[r].sequence == sequence) {
+                return r;
+            }
+        }
+        return rows.size();
+    }
+
+    bool HasDuplicate(const Row& values, std::optional<std::size_t> replacing) const {
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            if (r != replacing && rows[r].stored[0] == values[0]) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static std::strong_ordering Compare(const Value& a, const Value& b) {
+        if (a.index() != b.index()) {
+            return a.index() <=> b.index();
+        }
+        if (const double* x = std::get_if<double>(&a)) {
+            return std::strong_order(*x, std::get<double>(b));
+        }
+        if (const std::int64_t* x = std::get_if<std::int64_t>(&a)) {
+            return *x <=> std::get<std::int64_t>(b);
+        }
+        if (const std::string* x = std::get_if<std::string>(&a)) {
+            return *x <=> std::get<std::string>(b);
+        }
+        return std::strong_ordering::equal;
+    }
+
+    std::vector<Entry> rows;
+    std::optional<std::size_t> key;
+};
+
+TEST_F(DatasetTest, OrderPlacesAndDuplicatesMatchAPlainModel) {
+    const std::vector<FieldDef> fields = {{"Ключ", FieldType::Float, 0, false},
+                                          {"Ток", FieldType::Float, 0, false},
+                                          {"Имя", FieldType::String, 0, false},
+                                          {"Полюса", FieldType::Integer, 0, false}};
+    const std::vector<std::string> names = {"", "Ключ", "Ток", "Имя", "Полюса"};
+    std::mt19937 random(20240611);
+    const auto pick = [&random](const auto& values) { return values[random() % values.size()]; };
+    const std::vector<Value> keys = {kEmpty, -0.0, 0.0, 1.5, 2.5, -3.0, 7.0};
+    const std::vector<Value> texts = {kEmpty, "", "а", "б", "a", "аб"};
+    const std::vector<Value> integers = {kEmpty, std::int64_t{-1}, std::int64_t{0}, std::int64_t{5},
+                                         std::numeric_limits<std::int64_t>::min()};
+    const auto randomRow = [&] { return Row{pick(keys), pick(keys), pick(texts), pick(integers)}; };
+
+    // A file in no order, with equal keys, to start from.
+    DataPacket packet{fields, {{"", {"Ключ"}, true, false}}, {}};
+    for (int r = 0; r < 40; ++r) {
+        packet.rows.push_back(randomRow());
+    }
+    WriteDataPacket(table_, packet);
+    dataset_.Load(table_, "Ключ");
+    DatasetModel model;
+    for (std::size_t r = 0; r < packet.rows.size(); ++r) {
+        model.rows.push_back({packet.rows[r], std::nullopt, r});
+    }
+    std::uint64_t sequence = packet.rows.size();
+    model.key = 0;
+    model.Reorder();
+
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE("step " + std::to_string(step));
+        // Small tables, so that a key is often there only once (or only as -0).
+        const std::size_t count = model.rows.size();
+        const int what = count > 12 && random() % 2 == 0 ? 70 : static_cast<int>(random() % 100);
+        if (what < 30) {
+            const Row row = randomRow();
+            EXPECT_EQ(dataset_.PostError(row, std::nullopt, {}).has_value(),
+                      model.HasDuplicate(row, std::nullopt));
+            model.rows.push_back({row, std::nullopt, sequence});
+            model.Reorder();
+            ASSERT_EQ(dataset_.InsertRow(row), model.PositionOf(sequence++));
+        } else if (what < 65 && count > 0) {
+            const std::size_t at = random() % count;
+            const Row row = randomRow();
+            EXPECT_EQ(dataset_.PostError(row, at, {}).has_value(), model.HasDuplicate(row, at));
+            const std::uint64_t moved = model.rows[at].sequence;
+            model.rows[at].stored = row;
+            model.rows[at].corrected.reset();
+            model.Reorder();
+            ASSERT_EQ(dataset_.UpdateRow(at, row), model.PositionOf(moved));
+        } else if (what < 85 && count > 0) {
+            const std::size_t at = random() % count;
+            dataset_.DeleteRow(at);
+            model.rows.erase(model.rows.begin() + static_cast<std::ptrdiff_t>(at));
+        } else if (what < 93) {
+            const std::string name = pick(names);
+            dataset_.SetOrder(name);
+            model.key = dataset_.FindField(name);
+            model.Reorder();
+        } else {
+            const double factor = random() % 2 == 0 ? 0.5 : -2.0;
+            dataset_.ApplyCorrection("Ток", factor, 1.0);
+            for (DatasetModel::Entry& entry : model.rows) {
+                entry.corrected.reset();
+                if (const double* stored = std::get_if<double>(&entry.stored[1])) {
+                    entry.corrected = *stored * factor;
+                }
+            }
+            model.Reorder();
+        }
+        ASSERT_EQ(dataset_.RowCount(), model.rows.size());
+        for (std::size_t r = 0; r < model.rows.size(); ++r) {
+            ASSERT_EQ(dataset_.StoredAt(r, 0), model.rows[r].stored[0]) << "row " << r;
+            ASSERT_EQ(dataset_.RowAt(r)[1], model.Working(model.rows[r], 1)) << "row " << r;
+            ASSERT_EQ(dataset_.StoredAt(r, 2), model.rows[r].stored[2]) << "row " << r;
+            ASSERT_EQ(dataset_.StoredAt(r, 3), model.rows[r].stored[3]) << "row " << r;
+        }
+    }
+    dataset_.Write(table_);
+    std::vector<Row> stored;
+    for (const DatasetModel::Entry& entry : model.rows) {
+        stored.push_back(entry.stored);
+    }
+    EXPECT_EQ(ReadDataPacket(table_).rows, stored);
 }
 
 }  // namespace

@@ -148,10 +148,12 @@ private slots:
     }
 
     void writeBackThatFailsAtTheEndIsReportedByName() {
-        BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0, std::int64_t{1}, 10.0});
-        // The file's place is taken by a folder: no write can succeed.
+        // The file's place is taken by a folder: no write can succeed, neither
+        // the post's own nor the write-back at the end.
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
+        QVERIFY_THROWS_EXCEPTION(FileError, BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0,
+                                                                     std::int64_t{1}, 10.0}));
         DestroyWindows(ui.fakes->context);
         QCOMPARE(ui.messages->shown.size(), 1U);
         const ShownMessage& box = ui.messages->shown[0];
