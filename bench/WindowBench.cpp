@@ -5,7 +5,7 @@
 // scenario's caches and heap never help the next; the figures are medians.
 //
 //   window_bench [--runs N]        all scenarios, N processes each (default 7)
-//   window_bench --scenario NAME --dir FOLDER [--reps N]
+//   window_bench --scenario NAME --dir FOLDER [--reps N] [--launched NS]
 
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
@@ -34,6 +34,8 @@
 #include <pugixml.hpp>
 #include <sstream>
 #include <string>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -43,6 +45,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// When the process was started: the driver passes the moment it spawned it,
+// so that loading the program and its libraries counts too.
 Clock::time_point processStart;
 
 double MsSince(Clock::time_point start) {
@@ -280,38 +284,62 @@ std::filesystem::path SelfPath() {
     return std::filesystem::read_symlink("/proc/self/exe");
 }
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 using Figures = std::map<std::string, std::vector<double>>;
 
 // Runs a scenario in `runs` fresh processes and gathers what they report.
 Figures Run(const std::string& scenario, const std::filesystem::path& folder, int runs,
             int reps = 1, bool freshFolder = false) {
     Figures figures;
+    const std::string self = SelfPath().string();
     for (int run = 0; run < runs; ++run) {
         if (freshFolder) {
             std::filesystem::remove_all(folder);
             std::filesystem::create_directories(folder);
         }
-        const std::string command = Quote(SelfPath().string()) + " --scenario " + scenario +
-                                    " --dir " + Quote(folder.string()) +
-                                    " --reps " + std::to_string(reps);
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            throw std::runtime_error("cannot start " + command);
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0) {
+            throw std::runtime_error("no pipe");
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+        const std::string repsText = std::to_string(reps);
+        const std::string folderText = folder.string();
+        const Clock::time_point launched = Clock::now();
+        const std::string launchedText =
+            std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               launched.time_since_epoch())
+                               .count());
+        std::vector<char*> arguments{const_cast<char*>(self.c_str()),
+                                     const_cast<char*>("--scenario"),
+                                     const_cast<char*>(scenario.c_str()),
+                                     const_cast<char*>("--dir"),
+                                     const_cast<char*>(folderText.c_str()),
+                                     const_cast<char*>("--reps"),
+                                     const_cast<char*>(repsText.c_str()),
+                                     const_cast<char*>("--launched"),
+                                     const_cast<char*>(launchedText.c_str()),
+                                     nullptr};
+        pid_t child = 0;
+        const int failure =
+            posix_spawn(&child, self.c_str(), &actions, nullptr, arguments.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeEnds[1]);
+        if (failure != 0) {
+            ::close(pipeEnds[0]);
+            throw std::runtime_error("cannot start " + self);
         }
         std::string output;
         char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-            output += buffer;
+        for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+            output.append(buffer, static_cast<std::size_t>(got));
         }
-        if (::pclose(pipe) != 0) {
+        ::close(pipeEnds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             throw std::runtime_error(scenario + " failed");
         }
         std::istringstream lines(output);
@@ -417,6 +445,8 @@ int main(int argc, char** argv) {
             runs = std::atoi(argv[i + 1]);
         } else if (option == "--reps") {
             reps = std::atoi(argv[i + 1]);
+        } else if (option == "--launched") {
+            processStart = Clock::time_point(std::chrono::nanoseconds(std::atoll(argv[i + 1])));
         }
     }
     if (scenario.empty()) {
