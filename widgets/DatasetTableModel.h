@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace kalvenor {
 
@@ -14,6 +15,10 @@ namespace kalvenor {
 // the dataset only when posted; the dataset's own checks decide whether a
 // row may be posted. The model shows nothing itself: a typed text it refuses
 // is announced by editRefused, and the grid shows why.
+//
+// A change of one row in the dataset reaches the views as that row inserted,
+// removed, moved or changed; only a change of the whole table resets them,
+// so a grid keeps its place, its selection and its column widths.
 class DatasetTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -31,13 +36,22 @@ public:
     // Refuses a text that does not fit the field, with editRefused.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // A read-only model takes no edits: its grid and navigator offer none.
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const { return readOnly_; }
     bool Editing() const { return state_ != State::Browse; }
-    int EditRow() const { return editRow_; }
+    // The row being typed is a new one, not yet in the dataset.
+    bool Inserting() const { return state_ == State::Insert; }
+    // Nothing has been typed into the row being edited or inserted.
+    bool BufferEmpty() const;
+    int EditRow() const { return Editing() ? editRow_ : -1; }
     // Characters a string column takes; 0 for numbers.
     int FieldSize(int column) const;
+    // The cell's text; long texts cut to their first `limit` characters.
+    QString CellPrefix(int row, int column, int limit) const;
 
-    // An empty row before the given one, to be filled and posted.
+    // An empty row before the given one, to be filled and posted; -1 when
+    // the model is read-only.
     int Insert(int row);
     void Edit(int row);
     // Throws UserError with the reason when the row cannot be posted;
@@ -51,12 +65,24 @@ public:
 
 signals:
     void editRefused();
+    void readOnlyChanged(bool readOnly);
+    // Another table, or the same one with other fields, is now shown: the
+    // columns' widths no longer fit it. Emitted after the model's reset.
+    void tableChanged();
 
 private:
     enum class State { Browse, Edit, Insert };
 
-    void DatasetChanged();
+    void DatasetChanged(const DatasetChange& change);
+    void Reset();
+    void RowInserted(int to);
+    void RowRemoved(int from);
+    void RowUpdated(int from, int to);
+    void MoveRow(int from, int to);
+    void RowChanged(int row);
+    void Browse();
     std::size_t DatasetRow(int row) const;
+    int ViewRow(int datasetRow) const;
     const Value& Cell(int row, int column) const;
 
     Dataset& dataset_;
@@ -65,9 +91,19 @@ private:
     int observer_ = 0;
     bool readOnly_ = false;
     State state_ = State::Browse;
+    // Inserting: the place of the new row, which is also the number of the
+    // dataset's rows shown above it. Editing: the dataset row being edited.
     int editRow_ = -1;
     Row buffer_;
     std::exception_ptr refusal_;
+    // What the views were last told: the dataset has already changed when it
+    // notifies, and the views must see the old shape until the change is
+    // announced.
+    bool active_ = false;
+    int rows_ = 0;
+    int columns_ = 0;
+    std::vector<FieldDef> shownFields_;
+    bool posting_ = false;
 };
 
 }  // namespace kalvenor
