@@ -2,6 +2,7 @@
 
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
+#include "widgets/Icons.h"
 
 #include <QAction>
 #include <QFrame>
@@ -61,9 +62,9 @@ QGroupBox* NewGroup(const char* name, const char* caption) {
 
 }  // namespace
 void TForm1::CreateMenu() {
-    const auto item = [this](QMenu* menu, const char* name, const char* caption,
-                             const char* shortcut, QStyle::StandardPixmap icon) {
-        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(caption));
+    const auto item = [](QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                         QStyle::StandardPixmap icon) {
+        QAction* action = menu->addAction(StandardIcon(icon), QString::fromUtf8(caption));
         action->setObjectName(QString::fromUtf8(name));
         if (shortcut != nullptr) {
             action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
@@ -110,14 +111,14 @@ void TForm1::CreateToolbars() {
         strip->addWidget(toolBar);
         return toolBar;
     };
-    const auto button = [this](QToolBar* toolBar, const char* name, const char* hint,
-                               QStyle::StandardPixmap icon) {
+    const auto button = [](QToolBar* toolBar, const char* name, const char* hint,
+                           QStyle::StandardPixmap icon) {
         if (!toolBar->actions().isEmpty()) {
             toolBar->addSeparator();
         }
         auto* toolButton = Named(new QToolButton, name);
         toolButton->setToolTip(QString::fromUtf8(hint));
-        toolButton->setIcon(style()->standardIcon(icon));
+        toolButton->setIcon(StandardIcon(icon));
         toolButton->setAutoRaise(true);
         toolBar->addWidget(toolButton);
         return toolButton;
