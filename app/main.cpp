@@ -3,7 +3,6 @@
 #include "app/Startup.h"
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
-#include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/MessageBox.h"
 
@@ -48,9 +47,9 @@ int main(int argc, char* argv[]) {
     };
     int result = 1;
     try {
-        CreateWindows(context);
-        CentreOnScreen(Form1);
-        Form1->show();
+        // The main window is on the screen first; the rest of start-up
+        // follows its first paint.
+        ShowMainWindowFirst(context);
         result = QApplication::exec();
     } catch (...) {
         ShowCurrentException(messages);

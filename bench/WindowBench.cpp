@@ -19,6 +19,9 @@
 #include "widgets/Frames.h"
 #include "widgets/MessageBox.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QMainWindow>
@@ -34,9 +37,6 @@
 #include <pugixml.hpp>
 #include <sstream>
 #include <string>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace kalvenor;
@@ -120,7 +120,7 @@ void WriteCurrentTable(const std::filesystem::path& path, int rows, std::size_t 
                       {}};
     packet.rows.reserve(static_cast<std::size_t>(rows));
     for (int i = 0; i < rows; ++i) {
-        Row row{1.5 + i * 0.25, 19.0 + i * 1.75, std::monostate{}, std::monostate{},
+        Row row{1.5 + i * 0.25,   19.0 + i * 1.75,  std::monostate{}, std::monostate{},
                 std::monostate{}, std::monostate{}, std::monostate{}};
         if (textLength > 0) {
             row[2] = Letters(textLength, static_cast<std::size_t>(i));
@@ -190,17 +190,15 @@ void Settle() {
     }
 }
 
-// The program's start as main() runs it, up to its main window painted;
-// then the rest of start-up, up to the moment the user could act.
+// The program's start as main() runs it, up to its main window painted and
+// on the screen; then the rest of start-up, up to the moment the user could
+// act.
 void StartProgram(const Context& context, double& shown, double& ready) {
-    CreateWindows(context);
-    CentreOnScreen(Form1);
-    PaintWatch watch(Form1);
-    Form1->show();
-    Spin([&] { return watch.painted; });
-    shown = MsSince(processStart);
-    Settle();
+    shown = 0;
+    ShowMainWindowFirst(context, [&shown] { shown = MsSince(processStart); });
+    Spin([] { return OtherWindowsCreated(); });
     ready = MsSince(processStart);
+    Settle();
 }
 
 int EmptyWindow(int argc, char** argv) {
@@ -308,20 +306,15 @@ Figures Run(const std::string& scenario, const std::filesystem::path& folder, in
         const std::string repsText = std::to_string(reps);
         const std::string folderText = folder.string();
         const Clock::time_point launched = Clock::now();
-        const std::string launchedText =
-            std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               launched.time_since_epoch())
-                               .count());
-        std::vector<char*> arguments{const_cast<char*>(self.c_str()),
-                                     const_cast<char*>("--scenario"),
-                                     const_cast<char*>(scenario.c_str()),
-                                     const_cast<char*>("--dir"),
-                                     const_cast<char*>(folderText.c_str()),
-                                     const_cast<char*>("--reps"),
-                                     const_cast<char*>(repsText.c_str()),
-                                     const_cast<char*>("--launched"),
-                                     const_cast<char*>(launchedText.c_str()),
-                                     nullptr};
+        const std::string launchedText = std::to_string(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(launched.time_since_epoch())
+                .count());
+        std::vector<char*> arguments{
+            const_cast<char*>(self.c_str()),         const_cast<char*>("--scenario"),
+            const_cast<char*>(scenario.c_str()),     const_cast<char*>("--dir"),
+            const_cast<char*>(folderText.c_str()),   const_cast<char*>("--reps"),
+            const_cast<char*>(repsText.c_str()),     const_cast<char*>("--launched"),
+            const_cast<char*>(launchedText.c_str()), nullptr};
         pid_t child = 0;
         const int failure =
             posix_spawn(&child, self.c_str(), &actions, nullptr, arguments.data(), environ);
@@ -360,8 +353,8 @@ void Line(const std::string& what, double figure, double floor, const char* unit
 }
 
 int Drive(int runs) {
-    const std::filesystem::path root =
-        std::filesystem::temp_directory_path() / ("kalvenor-window-bench-" + std::to_string(::getpid()));
+    const std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                       ("kalvenor-window-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root);
     const auto folder = [&root](const char* name) {
         std::filesystem::create_directories(root / name);
@@ -382,8 +375,8 @@ int Drive(int runs) {
     const double emptyShown = Median(empty.at("shown"));
     Line("Start-up to the main window shown, empty folder", emptyShown, windowShown, "ms",
          "empty QMainWindow shown");
-    Line("  ... and every window built, empty folder", Median(empty.at("ready")), windowShown,
-         "ms", "empty QMainWindow shown");
+    Line("  ... and every window built, empty folder", Median(empty.at("ready")), windowShown, "ms",
+         "empty QMainWindow shown");
     const Figures full = Run("start", folder("full"), runs);
     Line("Start-up, 10 000 breakers + 1 000 transformers", Median(full.at("shown")), windowShown,
          "ms", "empty QMainWindow shown");
@@ -394,8 +387,8 @@ int Drive(int runs) {
          emptyShown, "ms", "empty-folder start-up");
     Line("  ... and every window built", Median(names.at("ready")), emptyShown, "ms",
          "empty-folder start-up");
-    Line("Peak memory at start-up, empty folder", Median(empty.at("peak")) / 1024, windowPeak,
-         "MB", "empty QMainWindow");
+    Line("Peak memory at start-up, empty folder", Median(empty.at("peak")) / 1024, windowPeak, "MB",
+         "empty QMainWindow");
     Line("Peak memory at start-up, 10 000 + 1 000", Median(full.at("peak")) / 1024, windowPeak,
          "MB", "empty QMainWindow");
 
@@ -404,9 +397,9 @@ int Drive(int runs) {
         const char* folder;
         const char* what;
     };
-    for (const Table& table : {Table{"t1000", "a 1 000-row table"},
-                               Table{"t100000", "a 100 000-row table"},
-                               Table{"tlong", "1 000 rows of 10 000-character texts"}}) {
+    for (const Table& table :
+         {Table{"t1000", "a 1 000-row table"}, Table{"t100000", "a 100 000-row table"},
+          Table{"tlong", "1 000 rows of 10 000-character texts"}}) {
         for (const char* scenario : {"choose", "choose-view"}) {
             const Figures choice = Run(scenario, folder(table.folder), chooseRuns, 5);
             const std::string what = std::string("Choosing ") + table.what +
