@@ -81,6 +81,22 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
             RunGuarded(messages_, [this] { std::rethrow_exception(model_->TakeRefusal()); });
         }
     });
+    // A reset forgets the widths; the same table keeps them. Another table
+    // is measured afresh after this.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        widths_.clear();
+        for (int column = 0; column < horizontalHeader()->count(); ++column) {
+            widths_.push_back(horizontalHeader()->sectionSize(column));
+        }
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        if (static_cast<int>(widths_.size()) == horizontalHeader()->count()) {
+            for (int column = 0; column < horizontalHeader()->count(); ++column) {
+                horizontalHeader()->resizeSection(column,
+                                                  widths_[static_cast<std::size_t>(column)]);
+            }
+        }
+    });
     connect(model, &DatasetTableModel::tableChanged, this, &DatasetGrid::TableChanged);
     TableChanged();
     emit datasetModelChanged();
@@ -150,6 +166,14 @@ void DatasetGrid::FinishEditor(bool keep) {
         commitData(editor);
     }
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+// However the editor closes, it is no longer the one to post from.
+void DatasetGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == delegate_->open) {
+        delegate_->open = nullptr;
+    }
+    QTableView::closeEditor(editor, hint);
 }
 
 bool DatasetGrid::PostPending() {

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QTableView>
+#include <vector>
 
 class QKeyEvent;
 
@@ -46,6 +47,7 @@ signals:
     void datasetModelChanged();
 
 protected:
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -63,6 +65,9 @@ private:
     DatasetTableModel* model_ = nullptr;
     Delegate* delegate_ = nullptr;
     bool sizePending_ = true;
+    // The widths before a reset of the same table (a new order, the
+    // calculation's correction), put back after it.
+    std::vector<int> widths_;
 };
 
 }  // namespace kalvenor

@@ -68,6 +68,7 @@ void DatasetTableModel::DatasetChanged(const DatasetChange& change) {
     };
     // A row-level change is trusted only when it fits what the views were
     // told; anything else is shown as the whole table changed.
+    pending_ = change;
     switch (change.kind) {
         case DatasetChange::Kind::Inserted:
             if (active_ && dataset_.Active() && fits(change.to, 0) &&
@@ -93,6 +94,7 @@ void DatasetTableModel::DatasetChanged(const DatasetChange& change) {
         case DatasetChange::Kind::Reset:
             break;
     }
+    pending_.reset();
     Reset();
 }
 
@@ -118,13 +120,15 @@ void DatasetTableModel::Reset() {
     }
 }
 
-// The views are told in the order of the row's old place, so the mirror
-// counts change between the begin and the end of each announcement.
+// Each announcement begins while the views still see the old rows (with
+// the change pending), then the mirror takes the change and the
+// announcement ends with the new rows.
 void DatasetTableModel::RowInserted(int to) {
     if (posting_ && state_ == State::Insert) {
         // The new row typed here has found its place in the dataset.
         const int from = editRow_;
         const bool moved = from != to && beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+        pending_.reset();
         ++rows_;
         Browse();
         if (moved) {
@@ -139,6 +143,7 @@ void DatasetTableModel::RowInserted(int to) {
         view = to + 1;  // below the new row being typed
     }
     beginInsertRows({}, view, view);
+    pending_.reset();
     ++rows_;
     if (state_ != State::Browse && to <= editRow_ && view <= editRow_) {
         ++editRow_;
@@ -149,6 +154,7 @@ void DatasetTableModel::RowInserted(int to) {
 void DatasetTableModel::RowRemoved(int from) {
     const int view = ViewRow(from);
     beginRemoveRows({}, view, view);
+    pending_.reset();
     --rows_;
     bool lostEdit = false;
     if (state_ == State::Edit && from == editRow_) {
@@ -167,23 +173,29 @@ void DatasetTableModel::RowRemoved(int from) {
 void DatasetTableModel::RowUpdated(int from, int to) {
     if (posting_ && state_ == State::Edit && from == editRow_) {
         const int last = editRow_;
-        MoveRow(from, to);
+        const bool moved = BeginMove(from, to);
         Browse();
+        if (moved) {
+            endMoveRows();
+        }
         RowChanged(to);
         emit headerDataChanged(Qt::Vertical, std::min(last, to), std::max(last, to));
         return;
     }
     if (state_ != State::Insert) {
         const int edited = editRow_;
-        MoveRow(from, to);
+        const bool moved = BeginMove(from, to);
         if (state_ == State::Edit) {
             // The row being edited keeps its buffer and follows its row.
             if (from == edited) {
                 editRow_ = to;
             } else {
-                int place = edited - (from < edited ? 1 : 0);
+                const int place = edited - (from < edited ? 1 : 0);
                 editRow_ = place + (to <= place ? 1 : 0);
             }
+        }
+        if (moved) {
+            endMoveRows();
         }
         RowChanged(to);
         return;
@@ -196,9 +208,7 @@ void DatasetTableModel::RowUpdated(int from, int to) {
         ++above;
     }
     const int newView = to < above ? to : to + 1;
-    const bool moved =
-        oldView != newView &&
-        beginMoveRows({}, oldView, oldView, {}, newView > oldView ? newView + 1 : newView);
+    const bool moved = BeginMove(oldView, newView);
     editRow_ = above;
     if (moved) {
         endMoveRows();
@@ -206,10 +216,10 @@ void DatasetTableModel::RowUpdated(int from, int to) {
     RowChanged(newView);
 }
 
-void DatasetTableModel::MoveRow(int from, int to) {
-    if (from != to && beginMoveRows({}, from, from, {}, to > from ? to + 1 : to)) {
-        endMoveRows();
-    }
+bool DatasetTableModel::BeginMove(int from, int to) {
+    const bool moved = from != to && beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    pending_.reset();
+    return moved;
 }
 
 void DatasetTableModel::RowChanged(int row) {
@@ -240,9 +250,36 @@ int DatasetTableModel::columnCount(const QModelIndex& parent) const {
     return columns_;
 }
 
-std::size_t DatasetTableModel::DatasetRow(int row) const {
+std::optional<std::size_t> DatasetTableModel::DatasetRow(int row) const {
+    if (state_ == State::Insert && row == editRow_) {
+        return std::nullopt;
+    }
     if (state_ == State::Insert && row > editRow_) {
         --row;
+    }
+    if (!pending_) {
+        return static_cast<std::size_t>(row);
+    }
+    // Where the row the views still see stands in the changed dataset.
+    const int from = static_cast<int>(pending_->from);
+    const int to = static_cast<int>(pending_->to);
+    switch (pending_->kind) {
+        case DatasetChange::Kind::Inserted:
+            return static_cast<std::size_t>(row >= to ? row + 1 : row);
+        case DatasetChange::Kind::Removed:
+            if (row == from) {
+                return std::nullopt;
+            }
+            return static_cast<std::size_t>(row > from ? row - 1 : row);
+        case DatasetChange::Kind::Updated: {
+            if (row == from) {
+                return static_cast<std::size_t>(to);
+            }
+            const int rest = row > from ? row - 1 : row;
+            return static_cast<std::size_t>(rest >= to ? rest + 1 : rest);
+        }
+        case DatasetChange::Kind::Reset:
+            break;
     }
     return static_cast<std::size_t>(row);
 }
@@ -252,10 +289,16 @@ int DatasetTableModel::ViewRow(int datasetRow) const {
 }
 
 const Value& DatasetTableModel::Cell(int row, int column) const {
+    static const Value kNothing;
     if (state_ != State::Browse && row == editRow_) {
         return buffer_[static_cast<std::size_t>(column)];
     }
-    return dataset_.At(DatasetRow(row), static_cast<std::size_t>(column));
+    const std::optional<std::size_t> source = DatasetRow(row);
+    if (!source || *source >= dataset_.RowCount() ||
+        static_cast<std::size_t>(column) >= dataset_.FieldDefs().size()) {
+        return kNothing;  // asked while the views are being told of a change
+    }
+    return dataset_.At(*source, static_cast<std::size_t>(column));
 }
 
 QString DatasetTableModel::CellPrefix(int row, int column, int limit) const {
@@ -366,7 +409,7 @@ void DatasetTableModel::Edit(int row) {
     }
     // The stored values, not the calculation's corrected ones: what is
     // posted goes to the file.
-    const std::size_t source = DatasetRow(row);
+    const std::size_t source = *DatasetRow(row);
     buffer_.clear();
     for (std::size_t field = 0; field < dataset_.FieldDefs().size(); ++field) {
         buffer_.push_back(dataset_.StoredAt(source, field));
@@ -381,7 +424,7 @@ int DatasetTableModel::Post() {
         return -1;
     }
     const std::optional<std::size_t> replacing =
-        state_ == State::Edit ? std::optional<std::size_t>(DatasetRow(editRow_)) : std::nullopt;
+        state_ == State::Edit ? DatasetRow(editRow_) : std::nullopt;
     if (const auto error = dataset_.PostError(buffer_, replacing, rules_)) {
         throw UserError(*error);
     }
@@ -434,7 +477,7 @@ void DatasetTableModel::Delete(int row) {
         Cancel();
     }
     if (row >= 0 && row < rowCount()) {
-        dataset_.DeleteRow(DatasetRow(row));
+        dataset_.DeleteRow(*DatasetRow(row));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -78,10 +79,13 @@ private:
     void RowInserted(int to);
     void RowRemoved(int from);
     void RowUpdated(int from, int to);
-    void MoveRow(int from, int to);
+    // Begins announcing a move of one row; false when it stays.
+    bool BeginMove(int from, int to);
     void RowChanged(int row);
     void Browse();
-    std::size_t DatasetRow(int row) const;
+    // The dataset row a view row shows, in the dataset as it is now; none
+    // for the new row and for a row that is gone.
+    std::optional<std::size_t> DatasetRow(int row) const;
     int ViewRow(int datasetRow) const;
     const Value& Cell(int row, int column) const;
 
@@ -104,6 +108,9 @@ private:
     int columns_ = 0;
     std::vector<FieldDef> shownFields_;
     bool posting_ = false;
+    // The change being announced: while the views hear of it beforehand,
+    // the rows are shown as they were, although the dataset has moved on.
+    std::optional<DatasetChange> pending_;
 };
 
 }  // namespace kalvenor
