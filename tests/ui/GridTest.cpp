@@ -253,25 +253,41 @@ class GridKeysTest : public QObject {
         return nullptr;
     }
 
-    // Types into the cell's editor, opening it first.
-    static void TypeCell(DatasetGrid* grid, int row, int column, const QString& text) {
+    // Types into the cell's editor, opening it first; false without one.
+    [[nodiscard]] static bool TypeCell(DatasetGrid* grid, int row, int column,
+                                       const QString& text) {
         const QModelIndex cell = grid->model()->index(row, column);
         grid->setCurrentIndex(cell);
         if (OpenEditor(grid) == nullptr) {
             grid->edit(cell);
         }
         QLineEdit* editor = OpenEditor(grid);
-        QVERIFY(editor != nullptr);
-        editor->setText(text);
+        if (editor != nullptr) {
+            editor->setText(text);
+        }
+        return editor != nullptr;
     }
 
-    static void TypeBreaker(DatasetGrid* grid, int row, const QStringList& cells) {
+    // Types a row, leaving the last cell's editor open.
+    [[nodiscard]] static bool TypeRow(DatasetGrid* grid, int row, const QStringList& cells) {
         for (int column = 0; column < cells.size(); ++column) {
-            TypeCell(grid, row, column, cells[column]);
+            if (!TypeCell(grid, row, column, cells[column])) {
+                return false;
+            }
             if (column + 1 < cells.size()) {
                 grid->FinishEditor(true);
             }
         }
+        return true;
+    }
+
+    // A key pressed in the open cell editor; false without one.
+    [[nodiscard]] static bool KeyInEditor(DatasetGrid* grid, Qt::Key key) {
+        QLineEdit* editor = OpenEditor(grid);
+        if (editor != nullptr) {
+            QTest::keyClick(editor, key);
+        }
+        return editor != nullptr;
     }
 
 private slots:
@@ -285,14 +301,14 @@ private slots:
     // the window stays open: only its button and its close box close it.
     void escapeCancelsTheRowAndKeepsTheWindow() {
         DatasetGrid* grid = BazaAvt->DBGrid3;
-        QTest::keyClick(grid, Qt::Key_Insert);
-        TypeBreaker(grid, 0, {"ВА47-63", "6", "63", "1", "5"});
-        QTest::keyClick(OpenEditor(grid), Qt::Key_Escape);
+        Click(BazaAvt, "Insert");
+        QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
+        QVERIFY(KeyInEditor(grid, Qt::Key_Escape));
         QCOMPARE(grid->model()->rowCount(), 0);
         QVERIFY(BazaAvt->isVisible());
 
-        QTest::keyClick(grid, Qt::Key_Insert);
-        TypeBreaker(grid, 0, {"ВА47-63", "6", "63", "1", "5"});
+        Click(BazaAvt, "Insert");
+        QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
         grid->FinishEditor(true);
         QTest::keyClick(grid, Qt::Key_Escape);
         QCOMPARE(grid->model()->rowCount(), 0);
@@ -307,18 +323,18 @@ private slots:
         DatasetGrid* grid = BazaAvt->DBGrid3;
         QTest::keyClick(grid, Qt::Key_Insert);
         QCOMPARE(grid->model()->rowCount(), 1);
-        TypeBreaker(grid, 0, {"ВА47-63", "6", "63", "1", "5"});
-        QTest::keyClick(OpenEditor(grid), Qt::Key_Return);
+        QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
+        QVERIFY(KeyInEditor(grid, Qt::Key_Return));
         QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
         QVERIFY(BazaAvt->isVisible());
 
         QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(grid->model()->rowCount(), 2);
         QCOMPARE(grid->CurrentRow(), 1);
-        QTest::keyClick(OpenEditor(grid), Qt::Key_Down);
+        QVERIFY(KeyInEditor(grid, Qt::Key_Down));
         QCOMPARE(grid->model()->rowCount(), 2);
-        TypeBreaker(grid, 1, {"АП50", "1,6", "50", "1", "10"});
-        QTest::keyClick(OpenEditor(grid), Qt::Key_Down);
+        QVERIFY(TypeRow(grid, 1, {"АП50", "1,6", "50", "1", "10"}));
+        QVERIFY(KeyInEditor(grid, Qt::Key_Down));
         QCOMPARE(BazaAvt->AVT1.RowCount(), 2U);
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(grid->CurrentRow(), 2);
@@ -332,15 +348,9 @@ private slots:
     void enterPostsATypedRowBeforeItClosesAWindow() {
         Form1->N21->trigger();
         DatasetGrid* grid = BazaTran->DBGrid1;
-        QTest::keyClick(grid, Qt::Key_Insert);
-        const QStringList cells{"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"};
-        for (int column = 0; column < cells.size(); ++column) {
-            TypeCell(grid, 0, column, cells[column]);
-            if (column + 1 < cells.size()) {
-                grid->FinishEditor(true);
-            }
-        }
-        QTest::keyClick(OpenEditor(grid), Qt::Key_Enter);
+        Click(BazaTran, "Insert");
+        QVERIFY(TypeRow(grid, 0, {"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"}));
+        QVERIFY(KeyInEditor(grid, Qt::Key_Enter));
         QCOMPARE(BazaTran->ClientDataSet2.RowCount(), 1U);
         QVERIFY(BazaTran->isVisible());
         QTest::keyClick(grid, Qt::Key_Enter);
