@@ -6,6 +6,7 @@
 //
 //   window_bench [--runs N]        all scenarios, N processes each (default 7)
 //   window_bench --scenario NAME --dir FOLDER [--reps N] [--launched NS]
+//   window_bench --scenario prepare --dir FOLDER   writes the scenarios' folders
 
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
@@ -24,6 +25,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QToolButton>
 #include <algorithm>
@@ -201,9 +203,14 @@ void StartProgram(const Context& context, double& shown, double& ready) {
     Settle();
 }
 
-int EmptyWindow(int argc, char** argv) {
+// The floor: an empty main window of the program's size. With `text`, one
+// line of text in it, which is what loading the fonts costs any window.
+int EmptyWindow(int argc, char** argv, bool text) {
     QApplication application(argc, argv);
     QMainWindow window;
+    if (text) {
+        window.setCentralWidget(new QLabel("Расчет сечений по длительному нагреву"));
+    }
     window.resize(801, 564);
     CentreOnScreen(&window);
     PaintWatch watch(&window);
@@ -352,10 +359,8 @@ void Line(const std::string& what, double figure, double floor, const char* unit
     std::fflush(stdout);
 }
 
-int Drive(int runs) {
-    const std::filesystem::path root = std::filesystem::temp_directory_path() /
-                                       ("kalvenor-window-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(root);
+// The folders every scenario runs in.
+void Prepare(const std::filesystem::path& root) {
     const auto folder = [&root](const char* name) {
         std::filesystem::create_directories(root / name);
         return root / name;
@@ -366,15 +371,29 @@ int Drive(int runs) {
     WriteCurrentTable(folder("t1000") / "table.xml", 1000, 0);
     WriteCurrentTable(folder("t100000") / "table.xml", 100000, 0);
     WriteCurrentTable(folder("tlong") / "table.xml", 1000, 10000);
+}
+
+int Drive(int runs) {
+    const std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                       ("kalvenor-window-bench-" + std::to_string(::getpid()));
+    Prepare(root);
+    const auto folder = [&root](const char* name) {
+        std::filesystem::create_directories(root / name);
+        return root / name;
+    };
 
     std::printf("%-58s %14s %14s %9s\n", "What", "figure", "floor", "ratio");
     const Figures window = Run("empty-window", folder("none"), runs);
     const double windowShown = Median(window.at("shown"));
     const double windowPeak = Median(window.at("peak")) / 1024;
+    const Figures text = Run("text-window", folder("none"), runs);
+    const double textShown = Median(text.at("shown"));
+    const double textPeak = Median(text.at("peak")) / 1024;
     const Figures empty = Run("start", root / "empty", runs, 1, true);
     const double emptyShown = Median(empty.at("shown"));
     Line("Start-up to the main window shown, empty folder", emptyShown, windowShown, "ms",
          "empty QMainWindow shown");
+    Line("  the same", emptyShown, textShown, "ms", "QMainWindow with a line of text shown");
     Line("  ... and every window built, empty folder", Median(empty.at("ready")), windowShown, "ms",
          "empty QMainWindow shown");
     const Figures full = Run("start", folder("full"), runs);
@@ -391,6 +410,8 @@ int Drive(int runs) {
          "empty QMainWindow");
     Line("Peak memory at start-up, 10 000 + 1 000", Median(full.at("peak")) / 1024, windowPeak,
          "MB", "empty QMainWindow");
+    Line("  empty folder", Median(empty.at("peak")) / 1024, textPeak, "MB",
+         "QMainWindow with a line of text");
 
     const int chooseRuns = std::max(1, runs / 2);
     struct Table {
@@ -442,14 +463,18 @@ int main(int argc, char** argv) {
             processStart = Clock::time_point(std::chrono::nanoseconds(std::atoll(argv[i + 1])));
         }
     }
+    if (scenario == "prepare") {
+        Prepare(folder);
+        return 0;
+    }
     if (scenario.empty()) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         return Drive(std::max(runs, 1));
     }
     // Qt sees no arguments of ours.
     int qtArgc = 1;
-    if (scenario == "empty-window") {
-        return EmptyWindow(qtArgc, argv);
+    if (scenario == "empty-window" || scenario == "text-window") {
+        return EmptyWindow(qtArgc, argv, scenario == "text-window");
     }
     if (scenario == "start") {
         return StartUp(qtArgc, argv, folder);
