@@ -65,8 +65,8 @@ DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
     setItemDelegate(delegate_);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    verticalHeader()->setDefaultSectionSize(20);
-    verticalHeader()->setFixedWidth(16);
+    verticalHeader()->setDefaultSectionSize(DatasetTableModel::kRowHeight);
+    verticalHeader()->setFixedWidth(DatasetTableModel::kRowHeaderWidth);
 }
 
 void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {

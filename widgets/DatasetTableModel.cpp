@@ -3,6 +3,7 @@
 #include "tables/CellText.h"
 #include "widgets/Text.h"
 
+#include <QSize>
 #include <algorithm>
 
 namespace kalvenor {
@@ -328,6 +329,11 @@ QVariant DatasetTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::SizeHintRole && orientation == Qt::Vertical) {
+        // A row's header holds at most the editing mark: a view that sizes
+        // its row headers needs no text measured for each row after a reset.
+        return QSize(kRowHeaderWidth, kRowHeight);
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }

@@ -25,6 +25,10 @@ class DatasetTableModel : public QAbstractTableModel {
 public:
     DatasetTableModel(Dataset& dataset, NumberFormat format, PostRules rules,
                       QObject* parent = nullptr);
+
+    // The size of a row's header: the grids' rows and their editing mark.
+    static constexpr int kRowHeaderWidth = 16;
+    static constexpr int kRowHeight = 20;
     ~DatasetTableModel() override;
 
     Dataset& dataset() { return dataset_; }
