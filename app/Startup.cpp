@@ -111,8 +111,6 @@ public:
 
     ~DeferredStart() override { QApplication::instance()->removeEventFilter(this); }
 
-    bool Finished() const { return finished_; }
-
     void Finish() {
         if (finished_) {
             return;
@@ -127,8 +125,8 @@ public:
         } catch (...) {
             // As a failure of any start-up step: shown, then the run ends.
             // Until it has ended no input reaches the half-built windows.
-            failed_ = true;
             ShowCurrentException(context_.messages);
+            failed_ = true;
             QCoreApplication::exit(1);
         }
     }
@@ -144,6 +142,7 @@ protected:
             QTimer::singleShot(0, this, [this] { Finish(); });
         } else if (IsInput(event->type())) {
             Finish();
+            return failed_;
         }
         return false;
     }
