@@ -11,8 +11,13 @@
 #include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/Frames.h"
+#include "widgets/Guard.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
 #include <array>
+#include <memory>
 
 using namespace kalvenor;
 
@@ -98,12 +103,105 @@ void Destroy(Window*& window) {
     window = nullptr;
 }
 
+// The second half of start-up, waiting for the main window's first paint.
+// It watches every event of the application until then: input or a close
+// must not reach a window before the rest exists.
+class DeferredStart final : public QObject {
+public:
+    DeferredStart(const Context& context, QWidget* window, std::function<void()> shown)
+        : context_(context), window_(window), shown_(std::move(shown)) {
+        QApplication::instance()->installEventFilter(this);
+        // Should no paint ever come (a window that starts minimised), the
+        // rest is built anyway.
+        QTimer::singleShot(kLatestMs, this, [this] { Finish(); });
+    }
+
+    ~DeferredStart() override { QApplication::instance()->removeEventFilter(this); }
+
+    void Finish() {
+        if (finished_) {
+            return;
+        }
+        finished_ = true;
+        if (shown_) {
+            shown_();
+        }
+        try {
+            CreateOtherWindows(context_);
+            QApplication::instance()->removeEventFilter(this);
+        } catch (...) {
+            // As a failure of any start-up step: shown, then the run ends.
+            // Until it has ended no input reaches the half-built windows.
+            ShowCurrentException(context_.messages);
+            failed_ = true;
+            QCoreApplication::exit(1);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (failed_) {
+            return IsInput(event->type());
+        }
+        if (!finished_ && watched == window_ && event->type() == QEvent::Paint && !queued_) {
+            // After this paint has been flushed to the screen.
+            queued_ = true;
+            QTimer::singleShot(0, this, [this] { Finish(); });
+        } else if (IsInput(event->type())) {
+            Finish();
+            return failed_;
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kLatestMs = 1000;
+
+    static bool IsInput(QEvent::Type type) {
+        switch (type) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::NonClientAreaMouseButtonPress:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::InputMethod:
+            case QEvent::TouchBegin:
+            case QEvent::TabletPress:
+            case QEvent::DragEnter:
+            case QEvent::Drop:
+            case QEvent::Close:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    const Context& context_;
+    QWidget* window_;
+    std::function<void()> shown_;
+    bool queued_ = false;
+    bool finished_ = false;
+    bool failed_ = false;
+};
+
+std::unique_ptr<DeferredStart> deferredStart;
+bool otherWindowsCreated = false;
+
 }  // namespace
 
-void CreateWindows(const Context& context) {
+void CreateMainWindow(const Context& context) {
+    otherWindowsCreated = false;
     // What a killed write left beside the tables, before any table is read.
     RemoveStaleTemporaryFiles(context.directory);
     Form1 = new TForm1(context, peers);
+}
+
+void CreateOtherWindows(const Context& context) {
     AboutBox = new TAboutBox(context);
     AboutBox->SetTablesFolder(context.directory);
     Form6 = new TForm6(context, Form1->Grouping());
@@ -117,9 +215,28 @@ void CreateWindows(const Context& context) {
     BazaTran = new TBazaTran(context);
     BazaTran->FormCreate();
     Form1->FillTransformerList(BazaTran->ClientDataSet2);
+    otherWindowsCreated = true;
+}
+
+void CreateWindows(const Context& context) {
+    CreateMainWindow(context);
+    CreateOtherWindows(context);
+}
+
+bool OtherWindowsCreated() {
+    return otherWindowsCreated;
+}
+
+void ShowMainWindowFirst(const Context& context, std::function<void()> shown) {
+    CreateMainWindow(context);
+    CentreOnScreen(Form1);
+    deferredStart = std::make_unique<DeferredStart>(context, Form1, std::move(shown));
+    Form1->show();
 }
 
 void DestroyWindows(const Context& context) {
+    deferredStart.reset();
+    otherWindowsCreated = false;
     for (Dataset* dataset : {BazaAvt != nullptr ? &BazaAvt->AVT1 : nullptr,
                              BazaT != nullptr ? &BazaT->ClientDataSet1 : nullptr,
                              BazaTran != nullptr ? &BazaTran->ClientDataSet2 : nullptr}) {

@@ -6,7 +6,6 @@
 #include "base/TableMemory.h"
 #include "output/DesktopServices.h"
 #include "tables/Databases.h"
-#include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/MessageBox.h"
 
@@ -80,9 +79,9 @@ int main(int argc, char* argv[]) {
         if (folderProblem) {
             messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
         }
-        CreateWindows(context);
-        CentreOnScreen(Form1);
-        Form1->show();
+        // The main window is on the screen first; the rest of start-up
+        // follows its first paint.
+        ShowMainWindowFirst(context);
         result = QApplication::exec();
     } catch (...) {
         ShowCurrentException(messages);

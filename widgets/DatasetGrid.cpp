@@ -3,18 +3,34 @@
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Guard.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
 namespace kalvenor {
 
-// Keeps typed texts within the width of their string field and remembers
-// the open editor, so the navigator can post what is being typed.
+namespace {
+
+// Characters of each cell measured for its column's width: enough for every
+// field the program defines, and a bound for a text of any length.
+constexpr int kMeasuredCharacters = 64;
+
+bool Unmodified(const QKeyEvent* event) {
+    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+}  // namespace
+
+// Keeps typed texts within the width of their string field, remembers the
+// open editor, so the navigator can post what is being typed, and gives the
+// grid its keys before the editor sees them.
 class DatasetGrid::Delegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit Delegate(DatasetGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
@@ -30,6 +46,18 @@ public:
     }
 
     mutable QPointer<QWidget> open;
+
+protected:
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            grid_->HandleKey(static_cast<QKeyEvent*>(event), true)) {
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
+private:
+    DatasetGrid* grid_;
 };
 
 DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
@@ -37,11 +65,14 @@ DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
     setItemDelegate(delegate_);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    verticalHeader()->setDefaultSectionSize(20);
-    verticalHeader()->setFixedWidth(16);
+    verticalHeader()->setDefaultSectionSize(DatasetTableModel::kRowHeight);
+    verticalHeader()->setFixedWidth(DatasetTableModel::kRowHeaderWidth);
 }
 
 void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
+    if (model_ != nullptr) {
+        disconnect(model_, nullptr, this, nullptr);
+    }
     model_ = model;
     setModel(model);
     connect(model, &QObject::destroyed, this, [this] { model_ = nullptr; });
@@ -50,10 +81,66 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
             RunGuarded(messages_, [this] { std::rethrow_exception(model_->TakeRefusal()); });
         }
     });
-    // Column titles are the table's parameters: they must be readable. The
-    // header measures a bounded sample of rows, so a long table costs no more.
-    connect(model, &QAbstractItemModel::modelReset, this, &QTableView::resizeColumnsToContents);
-    resizeColumnsToContents();
+    // A reset forgets the widths; the same table keeps them. Another table
+    // is measured afresh after this.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        widths_.clear();
+        for (int column = 0; column < horizontalHeader()->count(); ++column) {
+            widths_.push_back(horizontalHeader()->sectionSize(column));
+        }
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        if (static_cast<int>(widths_.size()) == horizontalHeader()->count()) {
+            for (int column = 0; column < horizontalHeader()->count(); ++column) {
+                horizontalHeader()->resizeSection(column,
+                                                  widths_[static_cast<std::size_t>(column)]);
+            }
+        }
+    });
+    connect(model, &DatasetTableModel::tableChanged, this, &DatasetGrid::TableChanged);
+    TableChanged();
+    emit datasetModelChanged();
+}
+
+void DatasetGrid::TableChanged() {
+    if (isVisible()) {
+        SizeColumns();
+    } else {
+        sizePending_ = true;
+    }
+}
+
+void DatasetGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (sizePending_) {
+        SizeColumns();
+    }
+}
+
+// Each column as wide as its title and as the first characters of its
+// cells in sight; the titles are the table's parameters and must be
+// readable.
+void DatasetGrid::SizeColumns() {
+    sizePending_ = false;
+    if (model_ == nullptr) {
+        return;
+    }
+    QHeaderView* header = horizontalHeader();
+    const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+    const int first = std::max(rowAt(0), 0);
+    const int last = std::min(model_->rowCount(), first + viewport()->height() / rowHeight + 1);
+    const QFontMetrics metrics(font());
+    const int margin =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        int width = header->sectionSizeHint(column);
+        for (int row = first; row < last; ++row) {
+            width = std::max(width, metrics.horizontalAdvance(
+                                        model_->CellPrefix(row, column, kMeasuredCharacters)) +
+                                        margin);
+        }
+        header->resizeSection(column, width);
+    }
 }
 
 int DatasetGrid::CurrentRow() const {
@@ -81,6 +168,14 @@ void DatasetGrid::FinishEditor(bool keep) {
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+// However the editor closes, it is no longer the one to post from.
+void DatasetGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == delegate_->open) {
+        delegate_->open = nullptr;
+    }
+    QTableView::closeEditor(editor, hint);
+}
+
 bool DatasetGrid::PostPending() {
     FinishEditor(true);
     if (model_ == nullptr || !model_->Editing()) {
@@ -94,6 +189,92 @@ bool DatasetGrid::PostPending() {
     return posted;
 }
 
+bool DatasetGrid::InsertRow(int at) {
+    if (model_ == nullptr || model_->ReadOnly() || !model_->dataset().Active() || !PostPending()) {
+        return false;
+    }
+    const int row = model_->Insert(at);
+    if (row < 0) {
+        return false;
+    }
+    setCurrentIndex(model_->index(row, 0));
+    edit(model_->index(row, 0));
+    return true;
+}
+
+void DatasetGrid::CancelRow() {
+    const int row = CurrentRow();
+    FinishEditor(false);
+    if (model_ != nullptr && model_->Editing()) {
+        model_->Cancel();
+    }
+    SelectRow(row);
+}
+
+// A new row may follow the last only when that row holds something: an
+// empty new row is not posted, and another one is not opened under it.
+bool DatasetGrid::AppendFromLastRow() {
+    if (model_ == nullptr || model_->ReadOnly() || !model_->dataset().Active()) {
+        return false;
+    }
+    const int rows = model_->rowCount();
+    if (rows > 0 && CurrentRow() != rows - 1) {
+        return false;
+    }
+    if (model_->Inserting() && model_->EditRow() == rows - 1) {
+        FinishEditor(true);
+        if (model_->BufferEmpty()) {
+            return true;
+        }
+    }
+    if (PostPending()) {
+        InsertRow(model_->rowCount());
+    }
+    return true;
+}
+
+bool DatasetGrid::HandleKey(const QKeyEvent* event, bool inEditor) {
+    if (model_ == nullptr || !Unmodified(event)) {
+        return false;
+    }
+    bool used = false;
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            // Never passed on: a dialog would take it for its cancel and
+            // post the row on its way out.
+            RunGuarded(messages_, [this] { CancelRow(); });
+            used = true;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (inEditor || model_->Editing()) {
+                PostPending();
+                used = true;
+            }
+            break;
+        case Qt::Key_Insert:
+            if (!model_->ReadOnly()) {
+                RunGuarded(messages_, [this] { InsertRow(std::max(CurrentRow(), 0)); });
+                used = true;
+            }
+            break;
+        case Qt::Key_Down:
+            RunGuarded(messages_, [&] { used = AppendFromLastRow(); });
+            break;
+        default:
+            break;
+    }
+    return used;
+}
+
+void DatasetGrid::keyPressEvent(QKeyEvent* event) {
+    if (HandleKey(event, false)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 void DatasetGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (model_ == nullptr || !model_->Editing() || !current.isValid() ||
@@ -101,7 +282,7 @@ void DatasetGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
         return;
     }
     const int editRow = model_->EditRow();
-    // Posting resets the grid, which must not happen inside its own
+    // Posting moves rows, which must not happen inside the view's own
     // notification; the cursor goes back to the row if it cannot be posted.
     QTimer::singleShot(0, this, [this, editRow] {
         if (model_ == nullptr || !model_->Editing() || model_->EditRow() != editRow) {

@@ -3,9 +3,9 @@
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Guard.h"
+#include "widgets/Icons.h"
 
 #include <QHBoxLayout>
-#include <QStyle>
 #include <QToolButton>
 
 namespace kalvenor {
@@ -23,21 +23,49 @@ DatasetNavigator::DatasetNavigator(DatasetGrid* grid, Buttons buttons, QWidget* 
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     AddButton("First", "Первая запись", &DatasetNavigator::First)
-        ->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+        ->setIcon(StandardIcon(QStyle::SP_MediaSkipBackward));
     AddButton("Prior", "Предыдущая запись", &DatasetNavigator::Prior)
-        ->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
+        ->setIcon(StandardIcon(QStyle::SP_MediaSeekBackward));
     AddButton("Next", "Следующая запись", &DatasetNavigator::Next)
-        ->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
+        ->setIcon(StandardIcon(QStyle::SP_MediaSeekForward));
     AddButton("Last", "Последняя запись", &DatasetNavigator::Last)
-        ->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+        ->setIcon(StandardIcon(QStyle::SP_MediaSkipForward));
     if (buttons == Full) {
-        AddButton("Insert", "Вставить новую запись", &DatasetNavigator::Insert)->setText("+");
-        AddButton("Delete", "Удалить запись", &DatasetNavigator::Delete)->setText("−");
-        AddButton("Edit", "Редактировать запись", &DatasetNavigator::Edit)->setText("▲");
-        AddButton("Post", "Занести в базу запись", &DatasetNavigator::Post)->setText("✓");
-        AddButton("Cancel", "Отменить редактирование", &DatasetNavigator::Cancel)->setText("✗");
+        editButtons_ = {
+            AddButton("Insert", "Вставить новую запись", &DatasetNavigator::Insert),
+            AddButton("Delete", "Удалить запись", &DatasetNavigator::Delete),
+            AddButton("Edit", "Редактировать запись", &DatasetNavigator::Edit),
+            AddButton("Post", "Занести в базу запись", &DatasetNavigator::Post),
+            AddButton("Cancel", "Отменить редактирование", &DatasetNavigator::Cancel),
+        };
+        const char* const symbols[] = {"+", "−", "▲", "✓", "✗"};
+        for (std::size_t i = 0; i < editButtons_.size(); ++i) {
+            editButtons_[i]->setText(QString::fromUtf8(symbols[i]));
+        }
     }
     row->addStretch();
+    connect(grid_, &DatasetGrid::datasetModelChanged, this, &DatasetNavigator::WatchModel);
+    WatchModel();
+}
+
+void DatasetNavigator::WatchModel() {
+    if (DatasetTableModel* model = grid_->DatasetModel()) {
+        connect(model, &DatasetTableModel::readOnlyChanged, this, &DatasetNavigator::UpdateButtons,
+                Qt::UniqueConnection);
+    }
+    UpdateButtons();
+}
+
+bool DatasetNavigator::Editable() const {
+    const DatasetTableModel* model = grid_->DatasetModel();
+    return model != nullptr && !model->ReadOnly();
+}
+
+void DatasetNavigator::UpdateButtons() {
+    const bool editable = Editable();
+    for (QToolButton* button : editButtons_) {
+        button->setEnabled(editable);
+    }
 }
 
 QToolButton* DatasetNavigator::AddButton(const char* name, const char* hint,
@@ -70,19 +98,13 @@ void DatasetNavigator::Last() {
 }
 
 void DatasetNavigator::Insert() {
-    DatasetTableModel* model = grid_->DatasetModel();
-    if (model == nullptr || !model->dataset().Active() || !grid_->PostPending()) {
-        return;
-    }
-    const int row = model->Insert(std::max(grid_->CurrentRow(), 0));
-    grid_->setCurrentIndex(model->index(row, 0));
-    grid_->edit(model->index(row, 0));
+    grid_->InsertRow(std::max(grid_->CurrentRow(), 0));
 }
 
 void DatasetNavigator::Delete() {
     DatasetTableModel* model = grid_->DatasetModel();
     const int row = grid_->CurrentRow();
-    if (model == nullptr || row < 0) {
+    if (model == nullptr || model->ReadOnly() || row < 0) {
         return;
     }
     if (grid_->Messages().MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) !=
@@ -109,14 +131,7 @@ void DatasetNavigator::Post() {
 }
 
 void DatasetNavigator::Cancel() {
-    DatasetTableModel* model = grid_->DatasetModel();
-    if (model == nullptr) {
-        return;
-    }
-    const int row = grid_->CurrentRow();
-    grid_->FinishEditor(false);
-    model->Cancel();
-    grid_->SelectRow(row);
+    grid_->CancelRow();
 }
 
 }  // namespace kalvenor

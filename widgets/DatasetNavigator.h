@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 class QToolButton;
 
@@ -9,7 +10,8 @@ namespace kalvenor {
 class DatasetGrid;
 
 // The navigator under a grid: first, prior, next, last, and for editable
-// grids insert, delete, edit, post and cancel.
+// grids insert, delete, edit, post and cancel, which are disabled while the
+// grid's model is read-only.
 class DatasetNavigator : public QWidget {
     Q_OBJECT
 public:
@@ -29,8 +31,12 @@ public:
 
 private:
     QToolButton* AddButton(const char* name, const char* hint, void (DatasetNavigator::*action)());
+    void WatchModel();
+    void UpdateButtons();
+    bool Editable() const;
 
     DatasetGrid* grid_;
+    std::vector<QToolButton*> editButtons_;
 };
 
 }  // namespace kalvenor

@@ -17,4 +17,8 @@ const QIcon& CommandIcon(std::initializer_list<const char*> themeNames,
 // command icons, otherwise the first installed of a few common themes.
 void UseDesktopIconTheme();
 
+// The application style's standard icon, decoded once per run: the style
+// reads and decodes every size of it from the resources at each request.
+QIcon StandardIcon(QStyle::StandardPixmap pixmap);
+
 }  // namespace kalvenor
