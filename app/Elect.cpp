@@ -265,14 +265,19 @@ void TForm1::FillTransformerList(Dataset& transformers) {
 void TForm1::RefillTransformerList() {
     const int selected = ItemIndex(Combo::ComboBox2);
     const QString previous = selected >= 0 ? ComboBox2->itemText(selected) : QString();
-    ComboBox2->clear();
+    // All names in one call: an editable box filters its completer at every
+    // single addition.
+    QStringList names;
     if (const auto name = transformers_->FindField(kTransformerField)) {
+        names.reserve(static_cast<qsizetype>(transformers_->RowCount()));
         for (std::size_t row = 0; row < transformers_->RowCount(); ++row) {
             const Value cell = transformers_->At(row, *name);
             const auto* text = std::get_if<std::string>(&cell);
-            ComboBox2->addItem(text != nullptr ? ToQString(*text) : QString());
+            names << (text != nullptr ? ToQString(*text) : QString());
         }
     }
+    ComboBox2->clear();
+    ComboBox2->addItems(names);
     const int kept = previous.isNull() ? -1 : ComboBox2->findText(previous, Qt::MatchExactly);
     ComboBox2->setCurrentIndex(kept >= 0 ? kept : (ComboBox2->count() > 0 ? 0 : -1));
     // Results computed with a transformer that is gone no longer stand.

@@ -16,6 +16,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -330,6 +331,12 @@ void TBazaT::Button3Click() {
 void TBazaT::done(int result) {
     if (DBGrid1->PostPending()) {
         QDialog::done(result);
+    }
+}
+
+void TBazaT::keyPressEvent(QKeyEvent* event) {
+    if (!CancelRowOnEscape(event, DBGrid1)) {
+        QDialog::keyPressEvent(event);
     }
 }
 

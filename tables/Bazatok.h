@@ -58,6 +58,7 @@ public:
     QListWidget* FileListBox1;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -97,6 +98,12 @@ void DatabaseWindow::done(int result) {
 }
 
 // The layout follows the button's height, so it scales with the font.
+void DatabaseWindow::keyPressEvent(QKeyEvent* event) {
+    if (!CancelRowOnEscape(event, Grid)) {
+        QDialog::keyPressEvent(event);
+    }
+}
+
 void DatabaseWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     const int width = event->size().width();

@@ -58,6 +58,7 @@ public:
     QPushButton* Button1;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 protected:

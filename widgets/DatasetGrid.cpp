@@ -202,6 +202,15 @@ bool DatasetGrid::InsertRow(int at) {
     return true;
 }
 
+bool CancelRowOnEscape(QKeyEvent* event, DatasetGrid* grid) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        return false;
+    }
+    grid->CancelRow();
+    event->accept();
+    return true;
+}
+
 void DatasetGrid::CancelRow() {
     const int row = CurrentRow();
     FinishEditor(false);

@@ -70,4 +70,9 @@ private:
     std::vector<int> widths_;
 };
 
+// Escape anywhere in a window with a data grid: the row being typed is
+// cancelled and the window stays; a dialog's own Escape would close it, and
+// closing posts the row. True when the key was Escape and is used up.
+bool CancelRowOnEscape(QKeyEvent* event, DatasetGrid* grid);
+
 }  // namespace kalvenor

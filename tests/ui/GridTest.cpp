@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -311,6 +312,16 @@ private slots:
         QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
         grid->FinishEditor(true);
         QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(grid->model()->rowCount(), 0);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 0U);
+        QVERIFY(BazaAvt->isVisible());
+
+        // With the focus on the window's own button, not in the grid.
+        Click(BazaAvt, "Insert");
+        QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
+        grid->FinishEditor(true);
+        BazaAvt->Button1->setFocus();
+        QTest::keyClick(BazaAvt->Button1, Qt::Key_Escape);
         QCOMPARE(grid->model()->rowCount(), 0);
         QCOMPARE(BazaAvt->AVT1.RowCount(), 0U);
         QVERIFY(BazaAvt->isVisible());
