@@ -13,10 +13,13 @@
 #include "app/Startup.h"
 #include "base/Files.h"
 #include "base/TableMemory.h"
+#include "calc/Driver.h"
 #include "output/DesktopServices.h"
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
+#include "tables/Insertavt.h"
 #include "tables/TableFiles.h"
+#include "tests/support/FakeMainWindow.h"
 #include "widgets/Frames.h"
 #include "widgets/MessageBox.h"
 
@@ -26,7 +29,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QToolButton>
 #include <algorithm>
 #include <chrono>
@@ -289,6 +296,86 @@ int Choose(int argc, char** argv, const std::filesystem::path& folder, int reps,
     return 0;
 }
 
+// Answers whatever the calculation asks as a user in a hurry does: the first
+// series in the chooser, "Нет" or OK in a message box.
+class Answerer : public QObject {
+public:
+    Answerer() { startTimer(0); }
+
+protected:
+    void timerEvent(QTimerEvent*) override {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            return;
+        }
+        if (modal == InsertAvtomat) {
+            InsertAvtomat->ComboBox1->setCurrentIndex(0);
+            InsertAvtomat->Button2->click();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            const QList<QAbstractButton*> buttons = box->buttons();
+            for (QAbstractButton* button : buttons) {
+                if (box->buttonRole(button) == QMessageBox::NoRole ||
+                    box->buttonRole(button) == QMessageBox::AcceptRole) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+    }
+};
+
+// A whole calculation in the main window, the dialogs answered, beside the
+// same calculation through the core's ports alone.
+int Calculate(int argc, char** argv, const std::filesystem::path& folder, int reps) {
+    KeepTableMemoryBetweenLoads();
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Program program(folder);
+    double shown = 0;
+    double ready = 0;
+    StartProgram(program.context, shown, ready);
+    Form1->ComboBox3->setCurrentIndex(1);
+    emit Form1->ComboBox3->activated(1);
+    Form1->ComboBox1->setCurrentIndex(Form1->ComboBox1->findText("table.xml"));
+    emit Form1->ComboBox1->activated(Form1->ComboBox1->currentIndex());
+    Form1->Edit3->setText("10");
+    Form1->Edit6->setText("50");
+    Settle();
+    const Answerer answerer;
+    testing::FakeMainWindow fake;
+    fake.combos[Combo::ComboBox1] = {{"table.xml"}, 0, ""};
+    fake.combos[Combo::ComboBox3].index = 1;
+    fake.texts[Control::Edit3] = "10";
+    fake.texts[Control::Edit6] = "50";
+    fake.texts[Control::Label8] = "Медь";
+    Dataset table;
+    Dataset breakers;
+    Dataset transformers;
+    transformers.OpenFile(folder / kTransformerFileName);
+    transformers.SetOrder(kPowerField);
+    for (int i = 0; i < reps; ++i) {
+        const Clock::time_point start = Clock::now();
+        Form1->Button1->click();
+        Settle();
+        Report("calculate", MsSince(start));
+        if (Form1->RichEdit1->toPlainText().isEmpty()) {
+            std::cerr << "the calculation did not reach its report\n";
+            return 1;
+        }
+
+        fake.combos[Combo::ComboBox2] = {Form1->Items(Combo::ComboBox2), 0, ""};
+        const Clock::time_point core = Clock::now();
+        CalculationDriver(fake, fake, {table, breakers, transformers, folder}, NumberFormat{','})
+            .Run();
+        Report("core", MsSince(core));
+        if (fake.report.size() != 22) {
+            std::cerr << "the core calculation did not reach its report\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // ---- The driver -------------------------------------------------------------------
 
 std::filesystem::path SelfPath() {
@@ -377,6 +464,9 @@ void Prepare(const std::filesystem::path& root) {
     WriteCurrentTable(folder("t1000") / "table.xml", 1000, 0);
     WriteCurrentTable(folder("t100000") / "table.xml", 100000, 0);
     WriteCurrentTable(folder("tlong") / "table.xml", 1000, 10000);
+    WriteCurrentTable(folder("calc") / "table.xml", 1000, 0);
+    WriteBreakers(folder("calc"), 1000);
+    WriteTransformers(folder("calc"), 100, 0);
 }
 
 int Drive(int runs) {
@@ -445,6 +535,10 @@ int Drive(int runs) {
             }
         }
     }
+    const Figures calculation = Run("calculate", folder("calc"), chooseRuns, 5);
+    Line("A whole calculation, 1 000-row table, 1 000 breakers",
+         Median(calculation.at("calculate")), Median(calculation.at("core")), "ms",
+         "the same through the core's ports");
     std::filesystem::remove_all(root);
     return 0;
 }
@@ -486,6 +580,9 @@ int main(int argc, char** argv) {
     }
     if (scenario == "start") {
         return StartUp(qtArgc, argv, folder);
+    }
+    if (scenario == "calculate") {
+        return Calculate(qtArgc, argv, folder, reps);
     }
     if (scenario == "choose" || scenario == "choose-view") {
         return Choose(qtArgc, argv, folder, reps, scenario == "choose-view");
