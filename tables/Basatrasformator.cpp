@@ -8,7 +8,10 @@ using namespace kalvenor;
 TBazaTran* BazaTran = nullptr;
 
 // Two transformers of one power for different primary voltages are common in
-// real catalogues, so the power is not enforced as a unique key.
+// real catalogues, so the power is not enforced as a unique key. The name is:
+// the calculation finds a transformer's power and short-circuit voltage by
+// it, and two rows of one name would make both ambiguous. Files that already
+// hold such rows still load.
 TBazaTran::TBazaTran(const Context& context)
     : DatabaseWindow(context, {.groupCaption = "Трансформаторы",
                                .gridName = "DBGrid1",
@@ -17,7 +20,9 @@ TBazaTran::TBazaTran(const Context& context)
                                .height = 257,
                                .gridHeightMargin = 20,
                                .enterCloses = true,
-                               .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = false},
+                               .rules = {.everyFieldRequired = true,
+                                         .enforceUniqueIndexes = false,
+                                         .uniqueField = kTransformerField},
                                .helpContext = 50}) {
     setObjectName("BazaTran");
 }

@@ -490,11 +490,13 @@ std::optional<std::string> Dataset::PostError(const Row& values,
             return "Поле " + Quoted(field.name) + ": неверное значение.";
         }
     }
-    if (!rules.enforceUniqueIndexes) {
-        return std::nullopt;
+    std::vector<std::vector<std::size_t>> keys;
+    if (const auto field =
+            rules.uniqueField.empty() ? std::nullopt : FindField(rules.uniqueField)) {
+        keys.push_back({*field});
     }
     for (const IndexDef& index : indexes_) {
-        if (!index.unique || index.fields.empty()) {
+        if (!rules.enforceUniqueIndexes || !index.unique || index.fields.empty()) {
             continue;
         }
         std::vector<std::size_t> key;
@@ -503,8 +505,14 @@ std::optional<std::string> Dataset::PostError(const Row& values,
                 key.push_back(*position);
             }
         }
-        if (key.size() != index.fields.size() || !FindDuplicate(key, values, replacing)) {
-            continue;  // an index on a field that is gone enforces nothing
+        // An index on a field that is gone enforces nothing.
+        if (key.size() == index.fields.size()) {
+            keys.push_back(std::move(key));
+        }
+    }
+    for (const std::vector<std::size_t>& key : keys) {
+        if (!FindDuplicate(key, values, replacing)) {
+            continue;
         }
         std::string message =
             key.size() == 1 ? "Запись со значением поля " : "Запись со значениями полей ";

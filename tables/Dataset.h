@@ -41,6 +41,8 @@ std::string PlainText(const Value& value);
 struct PostRules {
     bool everyFieldRequired = false;
     bool enforceUniqueIndexes = true;
+    // A field no two rows may share although no index of the file says so.
+    std::string_view uniqueField;
 };
 
 // What changed in a dataset, so that a grid moves one row instead of

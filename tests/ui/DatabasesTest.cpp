@@ -104,6 +104,15 @@ private slots:
         // The main window's list is the database's rows, in their order, at once.
         QCOMPARE(Items(Form1->ComboBox2), order);
         QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-63/10"));
+        // A name entered twice is refused: it would make the power ambiguous.
+        EnterRow(BazaTran, BazaTran->DBGrid1,
+                 {"TM-40/6", "63", "6", "0,4", "240", "1280", "4,5", "2,8"});
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        QCOMPARE(ui.messages->shown[0].text,
+                 std::string("Запись со значением поля «Трансформатор» = TM-40/6 уже есть."));
+        Click(BazaTran, "Cancel");
+        ui.messages->shown.clear();
+        QCOMPARE(Items(Form1->ComboBox2), order);
         // Deleting the selected transformer selects the first and voids the results.
         Form1->Edit1->setText("16");
         ui.messages->Plan(kIdYes);
