@@ -72,7 +72,8 @@ public:
     double Number(Slot slot, std::size_t field) const;
     std::int64_t Integer(Slot slot, std::size_t field) const;
     std::string_view Text(Slot slot, std::size_t field) const;
-    // Which of the kept texts a text cell holds: equal numbers, equal texts.
+    // Which of the kept texts a text cell holds: cells of one number hold one
+    // text (a text kept twice has two numbers).
     std::uint64_t TextNumber(Slot slot, std::size_t field) const {
         return words_[Base(slot) + field];
     }
