@@ -439,6 +439,9 @@ bool Decode(std::string_view text, std::string& decoded) {
     return true;
 }
 
+// The quick reader looks at eight bytes as one number, first byte lowest.
+static_assert(std::endian::native == std::endian::little);
+
 // Eight bytes at a time: a mask with the high bit of every byte of `word`
 // that equals `byte`. Exact up to the first such byte; beyond it a borrow may
 // flag more, which the callers never look at.
