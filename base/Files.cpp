@@ -32,6 +32,12 @@ public:
         }
     }
     int Get() const { return fd_; }
+    // Hands the descriptor over; nothing is closed.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now so that the caller sees the error close reports.
     int Close() {
         const int result = ::close(fd_);
@@ -163,12 +169,44 @@ int OpenForReading(const fs::path& path) {
 }  // namespace
 
 FileBuffer ReadFileBuffer(const fs::path& path) {
-    const Descriptor file(OpenForReading(path));
+    return FileReader(path).ReadAll();
+}
+
+FileReader::FileReader(const fs::path& path) : path_(path) {
+    Descriptor file(OpenForReading(path));
     struct stat status {};
     CheckRegularFile(path, file, status);
+    size_ = static_cast<std::size_t>(status.st_size);
+    fd_ = file.Release();
+}
+
+FileReader::~FileReader() {
+    ::close(fd_);
+}
+
+std::size_t FileReader::ReadAt(std::size_t offset, char* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got =
+            ::pread(fd_, into + done, size - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ReadError(path_, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+FileBuffer FileReader::ReadAll() {
     // Room for the whole file, one byte more so that the read that finds the
     // end needs no more room, and one for the terminator.
-    std::size_t capacity = static_cast<std::size_t>(status.st_size) + 2;
+    std::size_t capacity = size_ + 2;
     FileBuffer buffer{std::unique_ptr<char[]>(new char[capacity]), 0};
     for (;;) {
         if (buffer.size + 1 == capacity) {
@@ -178,19 +216,13 @@ FileBuffer ReadFileBuffer(const fs::path& path) {
             buffer.data = std::move(bigger);
             capacity *= 2;
         }
-        const ssize_t got =
-            ::read(file.Get(), buffer.data.get() + buffer.size, capacity - 1 - buffer.size);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw ReadError(path, errno);
-        }
+        const std::size_t got =
+            ReadAt(buffer.size, buffer.data.get() + buffer.size, capacity - 1 - buffer.size);
         if (got == 0) {
             buffer.data[buffer.size] = '\0';
             return buffer;
         }
-        buffer.size += static_cast<std::size_t>(got);
+        buffer.size += got;
     }
 }
 

@@ -46,6 +46,29 @@ struct FileBuffer {
 };
 FileBuffer ReadFileBuffer(const std::filesystem::path& path);
 
+// A regular file open for reading piece by piece, checked and reported as
+// ReadFileBytes does; closed when destroyed. For a large table, read a
+// piece at a time so that its bytes are parsed while they are in the cache.
+class FileReader {
+public:
+    explicit FileReader(const std::filesystem::path& path);
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // The size when the file was opened.
+    std::size_t Size() const { return size_; }
+    // Up to `size` bytes from `offset`, fewer only at the end of the file.
+    std::size_t ReadAt(std::size_t offset, char* into, std::size_t size);
+    // Everything from the start to the end, as ReadFileBuffer gives it.
+    FileBuffer ReadAll();
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::size_t size_ = 0;
+};
+
 // Writes a temporary file beside the target, flushes it to the disk and
 // renames it over the target, so that a crash, a kill or a full disk leaves
 // either the old file or the new one, never a broken one. Throws FileError

@@ -178,9 +178,11 @@ public:
         return Made("long", [](const fs::path& path) {
             DataPacket packet = CurrentTable(1000, false);
             for (std::size_t i = 0; i < packet.rows.size(); ++i) {
+                // 39 characters (52 bytes) a piece, escapes included.
+                constexpr std::string_view kPiece = "Кабель силовой, lead sheath & <armour> ";
                 std::string text = std::to_string(i) + " ";
-                while (text.size() < 15000) {
-                    text += "Кабель силовой, lead sheath & <armour> ";
+                for (std::size_t characters = text.size(); characters < 10000; characters += 39) {
+                    text += kPiece;
                 }
                 packet.rows[i][kBrandPosition] = text;
             }

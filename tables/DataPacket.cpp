@@ -439,6 +439,9 @@ bool Decode(std::string_view text, std::string& decoded) {
     return true;
 }
 
+// The quick reader looks at eight bytes as one number, first byte lowest.
+static_assert(std::endian::native == std::endian::little);
+
 // Eight bytes at a time: a mask with the high bit of every byte of `word`
 // that equals `byte`. Exact up to the first such byte; beyond it a borrow may
 // flag more, which the callers never look at.
@@ -494,17 +497,40 @@ const char* ValueEnd(const char* p, const char* end, char quote, bool& plain) {
 // <ROW c0="..." .../> with blanks between. Anything else (comments, other
 // elements, a number that is none, a cell twice) returns false, and the
 // library reads the whole file instead, with its own verdict.
-bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
+class QuickRows {
+public:
+    // `rowBytes`: the length of all the rows in the file, for estimates.
+    QuickRows(RowStore& store, std::size_t rowBytes)
+        : store_(store),
+          types_(store.Types()),
+          // A row's cells are filled as words and its empty ones marked at
+          // its end; a table of more fields (none of this program's) goes
+          // cell by cell.
+          direct_(!types_.empty() && types_.size() <= 64),
+          rowBytes_(rowBytes) {}
+
+    // The rows of [p, end), which ends where a row ends or where the rows do.
+    bool Feed(const char* p, const char* end);
+
+private:
+    RowStore& store_;
+    const std::vector<FieldType>& types_;
+    const bool direct_;
+    const std::size_t rowBytes_;
+    std::string decoded_;
+    std::uint64_t sequence_ = 0;
+    std::size_t estimatedRows_ = 0;
+};
+
+bool QuickRows::Feed(const char* p, const char* end) {
     const char* const begin = p;
-    std::string decoded;
-    std::uint64_t sequence = 0;
-    constexpr std::uint64_t kTextEstimateRow = 64;
-    std::size_t estimatedRows = 0;
-    const std::vector<FieldType>& types = store.Types();
+    std::string& decoded = decoded_;
+    std::uint64_t& sequence = sequence_;
+    RowStore& store = store_;
+    const std::vector<FieldType>& types = types_;
     const std::size_t fieldCount = types.size();
-    // A row's cells are filled as words and its empty ones marked at its end;
-    // a table of more fields (none of this program's) goes cell by cell.
-    const bool direct = fieldCount > 0 && fieldCount <= 64;
+    const bool direct = direct_;
+    constexpr std::uint64_t kTextEstimateRow = 64;
     constexpr std::string_view kRowLine = "\n    <ROW";
     for (;;) {
         if (static_cast<std::size_t>(end - p) > kRowLine.size() &&
@@ -620,12 +646,78 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
         // a few rows show how many new ones a row brings.
         if (sequence == 1) {
             const auto first = static_cast<std::size_t>(p - begin);
-            estimatedRows = static_cast<std::size_t>(end - begin) / first * 21 / 20 + 16;
-            store.Reserve(estimatedRows);
+            estimatedRows_ = rowBytes_ / first * 21 / 20 + 16;
+            store.Reserve(estimatedRows_);
         } else if (sequence == kTextEstimateRow &&
                    store.TextBytes() > kTextEstimateRow * kTextEstimateRow) {
-            store.Reserve(estimatedRows, store.TextBytes() / kTextEstimateRow * estimatedRows);
+            store.Reserve(estimatedRows_, store.TextBytes() / kTextEstimateRow * estimatedRows_);
         }
+    }
+}
+
+// Where the rows of a file of this program's shape begin: "<ROWDATA" right
+// after the metadata (its place in `rowsStart`), and its '>' (the rows
+// begin after it, at `content`). Found in the file's first bytes.
+bool FindRowsStart(std::string_view head, std::size_t& rowsStart, std::size_t& content) {
+    constexpr std::string_view kRowsStart = "<ROWDATA";
+    const std::size_t metadataEnd = head.find(kMetadataEnd);
+    if (metadataEnd == std::string_view::npos) {
+        return false;
+    }
+    const char* const end = head.data() + head.size();
+    const char* const rows = SkipSpace(head.data() + metadataEnd + kMetadataEnd.size(), end);
+    if (static_cast<std::size_t>(end - rows) < kRowsStart.size() ||
+        std::string_view(rows, kRowsStart.size()) != kRowsStart) {
+        return false;
+    }
+    const char* const close = SkipSpace(rows + kRowsStart.size(), end);
+    if (close == end || *close != '>') {
+        return false;
+    }
+    rowsStart = static_cast<std::size_t>(rows - head.data());
+    content = rowsStart + static_cast<std::size_t>(close + 1 - rows);
+    return true;
+}
+
+// Where they end: the last "</ROWDATA" (at `closing`) and the place after
+// its '>' (at `after`). Found in the file's last bytes.
+bool FindRowsEnd(std::string_view tail, std::size_t& closing, std::size_t& after) {
+    constexpr std::string_view kRowsEnd = "</ROWDATA";
+    closing = tail.rfind(kRowsEnd);
+    if (closing == std::string_view::npos) {
+        return false;
+    }
+    const char* const end = tail.data() + tail.size();
+    const char* const close = SkipSpace(tail.data() + closing + kRowsEnd.size(), end);
+    if (close == end || *close != '>') {
+        return false;
+    }
+    after = static_cast<std::size_t>(close + 1 - tail.data());
+    return true;
+}
+
+// The file with its rows taken out, through the XML library: the
+// definitions, and a row store for them. Nothing when it is not a table or
+// its ROWDATA is not the one taken out (one inside a comment, a second one).
+std::optional<TableFile> ReadAroundRows(std::string_view beforeRows, std::string_view afterRows) {
+    constexpr std::string_view kNoRows = "<ROWDATA/>";
+    std::string rest;
+    rest.reserve(beforeRows.size() + kNoRows.size() + afterRows.size());
+    rest.append(beforeRows).append(kNoRows).append(afterRows);
+    pugi::xml_document document;
+    if (!Parse(document, rest.data(), rest.size())) {
+        return std::nullopt;
+    }
+    try {
+        Header header = ReadHeader(document);
+        if (header.rows.name() != rest.data() + beforeRows.size() + 1) {
+            return std::nullopt;
+        }
+        TableFile file{std::move(header.fields), std::move(header.indexes), {}};
+        file.rows = EmptyStore(file.fields);
+        return file;
+    } catch (const Damage&) {
+        return std::nullopt;
     }
 }
 
@@ -633,60 +725,89 @@ bool ReadRowsQuickly(const char* p, const char* end, RowStore& store) {
 // the file with its rows taken out, the rows are read straight into the row
 // store. Nothing when the file is of another shape.
 std::optional<TableFile> ReadQuickly(std::string_view bytes) {
-    constexpr std::string_view kRowsStart = "<ROWDATA";
-    constexpr std::string_view kRowsEnd = "</ROWDATA";
-    constexpr std::string_view kNoRows = "<ROWDATA/>";
-    const char* const data = bytes.data();
-    const char* const end = data + bytes.size();
-    const std::size_t metadataEnd = bytes.find(kMetadataEnd);
-    if (metadataEnd == std::string::npos) {
+    std::size_t rowsStart = 0;
+    std::size_t content = 0;
+    std::size_t closing = 0;
+    std::size_t after = 0;
+    if (!FindRowsStart(bytes, rowsStart, content) || !FindRowsEnd(bytes, closing, after) ||
+        closing < content) {
         return std::nullopt;
     }
-    const char* rowsStart = SkipSpace(data + metadataEnd + kMetadataEnd.size(), end);
-    if (static_cast<std::size_t>(end - rowsStart) < kRowsStart.size() ||
-        std::string_view(rowsStart, kRowsStart.size()) != kRowsStart) {
+    std::optional<TableFile> file = ReadAroundRows(bytes.substr(0, rowsStart), bytes.substr(after));
+    if (!file) {
         return std::nullopt;
     }
-    const char* content = SkipSpace(rowsStart + kRowsStart.size(), end);
-    if (content == end || *content != '>') {
+    QuickRows rows(file->rows, closing - content);
+    if (!rows.Feed(bytes.data() + content, bytes.data() + closing)) {
         return std::nullopt;
     }
-    ++content;
-    const std::size_t closing = bytes.rfind(kRowsEnd);
-    if (closing == std::string::npos || data + closing < content) {
-        return std::nullopt;
-    }
-    const char* after = SkipSpace(data + closing + kRowsEnd.size(), end);
-    if (after == end || *after != '>') {
-        return std::nullopt;
-    }
-    ++after;
+    file->rows.Done();
+    return file;
+}
 
-    const auto head = static_cast<std::size_t>(rowsStart - data);
-    std::string rest;
-    rest.reserve(head + kNoRows.size() + static_cast<std::size_t>(end - after));
-    rest.append(data, head).append(kNoRows).append(after, end);
-    pugi::xml_document document;
-    if (!Parse(document, rest.data(), rest.size())) {
+// The same for a large file, a piece at a time: each piece is parsed while
+// it is in the cache, and the file is never in memory whole. A piece ends
+// before its last '<', where a row begins; the rest goes with the next one.
+std::optional<TableFile> ReadQuicklyInPieces(FileReader& reader) {
+    constexpr std::size_t kEnds = std::size_t{1} << 16;  // the metadata, the end of the file
+    constexpr std::size_t kPiece = std::size_t{1} << 18;
+    const std::size_t size = reader.Size();
+    std::string head(std::min(size, kEnds), '\0');
+    head.resize(reader.ReadAt(0, head.data(), head.size()));
+    std::size_t rowsStart = 0;
+    std::size_t content = 0;
+    if (!FindRowsStart(head, rowsStart, content)) {
         return std::nullopt;
     }
-    try {
-        Header header = ReadHeader(document);
-        // The ROWDATA the library found must be the one put in place of the
-        // rows, not one inside a comment or a second one.
-        if (header.rows.name() != rest.data() + head + 1) {
-            return std::nullopt;
-        }
-        TableFile file{std::move(header.fields), std::move(header.indexes), {}};
-        file.rows = EmptyStore(file.fields);
-        if (!ReadRowsQuickly(content, data + closing, file.rows)) {
-            return std::nullopt;
-        }
-        file.rows.Done();
-        return file;
-    } catch (const Damage&) {
+    const std::size_t tailStart = std::max(content, size - std::min(size, kEnds));
+    std::string tail(size - tailStart, '\0');
+    if (reader.ReadAt(tailStart, tail.data(), tail.size()) != tail.size()) {
         return std::nullopt;
     }
+    std::size_t closing = 0;
+    std::size_t after = 0;
+    if (!FindRowsEnd(tail, closing, after)) {
+        return std::nullopt;
+    }
+    closing += tailStart;
+    std::optional<TableFile> file = ReadAroundRows(std::string_view(head).substr(0, rowsStart),
+                                                   std::string_view(tail).substr(after));
+    if (!file) {
+        return std::nullopt;
+    }
+    QuickRows rows(file->rows, closing - content);
+    std::unique_ptr<char[]> piece(new char[kPiece]);
+    std::size_t capacity = kPiece;
+    std::size_t carried = 0;  // the start of a row from the piece before
+    for (std::size_t offset = content; offset < closing;) {
+        if (carried == capacity) {
+            // A row longer than a piece: room for more of it.
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), piece.get(), carried);
+            piece = std::move(bigger);
+            capacity *= 2;
+        }
+        const std::size_t wanted = std::min(capacity - carried, closing - offset);
+        if (reader.ReadAt(offset, piece.get() + carried, wanted) != wanted) {
+            return std::nullopt;  // the file shrank while it was read
+        }
+        offset += wanted;
+        const std::size_t filled = carried + wanted;
+        std::size_t rowsEnd = filled;
+        if (offset < closing) {
+            const void* const last = ::memrchr(piece.get(), '<', filled);
+            rowsEnd = last == nullptr
+                          ? 0
+                          : static_cast<std::size_t>(static_cast<const char*>(last) - piece.get());
+        }
+        if (!rows.Feed(piece.get(), piece.get() + rowsEnd)) {
+            return std::nullopt;
+        }
+        carried = filled - rowsEnd;
+        std::memmove(piece.get(), piece.get() + rowsEnd, carried);
+    }
+    file->rows.Done();
+    return file;
 }
 
 [[noreturn]] void ThrowDamaged(const fs::path& path, const Damage& damage) {
@@ -1065,8 +1186,16 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
 }  // namespace
 
 TableFile ReadTableFile(const fs::path& path) {
+    // Larger than this, a table is read in pieces.
+    constexpr std::size_t kInPieces = std::size_t{1} << 20;
     try {
-        FileBuffer bytes = ReadFileBuffer(path);
+        FileReader reader(path);
+        if (reader.Size() > kInPieces) {
+            if (std::optional<TableFile> file = ReadQuicklyInPieces(reader)) {
+                return std::move(*file);
+            }
+        }
+        FileBuffer bytes = reader.ReadAll();
         if (std::optional<TableFile> file = ReadQuickly(bytes.View())) {
             return std::move(*file);
         }

@@ -13,18 +13,6 @@
 
 namespace kalvenor {
 
-namespace {
-
-bool IsBlank(const Value& value) {
-    const std::string* text = std::get_if<std::string>(&value);
-    if (text == nullptr) {
-        return std::holds_alternative<std::monostate>(value);
-    }
-    return text->find_first_not_of(" \t\n\r\v\f") == std::string::npos;
-}
-
-}  // namespace
-
 std::string PlainText(const Value& value) {
     return std::visit(
         [](const auto& x) -> std::string {
@@ -63,6 +51,14 @@ std::size_t Dataset::FieldByName(std::string_view name) const {
 }
 
 namespace {
+
+bool IsBlank(const Value& value) {
+    const std::string* text = std::get_if<std::string>(&value);
+    if (text == nullptr) {
+        return std::holds_alternative<std::monostate>(value);
+    }
+    return text->find_first_not_of(" \t\n\r\v\f") == std::string::npos;
+}
 
 // Marks a slot whose row shows its stored value: a NaN that no arithmetic
 // makes, compared by its bits.

@@ -50,8 +50,8 @@ RowStore::RowStore(std::vector<FieldType> types)
 }
 
 void RowStore::Reserve(std::size_t slots, std::size_t textBytes) {
-    if (slots * stride_ > words_.size()) {
-        words_.resize(slots * stride_);
+    if (slots * stride_ > capacity_) {
+        Resize(slots * stride_);
     }
     if (textBytes > arena_.capacity()) {
         arena_.reserve(textBytes);
@@ -59,17 +59,24 @@ void RowStore::Reserve(std::size_t slots, std::size_t textBytes) {
 }
 
 void RowStore::Grow() {
-    words_.resize(std::max(used_, words_.size() + words_.size() / 4 + stride_ * 64));
+    Resize(std::max(used_ + stride_, capacity_ + capacity_ / 4 + stride_ * 64));
+}
+
+void RowStore::Resize(std::size_t capacity) {
+    std::unique_ptr<std::uint64_t[]> words(new std::uint64_t[capacity]);
+    if (used_ > 0) {
+        std::memcpy(words.get(), words_.get(), used_ * sizeof(std::uint64_t));
+    }
+    words_ = std::move(words);
+    capacity_ = capacity;
 }
 
 RowStore::Slot RowStore::Reuse(std::uint64_t sequence) {
     const Slot slot = free_.back();
     free_.pop_back();
-    const auto base = static_cast<std::ptrdiff_t>(Base(slot));
-    std::fill_n(words_.begin() + base, types_.size(), 0);
-    words_[Base(slot) + types_.size()] = sequence;
-    std::copy(emptyMask_.begin(), emptyMask_.end(),
-              words_.begin() + base + static_cast<std::ptrdiff_t>(types_.size()) + 1);
+    std::uint64_t* const words = &words_[Base(slot)];
+    words[types_.size()] = sequence;
+    std::copy(emptyMask_.begin(), emptyMask_.end(), words + types_.size() + 1);
     return slot;
 }
 
@@ -131,7 +138,6 @@ bool RowStore::Equals(Slot slot, std::size_t field, const Value& value) const {
 }
 
 void RowStore::SetEmpty(Slot slot, std::size_t field) {
-    words_[Base(slot) + field] = 0;
     Mask(slot)[field / 64] |= std::uint64_t{1} << (field % 64);
 }
 
@@ -221,9 +227,8 @@ void RowStore::Done() {
     if (arena_.capacity() > arena_.size() + arena_.size() / 4 + 4096) {
         arena_.shrink_to_fit();
     }
-    if (words_.size() > used_ + used_ / 2 + 64) {
-        words_.resize(used_);
-        words_.shrink_to_fit();
+    if (capacity_ > used_ + used_ / 2 + 64) {
+        Resize(used_);
     }
 }
 

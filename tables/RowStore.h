@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -49,17 +50,16 @@ public:
         if (!free_.empty()) {
             return Reuse(sequence);
         }
-        // The block grows in steps, zero-filled, so that a new row's cells
-        // are empty numbers already.
-        const auto slot = static_cast<Slot>(slots_++);
-        const std::size_t base = used_;
-        used_ += stride_;
-        if (used_ > words_.size()) {
+        // The cells are left as they are: the mask says they are empty, and
+        // nothing reads an empty cell's word.
+        if (used_ + stride_ > capacity_) {
             Grow();
         }
-        words_[base + types_.size()] = sequence;
-        std::copy(emptyMask_.begin(), emptyMask_.end(),
-                  words_.begin() + static_cast<std::ptrdiff_t>(base + types_.size() + 1));
+        const auto slot = static_cast<Slot>(slots_++);
+        std::uint64_t* const words = &words_[used_];
+        used_ += stride_;
+        words[types_.size()] = sequence;
+        std::copy(emptyMask_.begin(), emptyMask_.end(), words + types_.size() + 1);
         return slot;
     }
     void Free(Slot slot);
@@ -72,7 +72,8 @@ public:
     double Number(Slot slot, std::size_t field) const;
     std::int64_t Integer(Slot slot, std::size_t field) const;
     std::string_view Text(Slot slot, std::size_t field) const;
-    // Which of the kept texts a text cell holds: equal numbers, equal texts.
+    // Which of the kept texts a text cell holds: cells of one number hold one
+    // text (a text kept twice has two numbers).
     std::uint64_t TextNumber(Slot slot, std::size_t field) const {
         return words_[Base(slot) + field];
     }
@@ -177,6 +178,7 @@ private:
     std::string_view TextOf(TextId id) const;
     Slot Reuse(std::uint64_t sequence);
     void Grow();
+    void Resize(std::size_t capacity);  // the used words kept
     TextId AddText(std::string_view text);
     TextId SharedText(std::size_t field, std::string_view text);
     void GrowSharing();
@@ -185,7 +187,10 @@ private:
     std::size_t stride_ = 1;                // words per slot: the cells, the sequence, the mask
     std::vector<std::uint64_t> emptyMask_;  // the mask of a row of empty cells
     std::size_t slots_ = 0;
-    std::vector<std::uint64_t> words_;  // zeros beyond the first used_
+    // Not a vector: a vector clears what it grows by, and a table of
+    // 100 000 rows would clear seven megabytes that the file fills anyway.
+    std::unique_ptr<std::uint64_t[]> words_;
+    std::size_t capacity_ = 0;  // words
     std::size_t used_ = 0;
     std::vector<Slot> free_;
     std::string arena_;
