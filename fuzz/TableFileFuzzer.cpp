@@ -11,6 +11,7 @@
 
 #include "base/Files.h"
 #include "base/Numbers.h"
+#include "base/Utf8.h"
 #include "tables/Catalogue.h"
 #include "tables/CellText.h"
 #include "tables/CurrentTables.h"
@@ -176,7 +177,19 @@ void CheckCells(const Dataset& dataset) {
             const Value& value = dataset.At(r, f);
             const std::string text = CellText(value, kComma);
             if (field.type == FieldType::String) {
-                continue;  // a width-limited text may be too long to retype
+                // A text longer than its field's width cannot be retyped;
+                // any other comes back as it is, an empty cell as no text.
+                try {
+                    const Value back = ParseCell(field, text, kComma);
+                    Check(
+                        SameValue(back, value) || (std::holds_alternative<std::monostate>(value) &&
+                                                   back == Value(std::string())),
+                        "a text cell does not read back");
+                } catch (const UserError&) {
+                    Check(field.size > 0 && Utf8Length(text) > static_cast<std::size_t>(field.size),
+                          "a text cell within its width was refused");
+                }
+                continue;
             }
             const double* number = std::get_if<double>(&value);
             if (number != nullptr && std::fabs(*number) > 1e308) {
@@ -194,6 +207,16 @@ void CheckCells(const Dataset& dataset) {
                 Check(SameValue(back, value), "a cell does not read back");
             }
         }
+    }
+}
+
+// The checks a grid makes before it posts a row must take every row of a
+// file: a refusal is a message, never a fault.
+void CheckPostRules(const Dataset& dataset) {
+    for (std::size_t r = 0; r < dataset.RowCount(); ++r) {
+        const Row row = dataset.RowAt(r);
+        dataset.PostError(row, r, PostRules{});
+        dataset.PostError(row, std::nullopt, PostRules{true, true});
     }
 }
 
@@ -336,6 +359,7 @@ void CheckAcceptedFile(const fs::path& path, std::string_view bytes, const DataP
           "the dataset's definitions differ from the file's");
     Check(SameRows(StoredRows(dataset), packet.rows), "the dataset's rows differ from the file's");
     CheckCells(dataset);
+    CheckPostRules(dataset);
     const std::size_t fields = packet.fields.size();
     for (std::size_t f = 0; f < fields; ++f) {
         dataset.SetOrder(packet.fields[f].name);

@@ -15,13 +15,13 @@
 #include "tables/TableFiles.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,9 +194,7 @@ bool Reap(const Child& child) {
     return WIFEXITED(status);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options options = ParseOptions(argc, argv);
     const bool ownDirectory = options.directory.empty();
     if (ownDirectory) {
@@ -336,4 +334,15 @@ int main(int argc, char** argv) {
         fs::remove_all(options.directory);
     }
     return broken == 0 && cleanupFailures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kill_trials: %s\n", error.what());
+        return 2;
+    }
 }
