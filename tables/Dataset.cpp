@@ -70,7 +70,7 @@ bool IsUncorrected(double value) {
 
 // Bits that sort as the numbers do: IEEE total order, -0 before +0.
 std::uint64_t OrderedBits(double number) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(number);
+    const auto bits = std::bit_cast<std::uint64_t>(number);
     return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
@@ -312,8 +312,8 @@ std::strong_ordering Dataset::CompareKeys(Slot a, Slot b, std::size_t key) const
 bool Dataset::Before(Slot a, Slot b, std::optional<std::size_t> key) const {
     if (key) {
         const std::strong_ordering order = CompareKeys(a, b, *key);
-        if (order != 0) {
-            return order < 0;
+        if (std::is_neq(order)) {
+            return std::is_lt(order);
         }
     }
     return store_.Sequence(a) < store_.Sequence(b);
