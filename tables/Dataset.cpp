@@ -388,11 +388,7 @@ std::size_t Dataset::Reposition(std::size_t row) {
 }
 
 Value Dataset::At(std::size_t row, std::size_t field) const {
-    CheckRowIndex(row);
-    if (field >= fields_.size()) {
-        throw std::out_of_range("Нет поля " + std::to_string(field) + " в таблице из " +
-                                std::to_string(fields_.size()) + " полей.");
-    }
+    CheckCellIndex(row, field);
     return Working(rows_[row], field);
 }
 
@@ -407,11 +403,7 @@ Row Dataset::RowAt(std::size_t row) const {
 }
 
 Value Dataset::StoredAt(std::size_t row, std::size_t field) const {
-    CheckRowIndex(row);
-    if (field >= fields_.size()) {
-        throw std::out_of_range("Нет поля " + std::to_string(field) + " в таблице из " +
-                                std::to_string(fields_.size()) + " полей.");
-    }
+    CheckCellIndex(row, field);
     return store_.Get(rows_[row], field);
 }
 
@@ -531,6 +523,14 @@ void Dataset::CheckRowIndex(std::size_t row) const {
     if (row >= rows_.size()) {
         throw std::out_of_range("Нет строки " + std::to_string(row) + " в таблице из " +
                                 std::to_string(rows_.size()) + " строк.");
+    }
+}
+
+void Dataset::CheckCellIndex(std::size_t row, std::size_t field) const {
+    CheckRowIndex(row);
+    if (field >= fields_.size()) {
+        throw std::out_of_range("Нет поля " + std::to_string(field) + " в таблице из " +
+                                std::to_string(fields_.size()) + " полей.");
     }
 }
 

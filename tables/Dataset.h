@@ -158,6 +158,7 @@ private:
     void OpenEmpty();
     void RequireActive() const;
     void CheckRowIndex(std::size_t row) const;
+    void CheckCellIndex(std::size_t row, std::size_t field) const;
     void CheckValues(const Row& values) const;
     void Store(Slot slot, Row& values);
     void WriteThrough();
