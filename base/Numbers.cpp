@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace kalvenor {
 
@@ -24,8 +25,30 @@ bool IsDigit(char c) {
 }
 
 constexpr long long kExponentLimit = 1'000'000'000;
-// A tenth of the largest double as FloatToStr writes it, "1,79769313486232E308".
-constexpr double kLargestWrittenTenth = 1.79769313486232e307;
+// The largest double as FloatToStr writes it, "1,79769313486232E308", as
+// 0,179769313486232 × 10^309.
+constexpr std::string_view kLargestWrittenDigits = "179769313486232";
+constexpr long long kLargestWrittenPosition = 309;
+
+// Whether 0,<mantissa's significant digits> × 10^position is at most the
+// largest double as written. Compared digit by digit: a double comparison
+// would let through texts a little past it that round to the same double.
+bool AtMostLargestWritten(std::string_view mantissa, long long position) {
+    if (position != kLargestWrittenPosition) {
+        return position < kLargestWrittenPosition;
+    }
+    std::string digits;
+    for (const char c : mantissa) {
+        if (c != '.' && (c != '0' || !digits.empty())) {
+            digits += c;
+        }
+    }
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+    }
+    // With no trailing zeros, digit strings order as the fractions they write.
+    return digits <= kLargestWrittenDigits;
+}
 
 }  // namespace
 
@@ -118,8 +141,7 @@ bool TryStrToFloat(std::string_view text, NumberFormat format, double& value) {
         // for a double is zero.
         if (!seenNonZero || leadingPosition + exponent < 0) {
             parsed = 0;
-        } else if (double tenth = 0;
-                   parse(exponent - 1, tenth) == std::errc() && tenth <= kLargestWrittenTenth) {
+        } else if (AtMostLargestWritten(mantissa, leadingPosition + exponent)) {
             // The largest double written with 15 digits rounds up past it:
             // what the program writes it reads back.
             parsed = std::numeric_limits<double>::max();

@@ -92,6 +92,11 @@ TEST(FloatToStr, WhatIsWrittenAtTheEdgesOfTheRangeReadsBack) {
     double value = 0;
     EXPECT_FALSE(TryStrToFloat("1,79769313486233E308", kComma, value));
     EXPECT_FALSE(TryStrToFloat("1,8E308", kComma, value));
+    // Past it in the 17th digit, though a tenth of it rounds to the same double.
+    EXPECT_FALSE(TryStrToFloat("001,797693134862320100010000000000E308", kComma, value));
+    // The same value written other ways round down to the largest double.
+    EXPECT_EQ(StrToFloat("0017976931348623,2000E295", kComma), kLargest);
+    EXPECT_EQ(StrToFloat("0,0179769313486232E310", kComma), kLargest);
     const double smallest = std::numeric_limits<double>::denorm_min();
     EXPECT_EQ(StrToFloat(FloatToStr(smallest, kComma), kComma), smallest);
 }
