@@ -202,13 +202,32 @@ void Settle() {
 // The program's start as main() runs it, up to its main window painted and
 // on the screen; then the rest of start-up, up to the moment the user could
 // act.
-void StartProgram(const Context& context, double& shown, double& ready) {
-    shown = 0;
-    ShowMainWindowFirst(context, [&shown] { shown = MsSince(processStart); });
+struct StartTimes {
+    double shown = 0;
+    double ready = 0;
+};
+
+StartTimes StartProgram(const Context& context) {
+    StartTimes times;
+    ShowMainWindowFirst(context, [&times] { times.shown = MsSince(processStart); });
     Spin([] { return OtherWindowsCreated(); });
-    ready = MsSince(processStart);
+    times.ready = MsSince(processStart);
     Settle();
+    return times;
 }
+
+// The application and the program in it, started as main() starts them.
+struct RunningProgram {
+    RunningProgram(int& argc, char** argv, const std::filesystem::path& folder)
+        : application(argc, argv), program(folder) {
+        QApplication::setQuitOnLastWindowClosed(false);
+        times = StartProgram(program.context);
+    }
+
+    QApplication application;
+    Program program;
+    StartTimes times;
+};
 
 // The floor: an empty main window of the program's size. With `text`, one
 // line of text in it, which is what loading the fonts costs any window.
@@ -232,14 +251,9 @@ int EmptyWindow(int argc, char** argv, bool text) {
 
 int StartUp(int argc, char** argv, const std::filesystem::path& folder) {
     KeepTableMemoryBetweenLoads();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    Program program(folder);
-    double shown = 0;
-    double ready = 0;
-    StartProgram(program.context, shown, ready);
-    Report("shown", shown);
-    Report("ready", ready);
+    RunningProgram running(argc, argv, folder);
+    Report("shown", running.times.shown);
+    Report("ready", running.times.ready);
     Report("peak", static_cast<double>(PeakKb()));
     return 0;
 }
@@ -248,12 +262,7 @@ int StartUp(int argc, char** argv, const std::filesystem::path& folder) {
 // again, and loads and orders the same file with the core alone.
 int Choose(int argc, char** argv, const std::filesystem::path& folder, int reps, bool view) {
     KeepTableMemoryBetweenLoads();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    Program program(folder);
-    double shown = 0;
-    double ready = 0;
-    StartProgram(program.context, shown, ready);
+    RunningProgram running(argc, argv, folder);
     if (view) {
         Form1->ToolButton2->click();
         Settle();
@@ -328,12 +337,7 @@ protected:
 // same calculation through the core's ports alone.
 int Calculate(int argc, char** argv, const std::filesystem::path& folder, int reps) {
     KeepTableMemoryBetweenLoads();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    Program program(folder);
-    double shown = 0;
-    double ready = 0;
-    StartProgram(program.context, shown, ready);
+    RunningProgram running(argc, argv, folder);
     Form1->ComboBox3->setCurrentIndex(1);
     emit Form1->ComboBox3->activated(1);
     Form1->ComboBox1->setCurrentIndex(Form1->ComboBox1->findText("table.xml"));

@@ -133,23 +133,20 @@ void SortSlots(std::vector<RowStore::Slot>& rows, const RowStore& store, KeyOf k
 }  // namespace
 
 void Dataset::Load(const std::filesystem::path& path, std::optional<std::string_view> order) {
-    const bool wasActive = active_;
-    Discard();
-    try {
-        ReadRows(path, order);
-    } catch (...) {
-        if (wasActive) {
-            Notify();
-        }
-        throw;
-    }
-    Notify();
+    ReadReplacing(path, order, false);
 }
 
 void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::string_view> order) {
+    ReadReplacing(path, order, true);
+}
+
+void Dataset::ReadReplacing(const std::filesystem::path& path,
+                            std::optional<std::string_view> order, bool bind) {
     const bool wasActive = active_;
     Discard();
-    bound_.clear();
+    if (bind) {
+        bound_.clear();
+    }
     try {
         ReadRows(path, order);
     } catch (...) {
@@ -158,7 +155,9 @@ void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::str
         }
         throw;
     }
-    bound_ = path;
+    if (bind) {
+        bound_ = path;
+    }
     Notify();
 }
 

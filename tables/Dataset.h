@@ -154,6 +154,11 @@ private:
     void Notify(const DatasetChange& change = {});
     // Write-back, then the rows are dropped without a word to the observers.
     void Discard();
+    // Load, or with `bind` OpenFile: the old rows written back and dropped,
+    // the file read, observers told once (after a failed read only when rows
+    // were dropped).
+    void ReadReplacing(const std::filesystem::path& path, std::optional<std::string_view> order,
+                       bool bind);
     void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order);
     void OpenEmpty();
     void RequireActive() const;
