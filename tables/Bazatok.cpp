@@ -22,7 +22,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -189,12 +188,7 @@ QSize TBazaT::OpeningSize() const {
     DBGrid1->setMinimumHeight(minimum);
     const int groupHeight = std::max(GroupBox1->sizeHint().height(), tableGroup);
     // The file list's group is 15 pixels wider than the list.
-    QSize size(parametersWidth_ + tableWidth_ + fileListWidth_ + 35, groupHeight + kButtonRow);
-    size = size.expandedTo(minimumSize());
-    if (const QScreen* screen = this->screen()) {
-        size = size.boundedTo(screen->availableGeometry().size());
-    }
-    return size;
+    return {parametersWidth_ + tableWidth_ + fileListWidth_ + 35, groupHeight + kButtonRow};
 }
 
 void TBazaT::setVisible(bool visible) {

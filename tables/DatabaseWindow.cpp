@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -75,12 +74,7 @@ QSize DatabaseWindow::OpeningSize() const {
                            kOpeningRows * Grid->verticalHeader()->defaultSectionSize() + frame +
                            Grid->horizontalScrollBar()->sizeHint().height();
     const int buttonHeight = Button1->sizeHint().height();
-    QSize size(gridWidth + buttonHeight, gridHeight + 5 * buttonHeight + gridHeightMargin_);
-    size = size.expandedTo(minimumSize());
-    if (const QScreen* screen = this->screen()) {
-        size = size.boundedTo(screen->availableGeometry().size());
-    }
-    return size;
+    return {gridWidth + buttonHeight, gridHeight + 5 * buttonHeight + gridHeightMargin_};
 }
 
 void DatabaseWindow::setVisible(bool visible) {

@@ -18,6 +18,10 @@ void CentreOnScreen(QWidget* window) {
 }
 
 void ResizeAroundCentre(QWidget* window, QSize size) {
+    size = size.expandedTo(window->minimumSize());
+    if (const QScreen* screen = window->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size());
+    }
     const QPoint centre = window->frameGeometry().center();
     window->resize(size);
     QRect frame = window->frameGeometry();
