@@ -232,8 +232,8 @@ void TForm1::AddReportLine(const std::string& line) {
     RichEdit1->append(ToQString(line));
 }
 
-int TForm1::MessageBox(const std::string& text, const std::string& caption, int flags) {
-    return context_.messages.MessageBox(text, caption, flags);
+Answer TForm1::MessageBox(const Message& message) {
+    return context_.messages.MessageBox(message);
 }
 
 void TForm1::ShowBreakerDatabaseModal() {
@@ -365,11 +365,11 @@ void TForm1::N20Click() {
     ClearReport();
     // The message comes every time: the user should know what the mode costs.
     MessageBox(
-        "При использовании данного пункта меню \nвыполняется приблеженное вычисление ток "
-        "короткого замыкания.\nПри короткой длине трассы и при большой мощности нагрузки\nток "
-        "короткого замыкания вычисляется с большой погрешностью.\nЖелательно использовать пункт "
-        "меню <Использовать трансформатор>",
-        "Kalvenor", kMbOk);
+        {"При использовании данного пункта меню \nвыполняется приблеженное вычисление ток "
+         "короткого замыкания.\nПри короткой длине трассы и при большой мощности нагрузки\nток "
+         "короткого замыкания вычисляется с большой погрешностью.\nЖелательно использовать пункт "
+         "меню <Использовать трансформатор>",
+         "Kalvenor"});
     N19->setChecked(false);
     N20->setChecked(true);
 }
@@ -397,16 +397,17 @@ void TForm1::ComboBox3Change() {
     }
     ComboBox1->setCurrentIndex(-1);
     if (!scan.skipped.empty()) {
-        MessageBox(SkippedTablesMessage(scan.skipped), "Kalvenor", kMbOkWarning);
+        MessageBox({SkippedTablesMessage(scan.skipped), "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     if (scan.tables.empty()) {
-        const int answer = MessageBox(MissingTablesQuestion(option), "Kalvenor", kMbYesNo);
+        const Answer answer =
+            MessageBox({MissingTablesQuestion(option), "Kalvenor", Buttons::YesNo});
         ComboBox3->setCurrentIndex(-1);
         GroupBox7->setTitle("Параметры таблицы");
         GroupBox6->setTitle("таблица");
         ClearTableParameters();
         Label21->clear();
-        if (answer == kIdYes) {
+        if (answer == Answer::Yes) {
             peers_.ShowTableEditor(false);
         }
     }
@@ -431,12 +432,12 @@ void TForm1::ComboBox1Change() {
     Dataset& table = peers_.CurrentTable();
     try {
         if (!OpenCurrentTable(table, context_.directory, name)) {
-            MessageBox("Невозможно открыть файл", "", kMbOk);
+            MessageBox({"Невозможно открыть файл", ""});
             refuse();
             return;
         }
     } catch (const FileError& failure) {
-        MessageBox(failure.what(), "Kalvenor", kMbOkStop);
+        MessageBox({failure.what(), "Kalvenor", Buttons::Ok, Icon::Stop});
         refuse();
         return;
     }
@@ -457,7 +458,7 @@ void TForm1::ComboBox1Change() {
 
 void TForm1::ComboBox1CloseUp() {
     if (ComboBox3->currentIndex() < 0) {
-        MessageBox("Выберите необходимое напряжение сети", "Kalvenor", kMbOk);
+        MessageBox({"Выберите необходимое напряжение сети", "Kalvenor"});
     }
 }
 

@@ -68,7 +68,7 @@ public:
     kalvenor::MainWindowState& State() override { return state_; }
 
     // What the calculation asks of the user.
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    kalvenor::Answer MessageBox(const kalvenor::Message& message) override;
     void ShowBreakerDatabaseModal() override;
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override;
     std::optional<double> AskPermittedDrop(double voltageDrop) override;

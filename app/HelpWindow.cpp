@@ -105,15 +105,15 @@ void HelpWindowViewer::ShowHelp(int helpContext) {
     const std::filesystem::path file = TopicFile();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        messages_.MessageBox("Файл справки «" + file.string() + "» не найден.", "Kalvenor",
-                             kMbOkWarning);
+        messages_.MessageBox({"Файл справки «" + file.string() + "» не найден.", "Kalvenor",
+                              Buttons::Ok, Icon::Warning});
         return;
     }
     // The browser shows an empty page for a file it cannot read; the user
     // should learn why instead.
     if (!std::ifstream(file).is_open()) {
-        messages_.MessageBox("Не удалось открыть файл справки «" + file.string() + "».", "Kalvenor",
-                             kMbOkWarning);
+        messages_.MessageBox({"Не удалось открыть файл справки «" + file.string() + "».",
+                              "Kalvenor", Buttons::Ok, Icon::Warning});
         return;
     }
     if (window_ == nullptr) {

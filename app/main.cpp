@@ -77,7 +77,7 @@ int main(int argc, char* argv[]) {
     int result = 1;
     try {
         if (folderProblem) {
-            messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
+            messages.MessageBox({*folderProblem, "Kalvenor", Buttons::Ok, Icon::Warning});
         }
         // The main window is on the screen first; the rest of start-up
         // follows its first paint.

@@ -44,7 +44,7 @@ double CalculationDriver::Number(Control control) const {
 }
 
 bool CalculationDriver::Stop(const std::string& message) {
-    user_.MessageBox(message, "Kalvenor", kMbOkWarning);
+    user_.MessageBox({message, "Kalvenor", Buttons::Ok, Icon::Warning});
     return false;
 }
 
@@ -96,7 +96,7 @@ bool CalculationDriver::ComputeNominalCurrent() {
     if (option_ == nullptr) {
         // Without a voltage there is no poles count and no current to size
         // anything by; the catalogue reminds the user the same way.
-        user_.MessageBox("Выберите необходимое напряжение сети", "Kalvenor", kMbOk);
+        user_.MessageBox({"Выберите необходимое напряжение сети", "Kalvenor"});
         return false;
     }
     window_.SetText(Control::Label21, std::string(option_->voltageLine));
@@ -114,8 +114,8 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
     const std::vector<std::string> series =
         ListBreakers(tables_.breakers, tables_.directory, option_->poles, nominalCurrent_);
     if (series.empty()) {
-        if (user_.MessageBox(MissingBreakerQuestion(option_->poles), "Предупреждение", kMbYesNo) ==
-            kIdYes) {
+        if (user_.MessageBox({MissingBreakerQuestion(option_->poles), "Предупреждение",
+                              Buttons::YesNo}) == Answer::Yes) {
             user_.ShowBreakerDatabaseModal();
         }
         SetResults(window_, "");
@@ -222,8 +222,8 @@ bool CalculationDriver::LimitVoltageDrop() {
         std::max({state_.SelectedSection, shortCircuitSection_, state_.ReducedSection});
     state_.VoltageDrop = RoundTo(VoltageDropPercent(line, workingSection_), -2);
     if (state_.VoltageDrop > kAdvisoryDrop &&
-        user_.MessageBox(DropQuestion(state_.VoltageDrop, format_), "Предупреждение",
-                         kMbYesNoWarning) == kIdYes) {
+        user_.MessageBox({DropQuestion(state_.VoltageDrop, format_), "Предупреждение",
+                          Buttons::YesNo, Icon::Warning}) == Answer::Yes) {
         if (const auto permitted = user_.AskPermittedDrop(state_.VoltageDrop)) {
             ApplyPermittedDrop(tables_.currentTable, line, *permitted, state_, user_, format_);
         }

@@ -9,52 +9,54 @@ bool FailsTextRule(std::string_view text) {
 bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
     if (window.State().UseTransformer && window.ItemIndex(Combo::ComboBox2) < 0) {
         messages.MessageBox(
-            "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
-            "<Трансформатор> <Не использовать трансформатор>",
-            "Kalvenor", kMbOk);
+            {"В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
+             "<Трансформатор> <Не использовать трансформатор>",
+             "Kalvenor"});
         return false;
     }
     if (window.ItemIndex(Combo::ComboBox1) < 0) {
-        messages.MessageBox("В раскрывающиемся списке откройте таблицу.", "Предупреждение.",
-                            kMbOkWarning);
+        messages.MessageBox({"В раскрывающиемся списке откройте таблицу.", "Предупреждение.",
+                             Buttons::Ok, Icon::Warning});
         return false;
     }
     if (FailsTextRule(window.Text(Control::Edit3))) {
-        messages.MessageBox("Введите мощность", "Предупреждение", kMbOkWarning);
+        messages.MessageBox({"Введите мощность", "Предупреждение", Buttons::Ok, Icon::Warning});
         return false;
     }
     if (FailsTextRule(window.Text(Control::Edit6))) {
-        messages.MessageBox("Введите длину провода или кабеля", "Расчет электрической сети",
-                            kMbOkWarning);
+        messages.MessageBox({"Введите длину провода или кабеля", "Расчет электрической сети",
+                             Buttons::Ok, Icon::Warning});
         window.ClearReport();
         return false;
     }
     double temperature = 0;
     if (!TryStrToFloat(window.Text(Control::Edit4), format, temperature)) {
-        messages.MessageBox("В текстовое поле 'Температура' введите число", "Ошибка", kMbOkStop);
+        messages.MessageBox(
+            {"В текстовое поле 'Температура' введите число", "Ошибка", Buttons::Ok, Icon::Stop});
         window.SetText(Control::Edit4, window.Text(Control::Label6) == "В земле" ? "15" : "25");
         return false;
     }
     if (temperature > 50 || temperature < -5) {
-        messages.MessageBox("Температура среды от -5 до +50.", "Предупреждение.", kMbOkWarning);
+        messages.MessageBox(
+            {"Температура среды от -5 до +50.", "Предупреждение.", Buttons::Ok, Icon::Warning});
         return false;
     }
     double cosPhi = 0;
     if (!TryStrToFloat(window.Text(Control::Edit11), format, cosPhi)) {
-        messages.MessageBox("Введите число.", "Ошибка.", kMbOkStop);
+        messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
         window.SelectAndFocus(Control::Edit11);
         return false;
     }
     if (cosPhi <= 0 || cosPhi > 1) {
-        messages.MessageBox("Козфициент мощности должен быть \n больше 0 и меньше 1.",
-                            "Предупреждение.", kMbOkWarning);
+        messages.MessageBox({"Козфициент мощности должен быть \n больше 0 и меньше 1.",
+                             "Предупреждение.", Buttons::Ok, Icon::Warning});
         window.SetText(Control::Edit11, "1");
         window.SelectAndFocus(Control::Edit11);
         return false;
     }
     double length = 0;
     if (!TryStrToFloat(window.Text(Control::Edit6), format, length)) {
-        messages.MessageBox("Введите число.", "Ошибка.", kMbOkStop);
+        messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
         window.SelectAndFocus(Control::Edit6);
         return false;
     }

@@ -8,7 +8,7 @@ void PowerChanged(MainWindowPort& window, MessageBoxPort& messages, NumberFormat
     window.ClearReport();
     double power = 0;
     if (!TryStrToFloat(window.Text(Control::Edit3), format, power)) {
-        messages.MessageBox("Введите число", "Ошибка.", kMbOkStop);
+        messages.MessageBox({"Введите число", "Ошибка.", Buttons::Ok, Icon::Stop});
         window.SelectAndFocus(Control::Edit3);
         return;
     }

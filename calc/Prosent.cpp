@@ -49,7 +49,7 @@ void TProsentMin::Button1Click() {
     // dialog stays open for a better one.
     const double permitted = StrToFloat(ToStdString(Edit1->text()), context_.format);
     if (const auto refusal = PermittedDropRefusal(permitted, voltageDrop_, context_.format)) {
-        context_.messages.MessageBox(*refusal, "Kalvenor", kMbOk);
+        context_.messages.MessageBox({*refusal, "Kalvenor"});
         return;
     }
     accepted_ = permitted;

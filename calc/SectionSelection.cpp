@@ -78,8 +78,8 @@ double SelectSection(Dataset& table, const SectionRequest& request, bool& correc
             return *current;
         }
     }
-    messages.MessageBox("В базе данных <Допустимые длительные токи> для данной нагрузки нет данных",
-                        "Kalvenor", kMbOk);
+    messages.MessageBox(
+        {"В базе данных <Допустимые длительные токи> для данной нагрузки нет данных", "Kalvenor"});
     return 0;
 }
 

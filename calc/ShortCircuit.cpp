@@ -108,7 +108,7 @@ double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
             return *rowSection;
         }
     }
-    messages.MessageBox(ShortCircuitAdvice(check.useTransformer), "Kalvenor", kMbOk);
+    messages.MessageBox({ShortCircuitAdvice(check.useTransformer), "Kalvenor"});
     state.CalcAborted = true;
     return 0;
 }

@@ -52,8 +52,8 @@ int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load,
     }
     // Also when the largest transformer's power equals the load exactly:
     // nothing is strictly larger, and no position past the list is returned.
-    messages.MessageBox("В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor",
-                        kMbOk);
+    messages.MessageBox(
+        {"В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor"});
     state.CalcAborted = true;
     return 0;
 }

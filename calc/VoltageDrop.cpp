@@ -60,9 +60,9 @@ bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindow
         }
     }
     if (state.VoltageDrop > kHardLimit) {
-        messages.MessageBox("Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
-                                "%, предельное падение не более 20 %, группа отменяется",
-                            "Предупреждение", kMbOkWarning);
+        messages.MessageBox({"Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
+                                 "%, предельное падение не более 20 %, группа отменяется",
+                             "Предупреждение", Buttons::Ok, Icon::Warning});
         return false;
     }
     return true;
@@ -106,8 +106,7 @@ double RequiredSection(const Dataset& table, const LineData& line, double permit
     }
     const double largest = sections.back();
     messages.MessageBox(
-        "Максимальное падение напряжения-" + FloatToStr(RoundedDrop(line, largest), format), "",
-        kMbOk);
+        {"Максимальное падение напряжения-" + FloatToStr(RoundedDrop(line, largest), format), ""});
     return largest;
 }
 

@@ -152,8 +152,7 @@ void TForm6::LookUp(const QRadioButton* own) {
     if (own == nullptr) {
         ComboBox1->setCurrentIndex(0);
     }
-    messages_.MessageBox(std::string(kNotInGroundText), std::string(kNotInGroundCaption),
-                         kNotInGroundFlags);
+    messages_.MessageBox(kNotInGround);
     target_.ZeroResults();
 }
 

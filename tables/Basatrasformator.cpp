@@ -31,7 +31,7 @@ void TBazaTran::FormCreate() {
     if (const auto warning = OpenDatabase(ClientDataSet2, context_.directory / kTransformerFileName,
                                           TransformerFieldDefs(), TransformerIndexDefs(),
                                           std::string(kPowerField), context_.tablesWritable)) {
-        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox({*warning, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     RefuseUnkeptEdits();
 }

@@ -259,9 +259,9 @@ bool TBazaT::RefusedInReadOnlyFolder(const char* action) {
     if (context_.tablesWritable) {
         return false;
     }
-    context_.messages.MessageBox(std::string("Таблицу нельзя ") + action + ": в папку программы " +
-                                     Quoted(context_.directory.string()) + " нельзя записывать.",
-                                 "Предупреждение.", kMbOkWarning);
+    context_.messages.MessageBox({std::string("Таблицу нельзя ") + action + ": в папку программы " +
+                                      Quoted(context_.directory.string()) + " нельзя записывать.",
+                                  "Предупреждение.", Buttons::Ok, Icon::Warning});
     return true;
 }
 
@@ -278,7 +278,7 @@ void TBazaT::Button1Click() {
         .material = ToStdString(ComboBox4->currentText()),
     };
     if (const auto refusal = CreateCurrentTable(ClientDataSet1, context_.directory, request)) {
-        context_.messages.MessageBox(refusal->text, refusal->caption, refusal->flags);
+        context_.messages.MessageBox(*refusal);
         return;
     }
     RefreshFileList();
@@ -292,19 +292,20 @@ void TBazaT::Button2Click() {
     ClientDataSet1.Close();
     const QListWidgetItem* item = SelectedFile();
     if (item == nullptr) {
-        context_.messages.MessageBox("Выделите таблицу.", "Предупреждение.", kMbOkWarning);
+        context_.messages.MessageBox(
+            {"Выделите таблицу.", "Предупреждение.", Buttons::Ok, Icon::Warning});
         return;
     }
-    if (context_.messages.MessageBox("Хотите удалить таблицу?", "Подтверждение.",
-                                     kMbYesNoCancelQuestion) != kIdYes) {
+    if (context_.messages.MessageBox({"Хотите удалить таблицу?", "Подтверждение.",
+                                      Buttons::YesNoCancel, Icon::Question}) != Answer::Yes) {
         return;
     }
     const std::filesystem::path path = context_.directory / ToStdString(item->text());
     std::error_code error;
     if (!std::filesystem::remove(path, error) && error) {
-        context_.messages.MessageBox("Не удалось удалить файл " + Quoted(path.string()) + ": " +
-                                         SystemErrorText(error.value()) + ".",
-                                     "Kalvenor", kMbOkStop);
+        context_.messages.MessageBox({"Не удалось удалить файл " + Quoted(path.string()) + ": " +
+                                          SystemErrorText(error.value()) + ".",
+                                      "Kalvenor", Buttons::Ok, Icon::Stop});
     }
     if (ClientDataSet1.BoundFile() == path) {
         ClientDataSet1.Bind({});

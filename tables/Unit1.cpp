@@ -24,7 +24,7 @@ void TBazaAvt::FormCreate() {
     if (const auto warning =
             OpenDatabase(AVT1, context_.directory / kBreakerFileName, BreakerFieldDefs(), {},
                          std::string(kMaxCurrentField), context_.tablesWritable)) {
-        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox({*warning, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     RefuseUnkeptEdits();
 }

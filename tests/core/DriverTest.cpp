@@ -195,7 +195,7 @@ TEST_F(Calculation, ACorrectionLeftFromAnotherTemperatureNeverStands) {
 }
 
 TEST_F(Calculation, YesToTheQuestionTakesTheSectionOfThePermittedDrop) {
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     window.permittedDrop = 5;  // asks for 14,5 mm2: the table gives 16
     Run();
     EXPECT_EQ(window.askedDrops, std::vector<double>{7.25});
@@ -206,7 +206,7 @@ TEST_F(Calculation, YesToTheQuestionTakesTheSectionOfThePermittedDrop) {
 }
 
 TEST_F(Calculation, ClosingTheDialogByItsTitleBarChangesNothing) {
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     Run();
     EXPECT_EQ(window.askedDrops, std::vector<double>{7.25});
     EXPECT_EQ(Results(), (std::vector<std::string>{"10", "70", "45,455"}));
@@ -371,7 +371,7 @@ TEST_F(Calculation, NoTransformerLargeEnoughStopsBeforeTheChooser) {
 
 TEST_F(Calculation, NoFittingBreakerAsksAndEmptiesTheResults) {
     window.combos[Combo::ComboBox3].index = 1;
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     Run();
     EXPECT_EQ(window.messages.shown.back(),
               (ShownMessage{"В базе данных нет соответствующего двухполюсного автомата. Открыть "

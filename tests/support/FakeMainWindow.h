@@ -56,9 +56,7 @@ public:
     void AddReportLine(const std::string& line) override { report.push_back(line); }
     MainWindowState& State() override { return state; }
 
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override {
-        return messages.MessageBox(text, caption, flags);
-    }
+    Answer MessageBox(const Message& message) override { return messages.MessageBox(message); }
     void ShowBreakerDatabaseModal() override { log.push_back("breaker database"); }
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override {
         offeredSeries = series;

@@ -51,7 +51,7 @@ private slots:
     void aWholeCalculationWithTheDropLimitDialog() {
         PrepareTables();
         ChooseSeries("АП50");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         // The dialog: a value above the drop, one of zero, a text that is not
         // a number are refused and it stays open; 5 is taken.
         ui.messages->onShow = [](const ShownMessage& message) {
@@ -92,7 +92,7 @@ private slots:
     void closingTheDialogByItsTitleBarKeepsTheSection() {
         PrepareTables();
         ChooseSeries("АП50");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         ui.messages->onShow = [](const ShownMessage&) { WhenModal([] { ProsentMin->reject(); }); };
         Form1->Button1->click();
         ui.messages->onShow = nullptr;

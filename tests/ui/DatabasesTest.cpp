@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(Items(Form1->ComboBox2), order);
         // Deleting the selected transformer selects the first and voids the results.
         Form1->Edit1->setText("16");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         BazaTran->DBGrid1->SelectRow(2);
         Click(BazaTran, "Delete");
         QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
@@ -227,7 +227,7 @@ private slots:
     void noFittingBreakerOffersTheDatabase() {
         PrepareCalculation();
         Form1->Edit3->setText("15");  // 68,182 A: above every range
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         bool shown = false;
         WhenModal([&shown] {
             shown = BazaAvt->isVisible() && BazaAvt->isModal();

@@ -129,7 +129,7 @@ private slots:
         const std::string text =
             "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
             "<Трансформатор> <Не использовать трансформатор>";
-        QCOMPARE(box.MessageBox(text, "Kalvenor", kMbOk), int{kIdOk});
+        QVERIFY(box.MessageBox({text, "Kalvenor"}) == Answer::Ok);
         QVERIFY2(labelWidth >= widestLine,
                  qPrintable(QString("%1 < %2").arg(labelWidth).arg(widestLine)));
         QCOMPARE(shown, ToQString(text));
