@@ -347,11 +347,11 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
     Settle();
     const Answerer answerer;
     testing::FakeMainWindow fake;
-    fake.combos[Combo::ComboBox1] = {{"table.xml"}, 0, ""};
-    fake.combos[Combo::ComboBox3].index = 1;
-    fake.texts[Control::Edit3] = "10";
-    fake.texts[Control::Edit6] = "50";
-    fake.texts[Control::Label8] = "Медь";
+    fake.choices[Choice::CurrentTable] = {{"table.xml"}, 0, ""};
+    fake.choices[Choice::Voltage].index = 1;
+    fake.inputs[Input::Power] = "10";
+    fake.inputs[Input::Length] = "50";
+    fake.parameters[TableParameter::Material] = "Медь";
     Dataset table;
     Dataset breakers;
     Dataset transformers;
@@ -367,7 +367,11 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
             return 1;
         }
 
-        fake.combos[Combo::ComboBox2] = {Form1->Items(Combo::ComboBox2), 0, ""};
+        fake.choices[Choice::Transformer] = {{}, 0, ""};
+        for (int item = 0; item < Form1->ComboBox2->count(); ++item) {
+            fake.choices[Choice::Transformer].items.push_back(
+                Form1->ComboBox2->itemText(item).toStdString());
+        }
         const Clock::time_point core = Clock::now();
         CalculationDriver(fake, fake, {table, breakers, transformers, folder}, NumberFormat{','})
             .Run();

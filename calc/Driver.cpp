@@ -39,10 +39,6 @@ CalculationDriver::CalculationDriver(MainWindowPort& window, UserPort& user,
       format_(format),
       state_(window.State()) {}
 
-double CalculationDriver::Number(Control control) const {
-    return StrToFloat(window_.Text(control), format_);
-}
-
 bool CalculationDriver::Stop(const std::string& message) {
     user_.MessageBox({message, "Kalvenor", Buttons::Ok, Icon::Warning});
     return false;
@@ -55,7 +51,7 @@ std::string CalculationDriver::Material() const {
     if (table.FieldDefs().size() > kMaterialPosition) {
         return table.FieldDefAt(kMaterialPosition).name;
     }
-    return window_.Text(Control::Label8);
+    return window_.Text(TableParameter::Material);
 }
 
 void CalculationDriver::Reset() {
@@ -71,17 +67,18 @@ void CalculationDriver::Reset() {
 // reload drops the previous calculation's corrections and picks up edits
 // made in the editor, which the close before it has written back.
 void CalculationDriver::ReloadCurrentTable() {
-    if (window_.ItemIndex(Combo::ComboBox1) < 0) {
+    if (window_.ItemIndex(Choice::CurrentTable) < 0) {
         return;
     }
-    OpenCurrentTable(tables_.currentTable, tables_.directory, window_.ComboText(Combo::ComboBox1));
+    OpenCurrentTable(tables_.currentTable, tables_.directory,
+                     window_.ChoiceText(Choice::CurrentTable));
 }
 
 // Inputs and rows that pass the checks of the form but would make a formula
 // divide by zero: a length such as "00", a row of no cross-section.
 bool CalculationDriver::CheckData() {
-    length_ = Number(Control::Edit6);
-    cosPhi_ = Number(Control::Edit11);
+    length_ = Number(Input::Length);
+    cosPhi_ = Number(Input::CosPhi);
     if (const auto problem = LengthProblem(length_)) {
         return Stop(*problem);
     }
@@ -92,21 +89,21 @@ bool CalculationDriver::CheckData() {
 }
 
 bool CalculationDriver::ComputeNominalCurrent() {
-    option_ = FindVoltageOption(window_.ItemIndex(Combo::ComboBox3));
+    option_ = FindVoltageOption(window_.ItemIndex(Choice::Voltage));
     if (option_ == nullptr) {
         // Without a voltage there is no poles count and no current to size
         // anything by; the catalogue reminds the user the same way.
         user_.MessageBox({"Выберите необходимое напряжение сети", "Kalvenor"});
         return false;
     }
-    window_.SetText(Control::Label21, std::string(option_->voltageLine));
-    const double current = NominalCurrent(Number(Control::Edit3), cosPhi_, *option_);
+    window_.SetText(Result::VoltageLine, std::string(option_->voltageLine));
+    const double current = NominalCurrent(Number(Input::Power), cosPhi_, *option_);
     if (!std::isfinite(current)) {
         return Stop(kOutOfRange);
     }
-    window_.SetText(Control::Edit5, FloatToStr(RoundTo(current, -3), format_));
+    window_.SetText(Result::NominalCurrent, FloatToStr(RoundTo(current, -3), format_));
     // Every later step works with the rounded value the user sees.
-    nominalCurrent_ = Number(Control::Edit5);
+    nominalCurrent_ = Number(Result::NominalCurrent);
     return true;
 }
 
@@ -122,18 +119,18 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
         return false;
     }
     if (state_.UseTransformer) {
-        const std::string currentName = window_.ComboText(Combo::ComboBox2);
+        const std::string currentName = window_.ChoiceText(Choice::Transformer);
         const int index = ChooseTransformer(tables_.transformers,
                                             {.option = *option_,
                                              .currentName = currentName,
-                                             .currentIndex = window_.ItemIndex(Combo::ComboBox2),
-                                             .loadPowerKw = Number(Control::Edit3)},
+                                             .currentIndex = window_.ItemIndex(Choice::Transformer),
+                                             .loadPowerKw = Number(Input::Power)},
                                             user_, state_);
         if (state_.CalcAborted) {
             state_.CalcAborted = false;
             return false;
         }
-        window_.SetItemIndex(Combo::ComboBox2, index);
+        window_.SetItemIndex(Choice::Transformer, index);
     }
     chosenSeries_ = user_.ChooseBreakerSeries(series);
     return true;
@@ -141,8 +138,8 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
 
 bool CalculationDriver::SelectByContinuousCurrent() {
     const SectionRequest request{
-        .temperature = static_cast<int>(std::trunc(Number(Control::Edit4))),
-        .grouping = Number(Control::Edit12),
+        .temperature = static_cast<int>(std::trunc(Number(Input::Temperature))),
+        .grouping = Number(Input::Grouping),
         .required = nominalCurrent_,
     };
     permissibleCurrent_ = SelectSection(tables_.currentTable, request, corrected_, user_, state_);
@@ -165,7 +162,7 @@ bool CalculationDriver::ReadTransformer() {
     if (!state_.UseTransformer) {
         return true;
     }
-    const std::string name = window_.ComboText(Combo::ComboBox2);
+    const std::string name = window_.ChoiceText(Choice::Transformer);
     const auto power = TransformerPower(tables_.transformers, name);
     const auto uk = TransformerUk(tables_.transformers, name);
     if (const auto problem = TransformerDataProblem(name, power, uk)) {
@@ -184,7 +181,7 @@ bool CalculationDriver::CheckShortCircuitTrip() {
         return Stop(MissingSeriesMessage(chosenSeries_));
     }
     shortCircuitSection_ = CheckShortCircuit(tables_.currentTable,
-                                             {.material = window_.Text(Control::Label8),
+                                             {.material = window_.Text(TableParameter::Material),
                                               .length = length_,
                                               .selectedSection = state_.SelectedSection,
                                               .uk = transformerUk_,
@@ -201,7 +198,7 @@ bool CalculationDriver::CheckShortCircuitTrip() {
 }
 
 bool CalculationDriver::LimitVoltageDrop() {
-    const std::string material = window_.Text(Control::Label8);
+    const std::string material = window_.Text(TableParameter::Material);
     const LineData line{.option = *option_,
                         .material = material,
                         .cosPhi = cosPhi_,
@@ -252,17 +249,17 @@ void CalculationDriver::ShowResults() {
             break;
         }
     }
-    window_.SetText(Control::Edit2, FloatToStr(permissibleCurrent_, format_));
-    window_.SetText(Control::Edit1, FloatToStr(workingSection_, format_));
+    window_.SetText(Result::PermissibleCurrent, FloatToStr(permissibleCurrent_, format_));
+    window_.SetText(Result::Section, FloatToStr(workingSection_, format_));
 
     const std::vector<std::string> lines = ReportLines(
         {
-            .power = window_.Text(Control::Edit3),
-            .cosPhi = window_.Text(Control::Edit11),
-            .voltageLine = window_.Text(Control::Label21),
-            .length = window_.Text(Control::Edit6),
-            .temperature = window_.Text(Control::Edit4),
-            .nominalCurrent = Number(Control::Edit5),
+            .power = window_.Text(Input::Power),
+            .cosPhi = window_.Text(Input::CosPhi),
+            .voltageLine = window_.Text(Result::VoltageLine),
+            .length = window_.Text(Input::Length),
+            .temperature = window_.Text(Input::Temperature),
+            .nominalCurrent = Number(Result::NominalCurrent),
             .voltageDrop = state_.VoltageDrop,
             .section = workingSection_,
             .shortCircuitCurrent = shortCircuitCurrent_,
@@ -275,7 +272,7 @@ void CalculationDriver::ShowResults() {
         window_.AddReportLine(line);
     }
     // No report stands beside a zero result.
-    if (window_.Text(Control::Edit1) == "0" || window_.Text(Control::Edit2) == "0") {
+    if (window_.Text(Result::Section) == "0" || window_.Text(Result::PermissibleCurrent) == "0") {
         window_.ClearReport();
     }
 }
@@ -286,7 +283,7 @@ void CalculationDriver::Run() {
     if (!InputChecksPass(window_, user_, format_) || !CheckData()) {
         return;
     }
-    conductivity_ = kalvenor::Conductivity(window_.Text(Control::Label8));
+    conductivity_ = kalvenor::Conductivity(window_.Text(TableParameter::Material));
     if (!ComputeNominalCurrent() || !ChooseBreakerAndTransformer() ||
         !SelectByContinuousCurrent() || !ReadTransformer() || !CheckShortCircuitTrip() ||
         !LimitVoltageDrop()) {

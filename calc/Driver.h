@@ -42,7 +42,11 @@ private:
     bool CheckShortCircuitTrip();
     bool LimitVoltageDrop();
     void ShowResults();
-    double Number(Control control) const;
+    // An input or a result as the number its text converts to.
+    template <typename Field>
+    double Number(Field field) const {
+        return StrToFloat(window_.Text(field), format_);
+    }
     bool Stop(const std::string& message);
     std::string Material() const;
 

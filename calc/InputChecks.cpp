@@ -7,33 +7,34 @@ bool FailsTextRule(std::string_view text) {
 }
 
 bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
-    if (window.State().UseTransformer && window.ItemIndex(Combo::ComboBox2) < 0) {
+    if (window.State().UseTransformer && window.ItemIndex(Choice::Transformer) < 0) {
         messages.MessageBox(
             {"В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
              "<Трансформатор> <Не использовать трансформатор>",
              "Kalvenor"});
         return false;
     }
-    if (window.ItemIndex(Combo::ComboBox1) < 0) {
+    if (window.ItemIndex(Choice::CurrentTable) < 0) {
         messages.MessageBox({"В раскрывающиемся списке откройте таблицу.", "Предупреждение.",
                              Buttons::Ok, Icon::Warning});
         return false;
     }
-    if (FailsTextRule(window.Text(Control::Edit3))) {
+    if (FailsTextRule(window.Text(Input::Power))) {
         messages.MessageBox({"Введите мощность", "Предупреждение", Buttons::Ok, Icon::Warning});
         return false;
     }
-    if (FailsTextRule(window.Text(Control::Edit6))) {
+    if (FailsTextRule(window.Text(Input::Length))) {
         messages.MessageBox({"Введите длину провода или кабеля", "Расчет электрической сети",
                              Buttons::Ok, Icon::Warning});
         window.ClearReport();
         return false;
     }
     double temperature = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit4), format, temperature)) {
+    if (!TryStrToFloat(window.Text(Input::Temperature), format, temperature)) {
         messages.MessageBox(
             {"В текстовое поле 'Температура' введите число", "Ошибка", Buttons::Ok, Icon::Stop});
-        window.SetText(Control::Edit4, window.Text(Control::Label6) == "В земле" ? "15" : "25");
+        window.SetText(Input::Temperature,
+                       window.Text(TableParameter::LayingMethod) == "В земле" ? "15" : "25");
         return false;
     }
     if (temperature > 50 || temperature < -5) {
@@ -42,22 +43,22 @@ bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFor
         return false;
     }
     double cosPhi = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit11), format, cosPhi)) {
+    if (!TryStrToFloat(window.Text(Input::CosPhi), format, cosPhi)) {
         messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
-        window.SelectAndFocus(Control::Edit11);
+        window.SelectAndFocus(Input::CosPhi);
         return false;
     }
     if (cosPhi <= 0 || cosPhi > 1) {
         messages.MessageBox({"Козфициент мощности должен быть \n больше 0 и меньше 1.",
                              "Предупреждение.", Buttons::Ok, Icon::Warning});
-        window.SetText(Control::Edit11, "1");
-        window.SelectAndFocus(Control::Edit11);
+        window.SetText(Input::CosPhi, "1");
+        window.SelectAndFocus(Input::CosPhi);
         return false;
     }
     double length = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit6), format, length)) {
+    if (!TryStrToFloat(window.Text(Input::Length), format, length)) {
         messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
-        window.SelectAndFocus(Control::Edit6);
+        window.SelectAndFocus(Input::Length);
         return false;
     }
     return true;

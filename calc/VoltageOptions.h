@@ -10,7 +10,7 @@ struct VoltageOption {
     int coresNeeded;               // of the current table
     int poles;                     // of the breaker
     double divisor;                // V, of the nominal current
-    std::string_view voltageLine;  // shown in Label21 and printed in the report
+    std::string_view voltageLine;  // shown beside the results and printed in the report
     // The transformer power a load of 1 kW asks for: a single-phase load
     // draws on one phase of three, a two-phase load on two.
     double transformerFactor;
