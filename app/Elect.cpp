@@ -451,7 +451,7 @@ void TForm1::ComboBox1Change() {
             return;
         }
     } catch (const FileError& failure) {
-        MessageBox({failure.what(), "Kalvenor", Buttons::Ok, Icon::Stop});
+        MessageBox(ErrorMessage(failure.what()));
         refuse();
         return;
     }

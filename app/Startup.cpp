@@ -92,8 +92,8 @@ void WriteBack(Dataset* dataset, MessageBoxPort& messages) {
     try {
         dataset->Close();
     } catch (const FileError& failure) {
-        messages.MessageBox({std::string(failure.what()) + "\nИзменения этой таблицы не сохранены.",
-                             "Kalvenor", Buttons::Ok, Icon::Stop});
+        messages.MessageBox(
+            ErrorMessage(std::string(failure.what()) + "\nИзменения этой таблицы не сохранены."));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "base/MessageBox.h"
 
+#include <utility>
+
 namespace kalvenor {
 
 Answer ClosedAnswer(Buttons buttons) {
@@ -12,6 +14,10 @@ Answer ClosedAnswer(Buttons buttons) {
             return Answer::Cancel;
     }
     return Answer::Cancel;
+}
+
+Message ErrorMessage(std::string text) {
+    return {std::move(text), "Kalvenor", Buttons::Ok, Icon::Stop};
 }
 
 }  // namespace kalvenor

@@ -27,6 +27,10 @@ struct Message {
 // has, No for a Yes/No question, Cancel where there is a Cancel.
 Answer ClosedAnswer(Buttons buttons);
 
+// How an error is shown, the user's or the program's: its text under the
+// program's name, with the stop icon.
+Message ErrorMessage(std::string text);
+
 class MessageBoxPort {
 public:
     virtual ~MessageBoxPort() = default;

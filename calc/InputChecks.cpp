@@ -1,67 +1,62 @@
 #include "calc/InputChecks.h"
 
+#include "calc/Stop.h"
+
 namespace kalvenor {
+
+namespace {
+
+[[noreturn]] void Refuse(std::string text, std::string caption, Icon icon,
+                         StopEffects effects = {}) {
+    throw CalculationStop({std::move(text), std::move(caption), Buttons::Ok, icon},
+                          std::move(effects));
+}
+
+}  // namespace
 
 bool FailsTextRule(std::string_view text) {
     return text.compare("0") <= 0;
 }
 
-bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
+void CheckInputs(MainWindowPort& window, NumberFormat format) {
     if (window.State().UseTransformer && window.ItemIndex(Choice::Transformer) < 0) {
-        messages.MessageBox(
-            {"В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
-             "<Трансформатор> <Не использовать трансформатор>",
-             "Kalvenor"});
-        return false;
+        Refuse(
+            "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
+            "<Трансформатор> <Не использовать трансформатор>",
+            "Kalvenor", Icon::None);
     }
     if (window.ItemIndex(Choice::CurrentTable) < 0) {
-        messages.MessageBox({"В раскрывающиемся списке откройте таблицу.", "Предупреждение.",
-                             Buttons::Ok, Icon::Warning});
-        return false;
+        Refuse("В раскрывающиемся списке откройте таблицу.", "Предупреждение.", Icon::Warning);
     }
     if (FailsTextRule(window.Text(Input::Power))) {
-        messages.MessageBox({"Введите мощность", "Предупреждение", Buttons::Ok, Icon::Warning});
-        return false;
+        Refuse("Введите мощность", "Предупреждение", Icon::Warning);
     }
     if (FailsTextRule(window.Text(Input::Length))) {
-        messages.MessageBox({"Введите длину провода или кабеля", "Расчет электрической сети",
-                             Buttons::Ok, Icon::Warning});
-        window.ClearReport();
-        return false;
+        Refuse("Введите длину провода или кабеля", "Расчет электрической сети", Icon::Warning,
+               {.clearsReport = true});
     }
     double temperature = 0;
     if (!TryStrToFloat(window.Text(Input::Temperature), format, temperature)) {
-        messages.MessageBox(
-            {"В текстовое поле 'Температура' введите число", "Ошибка", Buttons::Ok, Icon::Stop});
-        window.SetText(Input::Temperature,
-                       window.Text(TableParameter::LayingMethod) == "В земле" ? "15" : "25");
-        return false;
+        Refuse(
+            "В текстовое поле 'Температура' введите число", "Ошибка", Icon::Stop,
+            {.restore = {{Input::Temperature,
+                          window.Text(TableParameter::LayingMethod) == "В земле" ? "15" : "25"}}});
     }
     if (temperature > 50 || temperature < -5) {
-        messages.MessageBox(
-            {"Температура среды от -5 до +50.", "Предупреждение.", Buttons::Ok, Icon::Warning});
-        return false;
+        Refuse("Температура среды от -5 до +50.", "Предупреждение.", Icon::Warning);
     }
     double cosPhi = 0;
     if (!TryStrToFloat(window.Text(Input::CosPhi), format, cosPhi)) {
-        messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
-        window.SelectAndFocus(Input::CosPhi);
-        return false;
+        Refuse("Введите число.", "Ошибка.", Icon::Stop, {.focus = Input::CosPhi});
     }
     if (cosPhi <= 0 || cosPhi > 1) {
-        messages.MessageBox({"Козфициент мощности должен быть \n больше 0 и меньше 1.",
-                             "Предупреждение.", Buttons::Ok, Icon::Warning});
-        window.SetText(Input::CosPhi, "1");
-        window.SelectAndFocus(Input::CosPhi);
-        return false;
+        Refuse("Козфициент мощности должен быть \n больше 0 и меньше 1.", "Предупреждение.",
+               Icon::Warning, {.restore = {{Input::CosPhi, "1"}}, .focus = Input::CosPhi});
     }
     double length = 0;
     if (!TryStrToFloat(window.Text(Input::Length), format, length)) {
-        messages.MessageBox({"Введите число.", "Ошибка.", Buttons::Ok, Icon::Stop});
-        window.SelectAndFocus(Input::Length);
-        return false;
+        Refuse("Введите число.", "Ошибка.", Icon::Stop, {.focus = Input::Length});
     }
-    return true;
 }
 
 }  // namespace kalvenor

@@ -28,7 +28,6 @@ enum class Choice { CurrentTable, Transformer, Voltage };
 
 // The main window's private state shared by the calculation steps.
 struct MainWindowState {
-    bool CalcAborted = false;
     double ReducedSection = 0;
     double VoltageDrop = 0;
     bool UseTransformer = true;
@@ -58,9 +57,16 @@ public:
     virtual MainWindowState& State() = 0;
 };
 
-// Everything the calculation asks of the user.
+// Everything the calculation asks of the user while it runs: the messages
+// of steps that go on, the breaker series, whether and how far to reduce the
+// drop; and, for the main window's run, the breaker database. A caller
+// without a window answers from its own data and keeps the messages.
 class UserPort : public MessageBoxPort {
 public:
+    // The question whether to reduce the drop; the main window asks it.
+    virtual bool ConfirmsDropReduction(const Message& question) {
+        return MessageBox(question) == Answer::Yes;
+    }
     // The breaker database window, modal.
     virtual void ShowBreakerDatabaseModal() = 0;
     // The breaker-type chooser, modal, over these series; returns the series

@@ -1,6 +1,7 @@
 #include "calc/ShortCircuit.h"
 
 #include "base/Numbers.h"
+#include "calc/Stop.h"
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
@@ -84,8 +85,7 @@ std::optional<double> ReleaseMultiple(Dataset& breakers, const std::filesystem::
     return multiple;
 }
 
-double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
-                         MessageBoxPort& messages, MainWindowState& state) {
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check) {
     const double tripCurrent = check.ratedCurrent * check.releaseMultiple;
     double section = check.selectedSection;
     if (ModeCurrent(check, section) >= tripCurrent) {
@@ -108,9 +108,7 @@ double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
             return *rowSection;
         }
     }
-    messages.MessageBox({ShortCircuitAdvice(check.useTransformer), "Kalvenor"});
-    state.CalcAborted = true;
-    return 0;
+    throw CalculationStop({ShortCircuitAdvice(check.useTransformer), "Kalvenor"});
 }
 
 std::string ShortCircuitAdvice(bool useTransformer) {

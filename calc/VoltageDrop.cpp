@@ -1,5 +1,6 @@
 #include "calc/VoltageDrop.h"
 
+#include "calc/Stop.h"
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
@@ -47,8 +48,8 @@ double VoltageDropPercent(const LineData& line, double section) {
            (Conductivity(line.material) * section * line.option.dropVoltage);
 }
 
-bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
-                          MessageBoxPort& messages, NumberFormat format) {
+void EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
+                          NumberFormat format) {
     state.VoltageDrop = RoundedDrop(line, state.SelectedSection);
     if (state.VoltageDrop > kHardLimit) {
         for (const double section : Sections(table)) {
@@ -60,12 +61,10 @@ bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindow
         }
     }
     if (state.VoltageDrop > kHardLimit) {
-        messages.MessageBox({"Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
-                                 "%, предельное падение не более 20 %, группа отменяется",
-                             "Предупреждение", Buttons::Ok, Icon::Warning});
-        return false;
+        throw CalculationStop({"Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
+                                   "%, предельное падение не более 20 %, группа отменяется",
+                               "Предупреждение", Buttons::Ok, Icon::Warning});
     }
-    return true;
 }
 
 std::string DropQuestion(double voltageDrop, NumberFormat format) {

@@ -303,9 +303,9 @@ void TBazaT::Button2Click() {
     const std::filesystem::path path = context_.directory / ToStdString(item->text());
     std::error_code error;
     if (!std::filesystem::remove(path, error) && error) {
-        context_.messages.MessageBox({"Не удалось удалить файл " + Quoted(path.string()) + ": " +
-                                          SystemErrorText(error.value()) + ".",
-                                      "Kalvenor", Buttons::Ok, Icon::Stop});
+        context_.messages.MessageBox(ErrorMessage("Не удалось удалить файл " +
+                                                  Quoted(path.string()) + ": " +
+                                                  SystemErrorText(error.value()) + "."));
     }
     if (ClientDataSet1.BoundFile() == path) {
         ClientDataSet1.Bind({});

@@ -78,13 +78,12 @@ std::optional<Message> CreateCurrentTable(Dataset& table, const std::filesystem:
         return FillEverything();
     }
     table.Close();
-    std::vector<FieldDef> fields;
-    try {
-        fields = CurrentTableFieldDefs(request.brand, request.laying, request.cores, request.wiring,
-                                       request.material);
-    } catch (const std::invalid_argument&) {
+    if (!CurrentTableParametersFit(request.brand, request.laying, request.cores, request.wiring,
+                                   request.material)) {
         return FillEverything();
     }
+    std::vector<FieldDef> fields = CurrentTableFieldDefs(
+        request.brand, request.laying, request.cores, request.wiring, request.material);
     const std::filesystem::path path = directory / fileName;
     table.Bind({});
     table.Create(std::move(fields), CurrentTableIndexDefs());

@@ -124,25 +124,30 @@ std::vector<IndexDef> TransformerIndexDefs() {
     };
 }
 
+bool CurrentTableParametersFit(const std::string& brand, const std::string& laying,
+                               const std::string& cores, const std::string& wiring,
+                               const std::string& material) {
+    const std::array<std::string_view, 7> names{kSectionField, kCurrentField, brand,   laying,
+                                                cores,         wiring,        material};
+    for (auto name = names.begin(); name != names.end(); ++name) {
+        if (name->empty() || std::find(names.begin(), name, *name) != name) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std::string& laying,
                                             const std::string& cores, const std::string& wiring,
                                             const std::string& material) {
-    std::vector<FieldDef> fields = {
+    if (!CurrentTableParametersFit(brand, laying, cores, wiring, material)) {
+        throw std::logic_error("Параметры таблицы пусты или повторяются.");
+    }
+    return {
         Float(kSectionField, true), Float(kCurrentField, true), String(brand, 10),
         String(laying, 10),         String(cores, 10),          String(wiring, 10),
         String(material, 10),
     };
-    for (auto field = fields.begin(); field != fields.end(); ++field) {
-        if (field->name.empty()) {
-            throw std::invalid_argument("Название параметра таблицы не может быть пустым.");
-        }
-        if (std::any_of(fields.begin(), field,
-                        [field](const FieldDef& other) { return other.name == field->name; })) {
-            throw std::invalid_argument("Название «" + field->name +
-                                        "» встречается в таблице дважды.");
-        }
-    }
-    return fields;
 }
 
 std::vector<IndexDef> CurrentTableIndexDefs() {
