@@ -55,9 +55,6 @@ TForm1::~TForm1() {
     if (transformers_ != nullptr) {
         transformers_->RemoveObserver(transformersObserver_);
     }
-    if (Form1 == this) {
-        Form1 = nullptr;
-    }
 }
 
 template <typename Sender, typename Signal>
@@ -358,9 +355,10 @@ void TForm1::Button1Click() {
     if (!peers_.PostTableEdits()) {
         return;
     }
+    TableDatasets& tables = peers_.Tables();
     CalculationDriver driver(
         *this, *this,
-        {peers_.CurrentTable(), peers_.Breakers(), peers_.Transformers(), context_.directory},
+        {tables.currentTable, tables.breakers, tables.transformers, context_.directory},
         context_.format);
     driver.Run();
 }
@@ -403,7 +401,7 @@ void TForm1::ComboBox3Change() {
     }
     ClearResults(*this);
     ComboBox1->clear();
-    peers_.CurrentTable().Close();
+    peers_.Tables().currentTable.Close();
     const int option = ComboBox3->currentIndex();
     const CatalogueScan scan = ScanCatalogue(context_.directory, option, context_.format);
     for (const std::string& name : scan.tables) {
@@ -443,7 +441,7 @@ void TForm1::ComboBox1Change() {
         ComboBox1->setCurrentIndex(-1);
         ClearTableParameters();
     };
-    Dataset& table = peers_.CurrentTable();
+    Dataset& table = peers_.Tables().currentTable;
     try {
         if (!OpenCurrentTable(table, context_.directory, name)) {
             MessageBox({"Невозможно открыть файл", ""});

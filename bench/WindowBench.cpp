@@ -160,9 +160,10 @@ struct Program {
               .printer = printer,
               .launcher = launcher,
               .help = help,
-          } {}
+          },
+          windows(context) {}
 
-    ~Program() { DestroyWindows(context); }
+    ProgramWindows windows;
 };
 
 // True once the widget has had a paint event.
@@ -207,10 +208,10 @@ struct StartTimes {
     double ready = 0;
 };
 
-StartTimes StartProgram(const Context& context) {
+StartTimes StartProgram(ProgramWindows& windows) {
     StartTimes times;
-    ShowMainWindowFirst(context, [&times] { times.shown = MsSince(processStart); });
-    Spin([] { return OtherWindowsCreated(); });
+    windows.ShowMainWindowFirst([&times] { times.shown = MsSince(processStart); });
+    Spin([&windows] { return windows.OtherWindowsCreated(); });
     times.ready = MsSince(processStart);
     Settle();
     return times;
@@ -221,7 +222,7 @@ struct RunningProgram {
     RunningProgram(int& argc, char** argv, const std::filesystem::path& folder)
         : application(argc, argv), program(folder) {
         QApplication::setQuitOnLastWindowClosed(false);
-        times = StartProgram(program.context);
+        times = StartProgram(program.windows);
     }
 
     QApplication application;

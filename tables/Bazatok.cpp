@@ -78,7 +78,8 @@ void TBazaT::Connect(Sender* sender, Signal signal, void (TBazaT::*handler)()) {
     ConnectGuarded(context_.messages, sender, signal, this, handler);
 }
 
-TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context_(context) {
+TBazaT::TBazaT(const Context& context, Dataset& currentTable)
+    : QDialog(nullptr, kWindowFrame), ClientDataSet1(currentTable), context_(context) {
     setObjectName("BazaT");
     setWindowTitle("Сечение и длительные токи ");
     setMinimumSize(753, 280);
@@ -197,11 +198,6 @@ void TBazaT::setVisible(bool visible) {
         ResizeAroundCentre(this, OpeningSize());
     }
     QDialog::setVisible(visible);
-}
-
-// The grid's model watches ClientDataSet1, which is gone before the children are.
-TBazaT::~TBazaT() {
-    delete DBGrid1->DatasetModel();
 }
 
 void TBazaT::FormCreate() {

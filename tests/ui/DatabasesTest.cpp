@@ -163,13 +163,13 @@ private slots:
         std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
         QVERIFY_THROWS_EXCEPTION(FileError, BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0,
                                                                      std::int64_t{1}, 10.0}));
-        DestroyWindows(ui.fakes->context);
+        ui.DestroyWindows();
         QCOMPARE(ui.messages->shown.size(), 1U);
         const ShownMessage& box = ui.messages->shown[0];
         QVERIFY(box.text.find((*ui.dir / "Avtomat.xml").string()) != std::string::npos);
         QVERIFY(box.text.find("Изменения этой таблицы не сохранены.") != std::string::npos);
         QCOMPARE(box.flags, 16);
-        CreateWindows(ui.fakes->context);
+        ui.CreateWindows();
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
     }
 

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -101,11 +102,12 @@ public:
     }
 
     int Run() {
-        CreateWindows(context());
+        auto windows = std::make_unique<ProgramWindows>(context());
+        windows->CreateWindows();
         Form1->show();
         QTimer::singleShot(0, [this] { Step(); });
         loop_.exec();
-        DestroyWindows(context());
+        windows.reset();
         return Verdict();
     }
 
