@@ -1,5 +1,6 @@
 #include "app/Elect.h"
 
+#include "app/Version.h"
 #include "calc/Driver.h"
 #include "calc/InputEvents.h"
 #include "calc/VoltageOptions.h"
@@ -31,7 +32,7 @@ TForm1* Form1 = nullptr;
 
 TForm1::TForm1(const Context& context, MainWindowPeers& peers) : context_(context), peers_(peers) {
     setObjectName("Form1");
-    setWindowTitle("Kalvenor 1.1.2.0");
+    setWindowTitle(kProgramTitle);
     // Fixed layout: system menu and minimise button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -470,7 +471,7 @@ void TForm1::ComboBox1Change() {
 
 void TForm1::ComboBox1CloseUp() {
     if (ComboBox3->currentIndex() < 0) {
-        MessageBox({"Выберите необходимое напряжение сети", "Kalvenor"});
+        MessageBox(kChooseVoltage);
     }
 }
 
@@ -519,7 +520,7 @@ void TForm1::N7Click() {
 // afterwards too.
 void TForm1::N4Click() {
     std::filesystem::current_path(context_.directory);
-    context_.help.ShowHelp(0);
+    context_.help.ShowHelp(HelpSection::Contents);
 }
 
 void TForm1::N10Click() {

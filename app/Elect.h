@@ -51,9 +51,6 @@ public:
     // The table view toggle's two captions.
     static constexpr const char* kOpenTable = "Открыть таблицу";
     static constexpr const char* kCloseTable = "Закрыть таблицу";
-    // Help sections of the window and of its toolbar strip, for F1.
-    static constexpr int kHelpContext = 10;
-    static constexpr int kToolbarHelpContext = 1040;
 
     // Main-window port of the calculation.
     std::string Text(kalvenor::Input input) const override;

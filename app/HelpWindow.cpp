@@ -101,7 +101,7 @@ std::filesystem::path HelpWindowViewer::TopicFile() const {
     return directory_ / kHelpFolder / kHelpTopic;
 }
 
-void HelpWindowViewer::ShowHelp(int helpContext) {
+void HelpWindowViewer::ShowHelp(HelpSection section) {
     const std::filesystem::path file = TopicFile();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
@@ -119,7 +119,9 @@ void HelpWindowViewer::ShowHelp(int helpContext) {
     if (window_ == nullptr) {
         window_ = std::make_unique<HelpWindow>(messages_);
     }
-    window_->Open(file, helpContext == 0 ? QString() : QString("context-%1").arg(helpContext));
+    window_->Open(file, section == HelpSection::Contents
+                            ? QString()
+                            : QString("context-%1").arg(static_cast<int>(section)));
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -25,8 +25,6 @@ constexpr double kAdvisoryDrop = 2.5;
 
 // A figure the formulas cannot give for real inputs (a power or a length
 // typed with an absurd exponent): stopping beats printing "INF".
-const Message kChooseVoltage{"Выберите необходимое напряжение сети", "Kalvenor"};
-
 constexpr const char* kOutOfRange =
     "Расчет невозможен: исходные данные дают величину вне допустимых пределов. Проверьте "
     "мощность, длину трассы и таблицу.";

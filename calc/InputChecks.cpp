@@ -1,6 +1,7 @@
 #include "calc/InputChecks.h"
 
 #include "calc/Stop.h"
+#include "tables/CurrentTables.h"
 
 namespace kalvenor {
 
@@ -37,10 +38,9 @@ void CheckInputs(MainWindowPort& window, NumberFormat format) {
     }
     double temperature = 0;
     if (!TryStrToFloat(window.Text(Input::Temperature), format, temperature)) {
-        Refuse(
-            "В текстовое поле 'Температура' введите число", "Ошибка", Icon::Stop,
-            {.restore = {{Input::Temperature,
-                          window.Text(TableParameter::LayingMethod) == "В земле" ? "15" : "25"}}});
+        Refuse("В текстовое поле 'Температура' введите число", "Ошибка", Icon::Stop,
+               {.restore = {{Input::Temperature,
+                             DefaultTemperatureText(window.Text(TableParameter::LayingMethod))}}});
     }
     if (temperature > 50 || temperature < -5) {
         Refuse("Температура среды от -5 до +50.", "Предупреждение.", Icon::Warning);

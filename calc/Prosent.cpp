@@ -33,7 +33,7 @@ TProsentMin::TProsentMin(const Context& context)
     setTabOrder(Button1, Edit1);
     ConnectGuarded(context.messages, Button1, &QPushButton::clicked, this,
                    &TProsentMin::Button1Click);
-    InstallHelpKey(this, context, kHelpContext);
+    InstallHelpKey(this, context, HelpSection::ToolbarAndDropLimit);
 }
 
 std::optional<double> TProsentMin::Ask(double voltageDrop) {

@@ -27,6 +27,15 @@ std::vector<double> Sections(const Dataset& table) {
     return sections;
 }
 
+// K * I * L * cos f * 100 / (conductivity * x * U): with the cross-section
+// for x the drop in percent, with the drop for x the cross-section. One
+// expression for both, evaluated in the same order, so the two always agree
+// to the last bit.
+double DropFormula(const LineData& line, double x) {
+    return line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
+           (Conductivity(line.material) * x * line.option.dropVoltage);
+}
+
 double RoundedDrop(const LineData& line, double section) {
     return RoundTo(VoltageDropPercent(line, section), -2);
 }
@@ -44,8 +53,7 @@ double VoltageDropPercent(const LineData& line, double section) {
     if (!(section > 0)) {
         return 0;
     }
-    return line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
-           (Conductivity(line.material) * section * line.option.dropVoltage);
+    return DropFormula(line, section);
 }
 
 void EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
@@ -89,11 +97,8 @@ double RequiredSection(const Dataset& table, const LineData& line, double permit
     // The dialog refuses a permitted drop of zero or less; should one come
     // through all the same, no cross-section can meet it, which is what an
     // infinite requirement says without dividing by zero.
-    const double required =
-        permittedDrop > 0
-            ? line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
-                  (Conductivity(line.material) * permittedDrop * line.option.dropVoltage)
-            : std::numeric_limits<double>::infinity();
+    const double required = permittedDrop > 0 ? DropFormula(line, permittedDrop)
+                                              : std::numeric_limits<double>::infinity();
     const std::vector<double> sections = Sections(table);
     if (sections.empty()) {
         return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/MessageBox.h"
+
 #include <string_view>
 
 namespace kalvenor {
@@ -18,6 +20,10 @@ struct VoltageOption {
     double dropFactor;
     double dropVoltage;  // V
 };
+
+// What the user is told when a table or a calculation needs a voltage option
+// and none is selected.
+inline const Message kChooseVoltage{"Выберите необходимое напряжение сети", "Kalvenor"};
 
 // nullptr for an index that names no option (-1: nothing selected).
 const VoltageOption* FindVoltageOption(int index);

@@ -24,7 +24,7 @@ TBazaTran::TBazaTran(const Context& context, Dataset& transformers)
                       .rules = {.everyFieldRequired = true,
                                 .enforceUniqueIndexes = false,
                                 .uniqueField = kTransformerField},
-                      .helpContext = 50}) {
+                      .helpSection = HelpSection::TransformerDatabase}) {
     setObjectName("BazaTran");
 }
 

@@ -51,12 +51,6 @@ void LabelFor(QLabel* label, QWidget* field) {
     field->setAccessibleName(label->text());
 }
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
 QComboBox* NewList(const char* name) {
     auto* box = Named(new QComboBox, name);
     box->setCurrentIndex(-1);
@@ -156,7 +150,7 @@ TBazaT::TBazaT(const Context& context, Dataset& currentTable)
     Connect(Button1, &QPushButton::clicked, &TBazaT::Button1Click);
     Connect(Button2, &QPushButton::clicked, &TBazaT::Button2Click);
     Connect(Button3, &QPushButton::clicked, &TBazaT::Button3Click);
-    InstallHelpKey(this, context, 30);
+    InstallHelpKey(this, context, HelpSection::TableEditor);
 
     parametersWidth_ = std::max(kParametersWidth, GroupBox1->sizeHint().width());
     const QFontMetrics header(DBGrid1->horizontalHeader()->font());

@@ -38,7 +38,7 @@ DatabaseWindow::DatabaseWindow(const Context& context, Dataset& data, const Layo
     Button1->setAutoDefault(false);
     Button1->setDefault(layout.enterCloses);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    InstallHelpKey(this, context, layout.helpContext);
+    InstallHelpKey(this, context, layout.helpSection);
 }
 
 void DatabaseWindow::RefuseUnkeptEdits() {

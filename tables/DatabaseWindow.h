@@ -29,7 +29,7 @@ public:
         int gridHeightMargin;  // subtracted from the grid's height
         bool enterCloses;      // the closing button is the default button
         PostRules rules;
-        int helpContext;  // the window's help section, for F1
+        HelpSection helpSection;  // for F1
     };
 
     DatabaseWindow(const Context& context, Dataset& data, const Layout& layout);

@@ -17,7 +17,7 @@ TBazaAvt::TBazaAvt(const Context& context, Dataset& breakers)
                       .gridHeightMargin = 10,
                       .enterCloses = false,
                       .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
-                      .helpContext = 40}) {
+                      .helpSection = HelpSection::BreakerDatabase}) {
     setObjectName("BazaAvt");
 }
 
