@@ -9,26 +9,19 @@ namespace kalvenor {
 
 namespace {
 
-// A landscape page holds about seventeen columns at 8 points. Left out: the
-// grouping coefficient and the permitted drop, which rarely differ from line
-// to line, and the transformer asked for, since the one used is printed.
+// Every column but the transformer asked for: the one used is printed. The
+// symbols of the printed headers let nineteen columns fit a landscape page
+// at 8 points.
 constexpr std::array kPrinted{
-    JournalColumn::Designation,
-    JournalColumn::Power,
-    JournalColumn::CosPhi,
-    JournalColumn::Voltage,
-    JournalColumn::Length,
-    JournalColumn::Temperature,
-    JournalColumn::Table,
-    JournalColumn::Section,
-    JournalColumn::ContinuousCurrent,
-    JournalColumn::NominalCurrent,
-    JournalColumn::Series,
-    JournalColumn::BreakerCurrent,
-    JournalColumn::VoltageDrop,
-    JournalColumn::ShortCircuitCurrent,
-    JournalColumn::TransformerUsed,
-    JournalColumn::Criterion,
+    JournalColumn::Designation,     JournalColumn::Power,
+    JournalColumn::CosPhi,          JournalColumn::Voltage,
+    JournalColumn::Length,          JournalColumn::Temperature,
+    JournalColumn::Table,           JournalColumn::Grouping,
+    JournalColumn::Section,         JournalColumn::ContinuousCurrent,
+    JournalColumn::NominalCurrent,  JournalColumn::Series,
+    JournalColumn::BreakerCurrent,  JournalColumn::PermittedDrop,
+    JournalColumn::VoltageDrop,     JournalColumn::ShortCircuitCurrent,
+    JournalColumn::TransformerUsed, JournalColumn::Criterion,
     JournalColumn::Status,
 };
 
@@ -43,10 +36,16 @@ RtfTableDocument CableJournalDocument(const std::vector<JournalLine>& lines,
             document.lines.push_back(line);
         }
     }
+    document.lines.push_back(
+        "P — мощность нагрузки; L — длина линии; t — температура среды; Kгр — коэффициент "
+        "количества кабелей; S — сечение жил; Iдл — длительно допустимый ток сечения с "
+        "поправками на температуру и количество кабелей; Iном — номинальный ток нагрузки; "
+        "Iавт — номинальный ток автомата; ΔUдоп — допустимое падение напряжения; ΔU — "
+        "падение напряжения; Iкз — ток однофазного короткого замыкания в конце линии.");
     document.landscape = true;
     for (const JournalColumn column : kPrinted) {
         const JournalColumnSpec& spec = ColumnSpec(column);
-        document.columns.push_back({std::string(spec.header), spec.width, spec.numeric});
+        document.columns.push_back({std::string(spec.printedHeader), spec.width, spec.numeric});
     }
     document.rows.reserve(lines.size());
     for (const JournalLine& line : lines) {

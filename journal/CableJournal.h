@@ -16,9 +16,9 @@ struct CableJournalHeading {
     std::string date;    // as it is to be printed, "12.05.2025"
 };
 
-// The cable journal to print: a landscape table of the lines with the
-// columns a designer signs (the inputs that size a line, its results and
-// its state), under the title "Кабельный журнал", the design and the date.
+// The cable journal to print: a landscape table of the lines (their inputs,
+// results and state) under the title "Кабельный журнал", the design, the
+// date and a legend of the symbols heading the columns.
 RtfTableDocument CableJournalDocument(const std::vector<JournalLine>& lines,
                                       const CableJournalHeading& heading, NumberFormat format);
 

@@ -45,10 +45,13 @@ struct JournalColumnSpec {
     // With its unit after a comma: the grid's and the spreadsheets' header,
     // and the field name in a journal file.
     std::string_view header;
+    // The printed journal's header: the symbol an engineer writes ("Iкз, А")
+    // where the words would not fit a column of a landscape page.
+    std::string_view printedHeader;
     // A figure, written as a number in a spreadsheet.
     bool numeric = false;
-    // Characters of a typical cell, for the widths of printed and
-    // spreadsheet columns.
+    // Characters of a typical cell at 8 points: the shares of a printed
+    // page, and the least width of a spreadsheet column.
     int width = 10;
 };
 
