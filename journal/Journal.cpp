@@ -5,8 +5,9 @@
 namespace kalvenor {
 
 LineInputs::LineInputs() {
-    (*this)[LineInput::CosPhi] = "1";
-    (*this)[LineInput::Grouping] = "1";
+    for (const LineInput input : {LineInput::CosPhi, LineInput::Grouping}) {
+        (*this)[input] = std::string(1, '1');
+    }
 }
 
 const JournalLine& Journal::Line(std::size_t line) const {

@@ -307,11 +307,18 @@ bool StartsLikeFormula(std::string_view text) {
     return !text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos;
 }
 
+bool HasFormulaGuard(std::string_view text) {
+    return text.starts_with('\'') && StartsLikeFormula(text.substr(1));
+}
+
 std::string WithoutFormulaGuard(std::string_view text) {
-    if (text.starts_with('\'') && StartsLikeFormula(text.substr(1))) {
-        text.remove_prefix(1);
-    }
-    return std::string(text);
+    return std::string(HasFormulaGuard(text) ? text.substr(1) : text);
+}
+
+// A text that looks guarded already ("'=x" as typed) gets a guard of its
+// own, so that importing it gives back what was typed.
+bool NeedsFormulaGuard(std::string_view text) {
+    return StartsLikeFormula(text) || HasFormulaGuard(text);
 }
 
 CellReading ReadCell(LineInput input, std::string_view cell, Dialect dialect, NumberFormat format) {
@@ -536,7 +543,7 @@ std::string JournalCsvText(const std::vector<JournalLine>& lines, NumberFormat f
             out += c > 0 ? ";" : "";
             const std::string text = CellText(line, column, format);
             if (!CellNumber(line, column, format)) {
-                AppendCsvCell(out, StartsLikeFormula(text) ? "'" + text : text);
+                AppendCsvCell(out, NeedsFormulaGuard(text) ? "'" + text : text);
             } else if (InputOf(column)) {
                 AppendCsvCell(out, ChangeSeparator(text, format, kCsvFormat));
             } else {

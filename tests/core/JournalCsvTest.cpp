@@ -272,7 +272,7 @@ TEST(CsvExport, ImportGivesBackTheInputsOfEveryLine) {
     JournalLine awkward;
     awkward.inputs[LineInput::Designation] = "=HYPERLINK(\"x\")\nвторая строка";
     awkward.inputs[LineInput::Table] = "  с пробелами  ";
-    awkward.inputs[LineInput::Series] = "+7";
+    awkward.inputs[LineInput::Series] = "'+7";
     awkward.inputs[LineInput::Transformer] = "@ТМ";
     awkward.outcome = LineStop{"Введите мощность"};
     lines.push_back(awkward);
