@@ -302,23 +302,16 @@ CellReading ReadVoltage(std::string_view cell) {
 }
 
 // A text that a spreadsheet would run as a formula gets an apostrophe when
-// exported; an imported cell drops it again.
+// exported, and an imported cell drops it again. A text typed with such
+// apostrophes already ("'=x") gets one more, so that it comes back as typed.
 bool StartsLikeFormula(std::string_view text) {
-    return !text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos;
-}
-
-bool HasFormulaGuard(std::string_view text) {
-    return text.starts_with('\'') && StartsLikeFormula(text.substr(1));
+    const std::size_t first = text.find_first_not_of('\'');
+    return first != std::string_view::npos &&
+           std::string_view("=+-@").find(text[first]) != std::string_view::npos;
 }
 
 std::string WithoutFormulaGuard(std::string_view text) {
-    return std::string(HasFormulaGuard(text) ? text.substr(1) : text);
-}
-
-// A text that looks guarded already ("'=x" as typed) gets a guard of its
-// own, so that importing it gives back what was typed.
-bool NeedsFormulaGuard(std::string_view text) {
-    return StartsLikeFormula(text) || HasFormulaGuard(text);
+    return std::string(text.starts_with('\'') && StartsLikeFormula(text) ? text.substr(1) : text);
 }
 
 CellReading ReadCell(LineInput input, std::string_view cell, Dialect dialect, NumberFormat format) {
@@ -543,7 +536,7 @@ std::string JournalCsvText(const std::vector<JournalLine>& lines, NumberFormat f
             out += c > 0 ? ";" : "";
             const std::string text = CellText(line, column, format);
             if (!CellNumber(line, column, format)) {
-                AppendCsvCell(out, NeedsFormulaGuard(text) ? "'" + text : text);
+                AppendCsvCell(out, StartsLikeFormula(text) ? "'" + text : text);
             } else if (InputOf(column)) {
                 AppendCsvCell(out, ChangeSeparator(text, format, kCsvFormat));
             } else {

@@ -294,7 +294,7 @@ TEST(CsvExport, ImportGivesBackTheInputsOfEveryLine) {
         EXPECT_TRUE(imported.ignoredColumns.empty());
         ASSERT_EQ(imported.lines.size(), typed.size());
         for (std::size_t i = 0; i < typed.size(); ++i) {
-            EXPECT_EQ(imported.lines[i].inputs, typed[i].inputs) << i;
+            EXPECT_EQ(Inputs(imported.lines[i]), Inputs(typed[i])) << i;
         }
     }
     TempDir dir;
