@@ -7,6 +7,7 @@
 #include "journal/JournalCsv.h"
 #include "journal/JournalFile.h"
 #include "journal/JournalXlsx.h"
+#include "tests/support/JournalLines.h"
 
 #include <filesystem>
 #include <string>
@@ -33,14 +34,9 @@ public:
         for (std::size_t i = 0; i < kLines; ++i) {
             JournalLine line = examples[i % examples.size()];
             line.inputs[LineInput::Designation] += " / " + std::to_string(i + 1);
-            line.outcome = LineResults{.nominalCurrent = 26.532 + static_cast<double>(i) / 1000,
-                                       .section = 6,
-                                       .continuousCurrent = 35.72,
-                                       .breakerCurrent = 32,
-                                       .voltageDrop = 1.21,
-                                       .shortCircuitCurrent = 931,
-                                       .transformer = "ТМ-400/10",
-                                       .criterion = SectionCriterion::ShortCircuit};
+            LineResults results = testing::CompressorResults();
+            results.nominalCurrent += static_cast<double>(i) / 1000;
+            line.outcome = results;
             lines_.push_back(std::move(line));
         }
         WriteJournalFile(Journal(), lines_, kComma);

@@ -7,6 +7,7 @@
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
 #include "tests/core/TempDir.h"
+#include "tests/support/JournalLines.h"
 #include "tests/support/Tables.h"
 
 #include <fcntl.h>
@@ -39,17 +40,6 @@ JournalLine Line(std::string designation, std::string power, std::string length 
     return line;
 }
 
-LineResults Sized() {
-    return {.nominalCurrent = 26.532,
-            .section = 6,
-            .continuousCurrent = 35.72,
-            .breakerCurrent = 32,
-            .voltageDrop = 1.21,
-            .shortCircuitCurrent = 931,
-            .transformer = "ТМ-400/10",
-            .criterion = SectionCriterion::ShortCircuit};
-}
-
 // ---- The document ----------------------------------------------------------
 
 class JournalEdits : public ::testing::Test {
@@ -71,14 +61,14 @@ TEST_F(JournalEdits, ANewLineStartsAsTheMainWindowDoes) {
 }
 
 TEST_F(JournalEdits, ChangingAnInputDropsTheOutcomeOfThatLineOnly) {
-    ASSERT_TRUE(journal.SetOutcome(0, journal.Line(0).inputs, Sized()));
+    ASSERT_TRUE(journal.SetOutcome(0, journal.Line(0).inputs, testing::CompressorResults()));
     ASSERT_TRUE(journal.SetOutcome(1, journal.Line(1).inputs, LineStop{"Введите мощность"}));
     journal.MarkSaved();
     changes.clear();
 
     // The same text again is no change: the figures stay and nobody is told.
     EXPECT_FALSE(journal.SetInput(0, LineInput::Power, "10"));
-    EXPECT_EQ(std::get<LineResults>(journal.Line(0).outcome), Sized());
+    EXPECT_EQ(std::get<LineResults>(journal.Line(0).outcome), testing::CompressorResults());
     EXPECT_FALSE(journal.Modified());
     EXPECT_TRUE(changes.empty());
 
@@ -94,15 +84,15 @@ TEST_F(JournalEdits, AnOutcomeOfInputsEditedMeanwhileIsNotTaken) {
     const LineInputs calculated = journal.Line(2).inputs;
     journal.SetInput(2, LineInput::Power, "4");
     changes.clear();
-    EXPECT_FALSE(journal.SetOutcome(2, calculated, Sized()));
+    EXPECT_FALSE(journal.SetOutcome(2, calculated, testing::CompressorResults()));
     EXPECT_TRUE(std::holds_alternative<std::monostate>(journal.Line(2).outcome));
     EXPECT_TRUE(changes.empty());
 
-    EXPECT_TRUE(journal.SetOutcome(2, journal.Line(2).inputs, Sized()));
+    EXPECT_TRUE(journal.SetOutcome(2, journal.Line(2).inputs, testing::CompressorResults()));
     EXPECT_EQ(changes, (std::vector<JournalChange>{{JournalChange::Kind::Changed, 2, 1}}));
     // A stop must say why; an empty one would read as "not calculated".
     EXPECT_THROW(journal.SetOutcome(2, journal.Line(2).inputs, LineStop{}), std::invalid_argument);
-    EXPECT_EQ(std::get<LineResults>(journal.Line(2).outcome), Sized());
+    EXPECT_EQ(std::get<LineResults>(journal.Line(2).outcome), testing::CompressorResults());
 }
 
 TEST_F(JournalEdits, InsertAndRemoveTellWhichRowsMoved) {
@@ -143,7 +133,7 @@ TEST(JournalColumns, CellsShowInputsAsTypedAndResultsInTheUsersForm) {
     EXPECT_EQ(CellText(line, JournalColumn::Status, kComma), "");
 
     line.inputs[LineInput::Power] = "7,5";
-    line.outcome = Sized();
+    line.outcome = testing::CompressorResults();
     EXPECT_EQ(CellNumber(line, JournalColumn::Power, kComma), 7.5);
     EXPECT_EQ(CellNumber(line, JournalColumn::Power, kPoint), std::nullopt);
     EXPECT_EQ(CellNumber(line, JournalColumn::Designation, kComma), std::nullopt);
@@ -197,7 +187,7 @@ TEST(JournalColumns, OnlyANumbersSeparatorChanges) {
 std::vector<JournalLine> AwkwardJournal() {
     JournalLine sized = Line("Гр.1 «Освещение» <&> \"цех\"", "2,4", "45,5");
     sized.inputs[LineInput::PermittedDrop] = "3";
-    sized.outcome = Sized();
+    sized.outcome = testing::CompressorResults();
     JournalLine stopped = Line("Гр.2\nвторая строка\tи табуляция", "0", "1E2");
     stopped.inputs[LineInput::Table] = "Нет такой таблицы.xml";
     stopped.inputs[LineInput::Series] = "Серия, которой нет";
@@ -311,7 +301,7 @@ TEST(JournalFile, DamagedForeignAndHugeFilesAreRefusedWithTheirReason) {
 TEST(JournalFile, ASizedLineWithoutItsFiguresIsDamage) {
     TempDir dir;
     std::vector<JournalLine> lines = {Line("Гр.1", "1"), Line("Гр.2", "2")};
-    lines[1].outcome = Sized();
+    lines[1].outcome = testing::CompressorResults();
     WriteJournalFile(dir / "j.kvj", lines, kComma);
     DataPacket packet = ReadDataPacket(dir / "j.kvj");
     const auto section = static_cast<std::size_t>(JournalColumn::Section);
