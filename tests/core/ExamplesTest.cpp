@@ -373,8 +373,11 @@ protected:
     }
 
     std::vector<std::string> Results() const {
-        return {window.texts.at(Control::Edit1), window.texts.at(Control::Edit2),
-                window.texts.at(Control::Edit5), window.report.at(14), window.report.at(18),
+        return {window.texts.at(Control::Edit1),
+                window.texts.at(Control::Edit2),
+                window.texts.at(Control::Edit5),
+                window.report.at(14),
+                window.report.at(18),
                 window.report.at(20)};
     }
 
@@ -390,10 +393,10 @@ protected:
 // nothing.
 TEST_F(FirstCalculation, At50MetresTheShortCircuitCheckSetsTheSection) {
     EXPECT_TRUE(Run("50").empty());
-    EXPECT_EQ(Results(), (std::vector<std::string>{"6", "42", "26,316",
-                                                   "Потери напряжения - 2,02 %",
-                                                   "Ток короткого замыкания - 390 A",
-                                                   "Автомат серии - ВА47-29 C   32  A"}));
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"6", "42", "26,316", "Потери напряжения - 2,02 %",
+                                        "Ток короткого замыкания - 390 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
 }
 
 // At 70 m 6 mm2 just trips the breaker (324 A) and drops 2,83 %: "Нет"
@@ -401,17 +404,17 @@ TEST_F(FirstCalculation, At50MetresTheShortCircuitCheckSetsTheSection) {
 TEST_F(FirstCalculation, At70MetresTheDropQuestionDecides) {
     EXPECT_EQ(Run("70"),
               std::vector<std::string>{"Падение напряжения  2,83. Уменьшить падение напряжения?"});
-    EXPECT_EQ(Results(), (std::vector<std::string>{"6", "42", "26,316",
-                                                   "Потери напряжения - 2,83 %",
-                                                   "Ток короткого замыкания - 324 A",
-                                                   "Автомат серии - ВА47-29 C   32  A"}));
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"6", "42", "26,316", "Потери напряжения - 2,83 %",
+                                        "Ток короткого замыкания - 324 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
     window.messages.Plan(kIdYes);
     window.permittedDrop = 2.5;
     Run("70");
-    EXPECT_EQ(Results(), (std::vector<std::string>{"10", "55", "26,316",
-                                                   "Потери напряжения - 1,7 %",
-                                                   "Ток короткого замыкания - 423 A",
-                                                   "Автомат серии - ВА47-29 C   32  A"}));
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"10", "55", "26,316", "Потери напряжения - 1,7 %",
+                                        "Ток короткого замыкания - 423 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
 }
 
 }  // namespace
