@@ -20,8 +20,9 @@ class CalculationTest : public QObject {
     // transformers, as a newcomer enters them.
     void PrepareTables() {
         const auto dir = ui.dir->Path();
-        testing::WriteCurrentTable(dir / "ВВГ2.xml", "В воздухе", "2",
-                                   {{1.5, 19}, {2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 90}, {25, 115}});
+        testing::WriteCurrentTable(
+            dir / "ВВГ2.xml", "В воздухе", "2",
+            {{1.5, 19}, {2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 90}, {25, 115}});
         testing::WriteBreakers(dir, {{"ВА47-63", 6, 63, 1, 5}, {"АП50", 1.6, 50, 1, 10}});
         Dataset transformers;
         testing::FillTransformers(
