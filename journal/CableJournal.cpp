@@ -36,7 +36,7 @@ RtfTableDocument CableJournalDocument(const std::vector<JournalLine>& lines,
             document.lines.push_back(line);
         }
     }
-    document.lines.push_back(
+    document.lines.emplace_back(
         "P — мощность нагрузки; L — длина линии; t — температура среды; Kгр — коэффициент "
         "количества кабелей; S — сечение жил; Iдл — длительно допустимый ток сечения с "
         "поправками на температуру и количество кабелей; Iном — номинальный ток нагрузки; "

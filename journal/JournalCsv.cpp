@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -36,7 +37,7 @@ struct Dialect {
 // is not UTF-8 is read as that, through the C library's converter.
 std::string FromWindows1251(std::string_view bytes) {
     const iconv_t converter = ::iconv_open("UTF-8", "CP1251");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    if (reinterpret_cast<std::intptr_t>(converter) == -1) {
         throw UserError(
             "Файл не в кодировке UTF-8, а преобразователь кодировки Windows-1251 "
             "недоступен. Сохраните файл как «CSV UTF-8».");
@@ -179,7 +180,7 @@ const std::vector<InputNames>& InputAliases() {
 std::optional<LineInput> InputOfHeader(std::string_view header) {
     const std::string key = HeaderKey(header);
     for (const InputNames& names : InputAliases()) {
-        const JournalColumn column = static_cast<JournalColumn>(names.input);
+        const auto column = static_cast<JournalColumn>(names.input);
         if (key == HeaderKey(ColumnSpec(column).header) ||
             std::find(names.aliases.begin(), names.aliases.end(), key) != names.aliases.end()) {
             return names.input;

@@ -4,12 +4,12 @@
 #include "base/Utf8.h"
 #include "journal/JournalColumns.h"
 
-#include <stdlib.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -64,7 +64,7 @@ std::size_t WidestWord(std::string_view text) {
 class Workbook {
 public:
     // Built in `file`, reported as `target`.
-    Workbook(const fs::path& file, const fs::path& target) : target_(target) {
+    Workbook(const fs::path& file, fs::path target) : target_(std::move(target)) {
         lxw_workbook_options options{};
         workbook_ = ::workbook_new_opt(file.c_str(), &options);
         if (workbook_ == nullptr) {

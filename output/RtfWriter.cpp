@@ -14,7 +14,7 @@ namespace {
 constexpr std::string_view kPreamble =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
     "{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}\n";
-constexpr std::string_view kParagraph = "\\pard\\plain\\f0\\fs20\\lang1049 ";
+constexpr std::string_view kParagraph = R"(\pard\plain\f0\fs20\lang1049 )";
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -155,9 +155,9 @@ void AppendRow(std::string& rtf, const std::vector<RtfColumn>& columns,
         rtf += '\n';
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        rtf += "\\pard\\plain\\intbl";
+        rtf += R"(\pard\plain\intbl)";
         rtf += columns[c].alignRight && !header ? "\\qr" : "\\ql";
-        rtf += header ? "\\f0\\fs16\\b " : "\\f0\\fs16 ";
+        rtf += header ? R"(\f0\fs16\b )" : R"(\f0\fs16 )";
         if (c < cells.size()) {
             AppendText(rtf, cells[c], "\\line ");
         }
@@ -195,7 +195,7 @@ std::string RtfDocument(const RtfTableDocument& document) {
            std::to_string(paperWidth) + "\\pghsxn" + std::to_string(paperHeight) + margins +
            "\n\\uc1";
     if (!document.title.empty()) {
-        rtf += "\\pard\\plain\\f0\\fs28\\b\\lang1049 ";
+        rtf += R"(\pard\plain\f0\fs28\b\lang1049 )";
         AppendText(rtf, document.title, "\\line ");
         rtf += kParagraphEnd;
     }
@@ -211,6 +211,7 @@ std::string RtfDocument(const RtfTableDocument& document) {
         total += std::max(column.weight, 1);
     }
     std::vector<int> rightEdges;
+    rightEdges.reserve(columns.size());
     const long long usable = paperWidth - 2 * kMargin;
     long long sum = 0;
     for (const RtfColumn& column : columns) {
@@ -219,6 +220,7 @@ std::string RtfDocument(const RtfTableDocument& document) {
     }
     if (!columns.empty()) {
         std::vector<std::string> headers;
+        headers.reserve(columns.size());
         for (const RtfColumn& column : columns) {
             headers.push_back(column.header);
         }
