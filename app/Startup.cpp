@@ -222,7 +222,7 @@ void ProgramWindows::ShowAbout() {
 }
 
 void ProgramWindows::ShowCoefficients() {
-    coefficients_->Open();
+    coefficients_->ChooseCoefficient();
 }
 
 bool ProgramWindows::PostTableEdits() {

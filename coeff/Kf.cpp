@@ -99,7 +99,7 @@ void TForm6::Wire() {
     ConnectGuarded(messages_, Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
 }
 
-void TForm6::Open() {
+void TForm6::ChooseCoefficient() {
     // A selection from code is no change of the user's: no lookup runs.
     ComboBox1->setCurrentIndex(0);
     Edit1->setText("1");

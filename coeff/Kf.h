@@ -13,7 +13,7 @@ class QPushButton;
 class QRadioButton;
 
 // The grouping-coefficient dialog for cables laid together in the ground.
-// Its controls are public, as on a designer form, so that tests drive them.
+// Its controls are its own; tests find them by their names.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
@@ -22,7 +22,7 @@ public:
     // Starts at one cable, 100 mm and coefficient "1", then shows the dialog
     // modally; returns once it is closed. The caller clears the report and
     // zeroes the results beforehand.
-    void Open();
+    void ChooseCoefficient();
 
     void ComboBox1Change();
     void RadioButton1Click();
@@ -32,13 +32,6 @@ public:
     void FormClose();
     void FormCreate();
     void FormResize();
-
-    QFrame* Panel1;
-    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *RadioGroup1;
-    QComboBox* ComboBox1;
-    QRadioButton *RadioButton1, *RadioButton2, *RadioButton3;
-    QLineEdit* Edit1;
-    QPushButton* Button2;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +43,13 @@ public slots:
     void reject() override {}
 
 private:
+    QFrame* Panel1;
+    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *RadioGroup1;
+    QComboBox* ComboBox1;
+    QRadioButton *RadioButton1, *RadioButton2, *RadioButton3;
+    QLineEdit* Edit1;
+    QPushButton* Button2;
+
     void CreateControls();
     void Wire();
     // The row of the table: the selected item, or -1 while the box holds a

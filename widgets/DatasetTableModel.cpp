@@ -58,14 +58,16 @@ void DatasetTableModel::SetReadOnly(bool readOnly) {
         return;
     }
     readOnly_ = readOnly;
-    emit readOnlyChanged(readOnly_);
+    emit ReadOnlyChanged(readOnly_);
 }
 
 // ---- Dataset changes ----------------------------------------------------------
 
 void DatasetTableModel::DatasetChanged(const DatasetChange& change) {
     const auto fits = [this](std::size_t row, int extra) {
-        return row <= static_cast<std::size_t>(rows_ + extra);
+        // Widened before the sum: a table the views were told is empty
+        // (rows_ 0, extra -1) must not wrap round to a limit no row exceeds.
+        return static_cast<long long>(row) <= static_cast<long long>(rows_) + extra;
     };
     // A row-level change is trusted only when it fits what the views were
     // told; anything else is shown as the whole table changed.
@@ -117,7 +119,7 @@ void DatasetTableModel::Reset() {
     }
     endResetModel();
     if (otherTable) {
-        emit tableChanged();
+        emit TableChanged();
     }
 }
 
@@ -387,7 +389,7 @@ bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value,
         // Called from inside Qt's editing machinery: nothing may be thrown
         // through it, and nothing shown from here.
         refusal_ = std::current_exception();
-        emit editRefused();
+        emit EditRefused();
         return false;
     }
 }

@@ -39,9 +39,11 @@ bool ElidedLabel::event(QEvent* event) {
 void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     drawFrame(&painter);
-    style()->drawItemText(&painter, contentsRect(),
-                          QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                          isEnabled(), ShownText(), foregroundRole());
+    // The alignment flags all fit an int: the cast only says so.
+    const auto flags =
+        static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()).toInt());
+    style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), ShownText(),
+                          foregroundRole());
 }
 
 }  // namespace kalvenor

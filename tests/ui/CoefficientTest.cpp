@@ -70,7 +70,7 @@ class CoefficientTest : public QObject {
                 dialog->done(QDialog::Rejected);
             }
         });
-        dialog->Open();
+        dialog->ChooseCoefficient();
         QVERIFY(ran);
         QVERIFY(!dialog->isVisible());
     }
@@ -96,9 +96,12 @@ private slots:
             QVERIFY2(dialog->findChild<QWidget*>(name) != nullptr, name);
         }
         // The buttons only lie over the frame; the group box makes them one set.
-        QVERIFY(dialog->RadioGroup1->findChildren<QRadioButton*>().isEmpty());
-        QVERIFY(dialog->ComboBox1->isEditable() && dialog->Edit1->isReadOnly());
-        QCOMPARE(dialog->RadioGroup1->geometry(), QRect(208, 28, 414 - 208 - 20, 105));
+        QVERIFY(
+            Find<QGroupBox>(dialog.get(), "RadioGroup1")->findChildren<QRadioButton*>().isEmpty());
+        QVERIFY(Find<QComboBox>(dialog.get(), "ComboBox1")->isEditable() &&
+                Find<QLineEdit>(dialog.get(), "Edit1")->isReadOnly());
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->geometry(),
+                 QRect(208, 28, 414 - 208 - 20, 105));
 
         // The spacing frame keeps 20 pixels to the right edge and the button
         // stays centred, each half truncated: 501 / 2 - 75 / 2.
@@ -106,26 +109,27 @@ private slots:
         dialog->resize(501, 300);
         QResizeEvent resized(dialog->size(), old);
         QCoreApplication::sendEvent(dialog.get(), &resized);
-        QCOMPARE(dialog->RadioGroup1->width(), 501 - 208 - 20);
-        QCOMPARE(dialog->Button2->width(), 75);
-        QCOMPARE(dialog->Button2->x(), 250 - 37);
-        QCOMPARE(dialog->GroupBox1->width(), dialog->Panel1->contentsRect().width());
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->width(), 501 - 208 - 20);
+        QCOMPARE(Find<QPushButton>(dialog.get(), "Button2")->width(), 75);
+        QCOMPARE(Find<QPushButton>(dialog.get(), "Button2")->x(), 250 - 37);
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "GroupBox1")->width(),
+                 Find<QFrame>(dialog.get(), "Panel1")->contentsRect().width());
     }
 
     void coefficientFollowsCablesAndSpacing() {
         OpenAndDo([&] {
             QVERIFY(dialog->isModal());
-            Pick(dialog->ComboBox1, 5);
-            QCOMPARE(dialog->Edit1->text(), QString("0,75"));
-            dialog->RadioButton3->click();
-            QCOMPARE(dialog->Edit1->text(), QString("0,85"));
-            Pick(dialog->ComboBox1, 2);
-            QCOMPARE(dialog->Edit1->text(), QString("0,90"));
-            Pick(dialog->ComboBox1, 3);
-            dialog->RadioButton1->click();
-            QCOMPARE(dialog->Edit1->text(), QString("0,80"));
-            dialog->RadioButton2->click();
-            QCOMPARE(dialog->Edit1->text(), QString("0,84"));
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 5);
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,75"));
+            Find<QRadioButton>(dialog.get(), "RadioButton3")->click();
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,85"));
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 2);
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,90"));
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 3);
+            Find<QRadioButton>(dialog.get(), "RadioButton1")->click();
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,80"));
+            Find<QRadioButton>(dialog.get(), "RadioButton2")->click();
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,84"));
             // The main window gets the value only when the dialog closes.
             QCOMPARE(target->coefficient, std::string("1"));
         });
@@ -136,27 +140,27 @@ private slots:
 
     void okAppliesAndEveryOpeningStartsAfresh() {
         OpenAndDo([&] {
-            Pick(dialog->ComboBox1, 1);
-            dialog->RadioButton3->click();
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 1);
+            Find<QRadioButton>(dialog.get(), "RadioButton3")->click();
             // There is no cancel: Escape leaves the dialog open.
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
             QVERIFY(dialog->isVisible());
-            dialog->Button2->click();
+            Find<QPushButton>(dialog.get(), "Button2")->click();
             QVERIFY(!dialog->isVisible());
         });
         QCOMPARE(target->coefficient, std::string("0,93"));
 
         OpenAndDo([&] {
-            QCOMPARE(dialog->ComboBox1->currentIndex(), 0);
-            QVERIFY(dialog->RadioButton1->isChecked());
-            QCOMPARE(dialog->Edit1->text(), QString("1"));
+            QCOMPARE(Find<QComboBox>(dialog.get(), "ComboBox1")->currentIndex(), 0);
+            QVERIFY(Find<QRadioButton>(dialog.get(), "RadioButton1")->isChecked());
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("1"));
         });
         QCOMPARE(target->coefficient, std::string("1"));
         QVERIFY(messages->shown.empty());
     }
 
     void warningComesBeforeTheDialogForATableNotInTheGround() {
-        OpenAndDo([&] { dialog->RadioButton3->click(); });
+        OpenAndDo([&] { Find<QRadioButton>(dialog.get(), "RadioButton3")->click(); });
         target->layingMethod = "в земле";
         target->log.clear();
         bool visibleAtWarning = true;
@@ -166,9 +170,9 @@ private slots:
             logAtWarning = target->log;
         };
         OpenAndDo([&] {
-            QVERIFY(dialog->RadioButton1->isChecked());
-            QCOMPARE(dialog->ComboBox1->currentIndex(), 0);
-            QCOMPARE(dialog->Edit1->text(), QString("1"));
+            QVERIFY(Find<QRadioButton>(dialog.get(), "RadioButton1")->isChecked());
+            QCOMPARE(Find<QComboBox>(dialog.get(), "ComboBox1")->currentIndex(), 0);
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("1"));
         });
         QCOMPARE(messages->shown, std::vector<ShownMessage>{kNotInGround});
         QVERIFY(!visibleAtWarning);
@@ -187,29 +191,29 @@ private slots:
             int indexAtWarning = -1;
             std::vector<std::string> logAtWarning;
             messages->onShow = [&](const ShownMessage&) {
-                indexAtWarning = dialog->ComboBox1->currentIndex();
+                indexAtWarning = Find<QComboBox>(dialog.get(), "ComboBox1")->currentIndex();
                 logAtWarning = target->log;
             };
-            Pick(dialog->ComboBox1, 4);
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 4);
             messages->onShow = nullptr;
             QCOMPARE(messages->shown, std::vector<ShownMessage>{kNotInGround});
             QCOMPARE(indexAtWarning, 0);
             QCOMPARE(logAtWarning, std::vector<std::string>{"coefficient 1"});
             QCOMPARE(target->log, (std::vector<std::string>{"coefficient 1", "zero results"}));
-            QCOMPARE(dialog->ComboBox1->currentText(), QString("1"));
-            QCOMPARE(dialog->Edit1->text(), QString("1"));
+            QCOMPARE(Find<QComboBox>(dialog.get(), "ComboBox1")->currentText(), QString("1"));
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("1"));
 
             // A selection from code runs nothing; a refused spacing stays
             // checked and leaves the list alone.
-            dialog->ComboBox1->setCurrentIndex(3);
+            Find<QComboBox>(dialog.get(), "ComboBox1")->setCurrentIndex(3);
             QCOMPARE(messages->shown.size(), 1U);
-            dialog->RadioButton2->click();
+            Find<QRadioButton>(dialog.get(), "RadioButton2")->click();
             QCOMPARE(messages->shown.size(), 2U);
-            QVERIFY(dialog->RadioButton2->isChecked());
-            QCOMPARE(dialog->ComboBox1->currentIndex(), 3);
-            QCOMPARE(dialog->Edit1->text(), QString("1"));
+            QVERIFY(Find<QRadioButton>(dialog.get(), "RadioButton2")->isChecked());
+            QCOMPARE(Find<QComboBox>(dialog.get(), "ComboBox1")->currentIndex(), 3);
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("1"));
             // Clicking the checked button again is no change.
-            dialog->RadioButton2->click();
+            Find<QRadioButton>(dialog.get(), "RadioButton2")->click();
             QCOMPARE(messages->shown.size(), 2U);
         });
         QCOMPARE(target->coefficient, std::string("1"));
@@ -217,12 +221,12 @@ private slots:
 
     void typedNumberSelectsNoRowAndKeepsTheValue() {
         OpenAndDo([&] {
-            Pick(dialog->ComboBox1, 3);
-            QCOMPARE(dialog->Edit1->text(), QString("0,80"));
-            QTest::keyClicks(dialog->ComboBox1->lineEdit(), "7");
-            QCOMPARE(dialog->ComboBox1->currentText(), QString("47"));
-            dialog->RadioButton3->click();
-            QCOMPARE(dialog->Edit1->text(), QString("0,80"));
+            Pick(Find<QComboBox>(dialog.get(), "ComboBox1"), 3);
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,80"));
+            QTest::keyClicks(Find<QComboBox>(dialog.get(), "ComboBox1")->lineEdit(), "7");
+            QCOMPARE(Find<QComboBox>(dialog.get(), "ComboBox1")->currentText(), QString("47"));
+            Find<QRadioButton>(dialog.get(), "RadioButton3")->click();
+            QCOMPARE(Find<QLineEdit>(dialog.get(), "Edit1")->text(), QString("0,80"));
         });
         QCOMPARE(target->coefficient, std::string("0,80"));
         QVERIFY(messages->shown.empty());
