@@ -95,7 +95,7 @@ void TForm1::Wire() {
     // Only the user's choices count as changes; a selection made from code
     // runs no handler.
     Connect(ComboBox1, &QComboBox::activated, &TForm1::ComboBox1Change);
-    Connect(ComboBox1, &TCloseUpComboBox::closedUp, &TForm1::ComboBox1CloseUp);
+    Connect(ComboBox1, &TCloseUpComboBox::ClosedUp, &TForm1::ComboBox1CloseUp);
     Connect(ComboBox2, &QComboBox::activated, &TForm1::ComboBox2Change);
     Connect(ComboBox2->lineEdit(), &QLineEdit::textEdited, &TForm1::ComboBox2Change);
     Connect(ComboBox3, &QComboBox::activated, &TForm1::ComboBox3Change);

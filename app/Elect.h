@@ -33,15 +33,16 @@ public:
     void showPopup() override;
     void hidePopup() override;
 signals:
-    void closedUp();
+    void ClosedUp();
 
 private:
     bool popupOpen_ = false;
 };
 
-// The main window. Its controls are public, as on a designer form, because
-// the other windows hand their results back by writing into them. The layout
-// is built in ElectLayout.cpp; this unit keeps the handlers.
+// The main window. The other windows and the calculation reach it through
+// its ports; its controls are its own, named as the program names them, and
+// tests find them by those names. The layout is built in ElectLayout.cpp;
+// this unit keeps the handlers.
 class TForm1 : public QMainWindow, public kalvenor::MainWindowPort, public kalvenor::UserPort {
     Q_OBJECT
 public:
@@ -109,6 +110,11 @@ public:
     void Word1Click();
     void ToolButton2Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     QWidget* ControlBar1;
     QToolButton *ToolButton1, *ToolButton2, *ToolButton4, *ToolButton6, *ToolButton7, *ToolButton9,
         *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18, *ToolButton20;
@@ -128,11 +134,6 @@ public:
     QMenu *File1, *N18, *N6, *N24, *N8, *N1;
     QAction *N2, *N10, *N11, *N3, *N19, *N20, *N7, *N25, *Word1, *N15, *N17, *N21, *N4, *N5;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void CreateControls();
     void CreateMenu();
     void CreateToolbars();

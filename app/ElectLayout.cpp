@@ -30,7 +30,7 @@ void TCloseUpComboBox::showPopup() {
     // Qt opens no list for an empty box; the user still clicked it, and the
     // list counts as opened and closed at once.
     if (count() == 0) {
-        emit closedUp();
+        emit ClosedUp();
         return;
     }
     popupOpen_ = true;
@@ -43,7 +43,7 @@ void TCloseUpComboBox::hidePopup() {
     // that was open can close up.
     if (popupOpen_) {
         popupOpen_ = false;
-        emit closedUp();
+        emit ClosedUp();
     }
 }
 

@@ -76,7 +76,7 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
     model_ = model;
     setModel(model);
     connect(model, &QObject::destroyed, this, [this] { model_ = nullptr; });
-    connect(model, &DatasetTableModel::editRefused, this, [this] {
+    connect(model, &DatasetTableModel::EditRefused, this, [this] {
         if (model_ != nullptr) {
             RunGuarded(messages_, [this] { std::rethrow_exception(model_->TakeRefusal()); });
         }
@@ -97,9 +97,9 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
             }
         }
     });
-    connect(model, &DatasetTableModel::tableChanged, this, &DatasetGrid::TableChanged);
+    connect(model, &DatasetTableModel::TableChanged, this, &DatasetGrid::TableChanged);
     TableChanged();
-    emit datasetModelChanged();
+    emit DatasetModelChanged();
 }
 
 void DatasetGrid::TableChanged() {

@@ -44,7 +44,7 @@ public:
     void CancelRow();
 
 signals:
-    void datasetModelChanged();
+    void DatasetModelChanged();
 
 protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;

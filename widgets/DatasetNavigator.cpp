@@ -44,13 +44,13 @@ DatasetNavigator::DatasetNavigator(DatasetGrid* grid, Buttons buttons, QWidget* 
         }
     }
     row->addStretch();
-    connect(grid_, &DatasetGrid::datasetModelChanged, this, &DatasetNavigator::WatchModel);
+    connect(grid_, &DatasetGrid::DatasetModelChanged, this, &DatasetNavigator::WatchModel);
     WatchModel();
 }
 
 void DatasetNavigator::WatchModel() {
     if (DatasetTableModel* model = grid_->DatasetModel()) {
-        connect(model, &DatasetTableModel::readOnlyChanged, this, &DatasetNavigator::UpdateButtons,
+        connect(model, &DatasetTableModel::ReadOnlyChanged, this, &DatasetNavigator::UpdateButtons,
                 Qt::UniqueConnection);
     }
     UpdateButtons();

@@ -15,7 +15,7 @@ namespace kalvenor {
 // order. Edits collect in a one-row buffer, as in a database form, and reach
 // the dataset only when posted; the dataset's own checks decide whether a
 // row may be posted. The model shows nothing itself: a typed text it refuses
-// is announced by editRefused, and the grid shows why.
+// is announced by EditRefused, and the grid shows why.
 //
 // A change of one row in the dataset reaches the views as that row inserted,
 // removed, moved or changed; only a change of the whole table resets them,
@@ -38,7 +38,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Refuses a text that does not fit the field, with editRefused.
+    // Refuses a text that does not fit the field, with EditRefused.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // A read-only model takes no edits: its grid and navigator offer none.
@@ -69,11 +69,11 @@ public:
     std::exception_ptr TakeRefusal() { return std::exchange(refusal_, nullptr); }
 
 signals:
-    void editRefused();
-    void readOnlyChanged(bool readOnly);
+    void EditRefused();
+    void ReadOnlyChanged(bool readOnly);
     // Another table, or the same one with other fields, is now shown: the
     // columns' widths no longer fit it. Emitted after the model's reset.
-    void tableChanged();
+    void TableChanged();
 
 private:
     enum class State { Browse, Edit, Insert };
