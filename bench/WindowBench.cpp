@@ -20,6 +20,7 @@
 #include "tables/Insertavt.h"
 #include "tables/TableFiles.h"
 #include "tests/support/FakeMainWindow.h"
+#include "tests/support/Find.h"
 #include "widgets/Frames.h"
 #include "widgets/MessageBox.h"
 
@@ -49,6 +50,7 @@
 #include <vector>
 
 using namespace kalvenor;
+using kalvenor::testing::Find;
 
 namespace {
 
@@ -265,13 +267,15 @@ int Choose(int argc, char** argv, const std::filesystem::path& folder, int reps,
     KeepTableMemoryBetweenLoads();
     RunningProgram running(argc, argv, folder);
     if (view) {
-        Form1->ToolButton2->click();
+        Find<QToolButton>(Form1, "ToolButton2")->click();
         Settle();
     }
-    Form1->ComboBox3->setCurrentIndex(1);
-    emit Form1->ComboBox3->activated(1);
+    auto* voltage = Find<QComboBox>(Form1, "ComboBox3");
+    auto* tables = Find<QComboBox>(Form1, "ComboBox1");
+    voltage->setCurrentIndex(1);
+    emit voltage->activated(1);
     Settle();
-    const int item = Form1->ComboBox1->findText("table.xml");
+    const int item = tables->findText("table.xml");
     if (item < 0) {
         std::cerr << "table.xml is not offered\n";
         return 1;
@@ -280,8 +284,8 @@ int Choose(int argc, char** argv, const std::filesystem::path& folder, int reps,
     const Clock::time_point begin = Clock::now();
     for (int i = 0; i < reps && (i == 0 || MsSince(begin) < 20000); ++i) {
         const Clock::time_point start = Clock::now();
-        Form1->ComboBox1->setCurrentIndex(item);
-        emit Form1->ComboBox1->activated(item);
+        tables->setCurrentIndex(item);
+        emit tables->activated(item);
         Settle();
         const double choice = MsSince(start);
         Report("choose", choice);
@@ -319,8 +323,8 @@ protected:
             return;
         }
         if (modal == InsertAvtomat) {
-            InsertAvtomat->ComboBox1->setCurrentIndex(0);
-            InsertAvtomat->Button2->click();
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(0);
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             const QList<QAbstractButton*> buttons = box->buttons();
             for (QAbstractButton* button : buttons) {
@@ -339,13 +343,18 @@ protected:
 int Calculate(int argc, char** argv, const std::filesystem::path& folder, int reps) {
     KeepTableMemoryBetweenLoads();
     RunningProgram running(argc, argv, folder);
-    Form1->ComboBox3->setCurrentIndex(1);
-    emit Form1->ComboBox3->activated(1);
-    Form1->ComboBox1->setCurrentIndex(Form1->ComboBox1->findText("table.xml"));
-    emit Form1->ComboBox1->activated(Form1->ComboBox1->currentIndex());
-    Form1->Edit3->setText("10");
-    Form1->Edit6->setText("50");
+    auto* voltage = Find<QComboBox>(Form1, "ComboBox3");
+    auto* tables = Find<QComboBox>(Form1, "ComboBox1");
+    voltage->setCurrentIndex(1);
+    emit voltage->activated(1);
+    tables->setCurrentIndex(tables->findText("table.xml"));
+    emit tables->activated(tables->currentIndex());
+    Find<QLineEdit>(Form1, "Edit3")->setText("10");
+    Find<QLineEdit>(Form1, "Edit6")->setText("50");
     Settle();
+    auto* calculate = Find<QPushButton>(Form1, "Button1");
+    auto* report = Find<QTextEdit>(Form1, "RichEdit1");
+    auto* transformerList = Find<QComboBox>(Form1, "ComboBox2");
     const Answerer answerer;
     testing::FakeMainWindow fake;
     fake.choices[Choice::CurrentTable] = {{"table.xml"}, 0, ""};
@@ -360,18 +369,18 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
     transformers.SetOrder(kPowerField);
     for (int i = 0; i < reps; ++i) {
         const Clock::time_point start = Clock::now();
-        Form1->Button1->click();
+        calculate->click();
         Settle();
         Report("calculate", MsSince(start));
-        if (Form1->RichEdit1->toPlainText().isEmpty()) {
+        if (report->toPlainText().isEmpty()) {
             std::cerr << "the calculation did not reach its report\n";
             return 1;
         }
 
         fake.choices[Choice::Transformer] = {{}, 0, ""};
-        for (int item = 0; item < Form1->ComboBox2->count(); ++item) {
+        for (int item = 0; item < transformerList->count(); ++item) {
             fake.choices[Choice::Transformer].items.push_back(
-                Form1->ComboBox2->itemText(item).toStdString());
+                transformerList->itemText(item).toStdString());
         }
         const Clock::time_point core = Clock::now();
         CalculationDriver(fake, fake, {table, breakers, transformers, folder}, NumberFormat{','})

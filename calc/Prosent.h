@@ -21,10 +21,10 @@ public:
     std::optional<double> Ask(double voltageDrop);
     void Button1Click();
 
+private:
     QLineEdit* Edit1;
     QPushButton* Button1;
 
-private:
     const kalvenor::Context& context_;
     double voltageDrop_ = 0;
     std::optional<double> accepted_;

@@ -45,21 +45,22 @@ public:
     QListWidgetItem* SelectedFile() const;
 
     kalvenor::Dataset& ClientDataSet1;
-    QFrame* Panel1;
-    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
-    QLineEdit *Edit1, *Edit2;
-    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;
-    QPushButton *Button1, *Button2, *Button3;
     kalvenor::DatasetGrid* DBGrid1;
-    kalvenor::DatasetNavigator* DBNavigator1;
-    QListWidget* FileListBox1;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QFrame* Panel1;
+    QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
+    QLineEdit *Edit1, *Edit2;
+    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;
+    QPushButton *Button1, *Button2, *Button3;
+    kalvenor::DatasetNavigator* DBNavigator1;
+    QListWidget* FileListBox1;
+
     void SelectFile(const QString& name);
     // Tells the user and returns true when tables cannot be created or
     // deleted because the application directory cannot be written.

@@ -50,10 +50,7 @@ public:
     QSize OpeningSize() const;
 
     Dataset& Data;
-    QGroupBox* GroupBox1;
     DatasetGrid* Grid;
-    DatasetNavigator* DBNavigator1;
-    QPushButton* Button1;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +60,9 @@ protected:
     const Context& context_;
 
 private:
+    QGroupBox* GroupBox1;
+    DatasetNavigator* DBNavigator1;
+    QPushButton* Button1;
     int gridHeightMargin_;
     bool opened_ = false;
 };

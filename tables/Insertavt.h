@@ -28,13 +28,14 @@ public:
     // No close box, no Escape: the calculation needs a series.
     void reject() override {}
 
+    std::string ChosenSeries;
+
+private:
     QGroupBox* GroupBox1;
     QLabel* Label1;
     QComboBox* ComboBox1;
     QPushButton* Button2;
-    std::string ChosenSeries;
 
-private:
     const kalvenor::Context& context_;
 };
 

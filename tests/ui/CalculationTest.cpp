@@ -29,21 +29,24 @@ class CalculationTest : public QObject {
             transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}, {"TM-63/10", 63, 4.5}});
         transformers.Write(dir / "tranform.xml");
         ui.Restart();
-        Choose(Form1->ComboBox3, "380 + 0");
-        Choose(Form1->ComboBox1, "ВВГ2.xml");
-        Form1->Edit3->setText("10");
-        Form1->Edit6->setText("100");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "380 + 0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "ВВГ2.xml");
+        Find<QLineEdit>(Form1, "Edit3")->setText("10");
+        Find<QLineEdit>(Form1, "Edit6")->setText("100");
         ui.messages->shown.clear();
     }
 
     static void ChooseSeries(const QString& series) {
         WhenModal([series] {
-            InsertAvtomat->ComboBox1->setCurrentIndex(InsertAvtomat->ComboBox1->findText(series));
-            InsertAvtomat->Button2->click();
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")
+                ->setCurrentIndex(Find<QComboBox>(InsertAvtomat, "ComboBox1")->findText(series));
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         });
     }
 
-    static QStringList ReportLines() { return Form1->RichEdit1->toPlainText().split('\n'); }
+    static QStringList ReportLines() {
+        return Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().split('\n');
+    }
 
 private slots:
     void init() { ui.Start(); }
@@ -62,14 +65,14 @@ private slots:
             }
             WhenModal([] {
                 QVERIFY(ProsentMin->isVisible());
-                QCOMPARE(ProsentMin->Edit1->text(), QString("2,5"));
+                QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->text(), QString("2,5"));
                 for (const char* typed : {"8", "0", "пять", "3"}) {
-                    ProsentMin->Edit1->setText(typed);
-                    ProsentMin->Button1->click();
+                    Find<QLineEdit>(ProsentMin, "Edit1")->setText(typed);
+                    Find<QPushButton>(ProsentMin, "Button1")->click();
                 }
             });
         };
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         ui.messages->onShow = nullptr;
         QCOMPARE(ui.Texts(), (std::vector<std::string>{
                                  "Падение напряжения  4,53. Уменьшить падение напряжения?",
@@ -77,9 +80,9 @@ private slots:
                                  "Процент падения напряжения должен быть больше нуля",
                                  "\"пять\" не является числом."}));
         QVERIFY(!ProsentMin->isVisible());
-        QCOMPARE(Form1->Edit1->text(), QString("25"));
-        QCOMPARE(Form1->Edit2->text(), QString("115"));
-        QCOMPARE(Form1->Edit5->text(), QString("45,455"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit1")->text(), QString("25"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit2")->text(), QString("115"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit5")->text(), QString("45,455"));
         const QStringList lines = ReportLines();
         QCOMPARE(lines.size(), 22);
         QCOMPARE(lines[0], QString("Расчет электрической сети"));
@@ -88,7 +91,7 @@ private slots:
         QCOMPARE(lines[16], QString("Сечение жил - 25 кв.мм"));
         QCOMPARE(lines[20], QString("Автомат серии - АП50   50  A"));
         // The dialog keeps what the user typed last.
-        QCOMPARE(ProsentMin->Edit1->text(), QString("3"));
+        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->text(), QString("3"));
     }
 
     void closingTheDialogByItsTitleBarKeepsTheSection() {
@@ -96,19 +99,20 @@ private slots:
         ChooseSeries("АП50");
         ui.messages->Plan(Answer::Yes);
         ui.messages->onShow = [](const ShownMessage&) { WhenModal([] { ProsentMin->reject(); }); };
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         ui.messages->onShow = nullptr;
-        QCOMPARE(Form1->Edit1->text(), QString("16"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit1")->text(), QString("16"));
         QCOMPARE(ReportLines()[14], QString("Потери напряжения - 4,53 %"));
     }
 
     void theDropLimitDialogAsItIsBuilt() {
         QCOMPARE(ProsentMin->windowTitle(), QString("Kalvenor 1.1"));
         QCOMPARE(ProsentMin->size(), QSize(222, 124));
-        QCOMPARE(ProsentMin->Button1->text(), QString("OK"));
-        QCOMPARE(ProsentMin->Button1->geometry(), QRect(72, 56, 75, 25));
-        QCOMPARE(ProsentMin->Edit1->geometry(), QRect(48, 16, 121, 21));
-        QCOMPARE(ProsentMin->Button1->nextInFocusChain(), ProsentMin->Edit1);
+        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->text(), QString("OK"));
+        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->geometry(), QRect(72, 56, 75, 25));
+        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->geometry(), QRect(48, 16, 121, 21));
+        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->nextInFocusChain(),
+                 Find<QLineEdit>(ProsentMin, "Edit1"));
     }
 };
 

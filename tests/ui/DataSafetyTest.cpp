@@ -39,8 +39,9 @@ private slots:
         Form1->show();
         BazaAvt->show();
         BazaTran->show();
-        TypeRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
-        TypeRow(BazaTran, BazaTran->DBGrid1, {"ТМ-63/10", "63"});  // cannot be posted
+        TypeRow(BazaAvt, Find<DatasetGrid>(BazaAvt, "DBGrid3"), {"АП50", "1,6", "50", "1", "10"});
+        TypeRow(BazaTran, Find<DatasetGrid>(BazaTran, "DBGrid1"),
+                {"ТМ-63/10", "63"});  // cannot be posted
         ::raise(SIGTERM);
         QCoreApplication::processEvents();
         QVERIFY(!Form1->isVisible());
@@ -92,15 +93,15 @@ private slots:
         ui.fakes->context.tablesWritable = false;
         ui.Restart();
         QVERIFY(ui.messages->shown.empty());  // start-up has said it once already
-        QVERIFY(!Editable(BazaAvt->DBGrid3));
-        QVERIFY(!Editable(BazaTran->DBGrid1));
-        BazaT->FileListBox1->setCurrentRow(0);
+        QVERIFY(!Editable(Find<DatasetGrid>(BazaAvt, "DBGrid3")));
+        QVERIFY(!Editable(Find<DatasetGrid>(BazaTran, "DBGrid1")));
+        Find<QListWidget>(BazaT, "FileListBox1")->setCurrentRow(0);
         QCOMPARE(BazaT->ClientDataSet1.RowCount(), 1U);
-        QVERIFY(!Editable(BazaT->DBGrid1));
+        QVERIFY(!Editable(Find<DatasetGrid>(BazaT, "DBGrid1")));
 
-        BazaT->Edit1->setText("Новая");
-        BazaT->Button1->click();
-        BazaT->Button2->click();
+        Find<QLineEdit>(BazaT, "Edit1")->setText("Новая");
+        Find<QPushButton>(BazaT, "Button1")->click();
+        Find<QPushButton>(BazaT, "Button2")->click();
         const std::string folder = ui.dir->Path().string();
         QCOMPARE(
             ui.Texts(),
@@ -129,9 +130,9 @@ private slots:
         QVERIFY(std::filesystem::is_fifo(*ui.dir / "Avtomat.xml"));
         QVERIFY(std::filesystem::is_symlink(*ui.dir / "tranform.xml"));
         QCOMPARE(BazaAvt->AVT1.FieldDefs().size(), 5U);
-        QVERIFY(!Editable(BazaAvt->DBGrid3));
-        QVERIFY(!Editable(BazaTran->DBGrid1));
-        QCOMPARE(BazaT->FileListBox1->count(), 0);
+        QVERIFY(!Editable(Find<DatasetGrid>(BazaAvt, "DBGrid3")));
+        QVERIFY(!Editable(Find<DatasetGrid>(BazaTran, "DBGrid1")));
+        QCOMPARE(Find<QListWidget>(BazaT, "FileListBox1")->count(), 0);
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::remove(*ui.dir / "tranform.xml");
     }

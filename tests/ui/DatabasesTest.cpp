@@ -35,27 +35,27 @@ class DatabasesTest : public QObject {
         testing::FillTransformers(transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}});
         transformers.Write(dir / "tranform.xml");
         ui.Restart();
-        Choose(Form1->ComboBox3, "380 + 0");
-        Choose(Form1->ComboBox1, "Two.xml");
-        Form1->Edit3->setText("10");
-        Form1->Edit6->setText("100");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "380 + 0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Two.xml");
+        Find<QLineEdit>(Form1, "Edit3")->setText("10");
+        Find<QLineEdit>(Form1, "Edit6")->setText("100");
         ui.messages->shown.clear();
     }
 
     // The chooser, once open, reports what it offers and confirms the first.
     static void AnswerChooserWithFirst(QStringList& offered) {
         WhenModal([&offered] {
-            for (int i = 0; i < InsertAvtomat->ComboBox1->count(); ++i) {
-                offered << InsertAvtomat->ComboBox1->itemText(i);
+            for (int i = 0; i < Find<QComboBox>(InsertAvtomat, "ComboBox1")->count(); ++i) {
+                offered << Find<QComboBox>(InsertAvtomat, "ComboBox1")->itemText(i);
             }
-            InsertAvtomat->ComboBox1->setCurrentIndex(0);
-            InsertAvtomat->Button2->click();
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(0);
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         });
     }
 
     // A new breaker row typed into the grid and not posted.
     static void TypeUnpostedBreaker(const QStringList& cells) {
-        DatasetGrid* grid = BazaAvt->DBGrid3;
+        DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
         Click(BazaAvt, "Insert");
         grid->FinishEditor(false);
         for (int column = 0; column < cells.size(); ++column) {
@@ -68,77 +68,78 @@ private slots:
     void cleanup() { ui.Stop(); }
 
     void breakerWindowKeepsRowsInOrderAndRefusesIncompleteOnes() {
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
         QVERIFY(BazaAvt->isVisible());
-        auto* model = BazaAvt->DBGrid3->model();
+        auto* model = Find<DatasetGrid>(BazaAvt, "DBGrid3")->model();
         QCOMPARE(model->columnCount(), 5);
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Мин. ном. ток. А"));
-        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"ВА47-63", "6", "63", "1", "5"});
-        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
+        EnterRow(BazaAvt, Find<DatasetGrid>(BazaAvt, "DBGrid3"), {"ВА47-63", "6", "63", "1", "5"});
+        EnterRow(BazaAvt, Find<DatasetGrid>(BazaAvt, "DBGrid3"), {"АП50", "1,6", "50", "1", "10"});
         QCOMPARE(Column(model, 0), (QStringList{"АП50", "ВА47-63"}));
-        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АЕ2046", "10", "63", "", "12"});
+        EnterRow(BazaAvt, Find<DatasetGrid>(BazaAvt, "DBGrid3"), {"АЕ2046", "10", "63", "", "12"});
         QCOMPARE(ui.messages->shown.back(),
                  (ShownMessage{"Поле «Число полюсов» должно быть заполнено.", "Kalvenor", 16}));
         // The window cannot be closed, nor the program ended, over that row.
-        BazaAvt->Button1->click();
+        Find<QPushButton>(BazaAvt, "Button1")->click();
         QVERIFY(BazaAvt->isVisible());
         Form1->show();
         QVERIFY(!Form1->close());
         Click(BazaAvt, "Cancel");
-        BazaAvt->Button1->click();
+        Find<QPushButton>(BazaAvt, "Button1")->click();
         QVERIFY(!BazaAvt->isVisible());
         ui.Restart();
-        QCOMPARE(Column(BazaAvt->DBGrid3->model(), 0), (QStringList{"АП50", "ВА47-63"}));
+        QCOMPARE(Column(Find<DatasetGrid>(BazaAvt, "DBGrid3")->model(), 0),
+                 (QStringList{"АП50", "ВА47-63"}));
     }
 
     void transformerListFollowsTheDatabaseAndTheFile() {
-        Form1->N21->trigger();
-        EnterRow(BazaTran, BazaTran->DBGrid1,
+        Find<QAction>(Form1, "N21")->trigger();
+        EnterRow(BazaTran, Find<DatasetGrid>(BazaTran, "DBGrid1"),
                  {"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"});
-        EnterRow(BazaTran, BazaTran->DBGrid1,
+        EnterRow(BazaTran, Find<DatasetGrid>(BazaTran, "DBGrid1"),
                  {"TM-40/10", "40", "10", "0,4", "175", "880", "4,5", "3"});
-        EnterRow(BazaTran, BazaTran->DBGrid1,
+        EnterRow(BazaTran, Find<DatasetGrid>(BazaTran, "DBGrid1"),
                  {"TM-40/6", "40", "6", "0,4", "175", "880", "4,5", "3"});
         QVERIFY(ui.messages->shown.empty());
         const QStringList order{"TM-40/10", "TM-40/6", "TM-63/10"};
-        QCOMPARE(Column(BazaTran->DBGrid1->model(), 0), order);
+        QCOMPARE(Column(Find<DatasetGrid>(BazaTran, "DBGrid1")->model(), 0), order);
         // The main window's list is the database's rows, in their order, at once.
-        QCOMPARE(Items(Form1->ComboBox2), order);
-        QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-63/10"));
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox2")), order);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentText(), QString("TM-63/10"));
         // A name entered twice is refused: it would make the power ambiguous.
-        EnterRow(BazaTran, BazaTran->DBGrid1,
+        EnterRow(BazaTran, Find<DatasetGrid>(BazaTran, "DBGrid1"),
                  {"TM-40/6", "63", "6", "0,4", "240", "1280", "4,5", "2,8"});
         QCOMPARE(ui.messages->shown.size(), 1U);
         QCOMPARE(ui.messages->shown[0].text,
                  std::string("Запись со значением поля «Трансформатор» = TM-40/6 уже есть."));
         Click(BazaTran, "Cancel");
         ui.messages->shown.clear();
-        QCOMPARE(Items(Form1->ComboBox2), order);
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox2")), order);
         // Deleting the selected transformer selects the first and voids the results.
-        Form1->Edit1->setText("16");
+        Find<QLineEdit>(Form1, "Edit1")->setText("16");
         ui.messages->Plan(Answer::Yes);
-        BazaTran->DBGrid1->SelectRow(2);
+        Find<DatasetGrid>(BazaTran, "DBGrid1")->SelectRow(2);
         Click(BazaTran, "Delete");
-        QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
-        QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
-        QCOMPARE(Form1->Edit1->text(), QString("0"));
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox2")), (QStringList{"TM-40/10", "TM-40/6"}));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentIndex(), 0);
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit1")->text(), QString("0"));
         ui.Restart();
-        QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
-        QCOMPARE(Form1->ComboBox2->currentIndex(), 0);
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox2")), (QStringList{"TM-40/10", "TM-40/6"}));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentIndex(), 0);
     }
 
     void unpostedRowGoesAlongWhenTheWindowCloses() {
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
         TypeUnpostedBreaker({"АП50", "1,6", "50", "1", "10"});
-        BazaAvt->Button1->click();
+        Find<QPushButton>(BazaAvt, "Button1")->click();
         QVERIFY(!BazaAvt->isVisible());
         QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
     }
 
     void leavingARowPostsItOrKeepsTheCursorThere() {
-        Form1->N17->trigger();
-        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"ВА47-63", "6", "63", "1", "5"});
-        DatasetGrid* grid = BazaAvt->DBGrid3;
+        Find<QAction>(Form1, "N17")->trigger();
+        EnterRow(BazaAvt, Find<DatasetGrid>(BazaAvt, "DBGrid3"), {"ВА47-63", "6", "63", "1", "5"});
+        DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
         QAbstractItemModel* model = grid->model();
         Click(BazaAvt, "Insert");
         grid->FinishEditor(false);
@@ -187,13 +188,13 @@ private slots:
 
     void chooserInsistsOnAnOfferedSeries() {
         WhenModal([] {
-            InsertAvtomat->Button2->click();
-            InsertAvtomat->ComboBox1->setEditText("ВА");
-            InsertAvtomat->Button2->click();
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setEditText("ВА");
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
             InsertAvtomat->reject();
             QVERIFY(InsertAvtomat->isVisible());
-            InsertAvtomat->ComboBox1->setCurrentIndex(1);
-            InsertAvtomat->Button2->click();
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(1);
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         });
         QCOMPARE(InsertAvtomat->Choose({"ВА47-63", "АП50"}), std::string("АП50"));
         QCOMPARE(ui.messages->shown,
@@ -203,9 +204,9 @@ private slots:
         // The next calculation starts with nothing selected; a typed name
         // that is exactly an offered one counts as that one.
         WhenModal([] {
-            QCOMPARE(InsertAvtomat->ComboBox1->currentIndex(), -1);
-            InsertAvtomat->ComboBox1->setEditText("ВА47-63");
-            InsertAvtomat->Button2->click();
+            QCOMPARE(Find<QComboBox>(InsertAvtomat, "ComboBox1")->currentIndex(), -1);
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setEditText("ВА47-63");
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         });
         QCOMPARE(InsertAvtomat->Choose({"ВА47-63", "АП50"}), std::string("ВА47-63"));
     }
@@ -214,51 +215,51 @@ private slots:
         PrepareCalculation();
         QStringList offered;
         AnswerChooserWithFirst(offered);
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         // The calculation goes on to the 2,5 % question, answered No.
         QCOMPARE(ui.Texts(), std::vector<std::string>{
                                  "Падение напряжения  4,53. Уменьшить падение напряжения?"});
         QCOMPARE(offered, (QStringList{"АП50", "ВА47-63"}));
         QCOMPARE(InsertAvtomat->ChosenSeries, std::string("АП50"));
-        QCOMPARE(Form1->Edit5->text(), QString("45,455"));
-        QCOMPARE(Form1->Label21->text(), QString("Напряжение = 380 + 0 v."));
-        QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-40/10"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit5")->text(), QString("45,455"));
+        QCOMPARE(Find<QLabel>(Form1, "Label21")->text(), QString("Напряжение = 380 + 0 v."));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentText(), QString("TM-40/10"));
     }
 
     void noFittingBreakerOffersTheDatabase() {
         PrepareCalculation();
-        Form1->Edit3->setText("15");  // 68,182 A: above every range
+        Find<QLineEdit>(Form1, "Edit3")->setText("15");  // 68,182 A: above every range
         ui.messages->Plan(Answer::Yes);
         bool shown = false;
         WhenModal([&shown] {
             shown = BazaAvt->isVisible() && BazaAvt->isModal();
-            BazaAvt->Button1->click();
+            Find<QPushButton>(BazaAvt, "Button1")->click();
         });
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         QVERIFY(shown);
         QCOMPARE(ui.Texts(), (std::vector<std::string>{
                                  "В базе данных нет соответствующего однополюсного автомата. "
                                  "Открыть базу данных?"}));
-        QCOMPARE(Form1->Edit1->text(), QString());
-        QCOMPARE(Form1->Edit2->text(), QString());
-        QCOMPARE(Form1->Edit5->text(), QString());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit1")->text(), QString());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit2")->text(), QString());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit5")->text(), QString());
     }
 
     void aRowStillBeingTypedIsPostedBeforeTheCalculationRereadsTheFile() {
         PrepareCalculation();
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
         TypeUnpostedBreaker({"ВА88", "40", "63", "1", "10"});
         QStringList offered;
         AnswerChooserWithFirst(offered);
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         QCOMPARE(offered, (QStringList{"АП50", "ВА47-63", "ВА88"}));
     }
 
     void powerThatIsNotANumberShowsTheConversionError() {
         PrepareCalculation();
-        Form1->Edit3->setText("десять");
+        Find<QLineEdit>(Form1, "Edit3")->setText("десять");
         ui.messages->shown.clear();
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         QCOMPARE(ui.messages->shown,
                  (std::vector<ShownMessage>{{"\"десять\" не является числом.", "Kalvenor", 16}}));
     }

@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(said.resets.count(), 0);
 
         // A whole table loaded is a reset.
-        QSignalSpy tables(&model, &DatasetTableModel::tableChanged);
+        QSignalSpy tables(&model, &DatasetTableModel::TableChanged);
         Fill(dataset, {1, 2});
         QVERIFY(said.resets.count() > 0);
         QCOMPARE(tables.count(), 1);
@@ -294,14 +294,14 @@ class GridKeysTest : public QObject {
 private slots:
     void init() {
         ui.Start();
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
     }
     void cleanup() { ui.Stop(); }
 
     // Escape drops the row being typed, in its editor or in the grid, and
     // the window stays open: only its button and its close box close it.
     void escapeCancelsTheRowAndKeepsTheWindow() {
-        DatasetGrid* grid = BazaAvt->DBGrid3;
+        DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
         Click(BazaAvt, "Insert");
         QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
         QVERIFY(KeyInEditor(grid, Qt::Key_Escape));
@@ -320,8 +320,8 @@ private slots:
         Click(BazaAvt, "Insert");
         QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
         grid->FinishEditor(true);
-        BazaAvt->Button1->setFocus();
-        QTest::keyClick(BazaAvt->Button1, Qt::Key_Escape);
+        Find<QPushButton>(BazaAvt, "Button1")->setFocus();
+        QTest::keyClick(Find<QPushButton>(BazaAvt, "Button1"), Qt::Key_Escape);
         QCOMPARE(grid->model()->rowCount(), 0);
         QCOMPARE(BazaAvt->AVT1.RowCount(), 0U);
         QVERIFY(BazaAvt->isVisible());
@@ -331,7 +331,7 @@ private slots:
     // Insert opens a row; Enter posts it; Down on the last row appends
     // another, but not under an empty new one.
     void insertEnterAndDownAddRowsFromTheKeyboard() {
-        DatasetGrid* grid = BazaAvt->DBGrid3;
+        DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
         QTest::keyClick(grid, Qt::Key_Insert);
         QCOMPARE(grid->model()->rowCount(), 1);
         QVERIFY(TypeRow(grid, 0, {"ВА47-63", "6", "63", "1", "5"}));
@@ -357,8 +357,8 @@ private slots:
     // In the transformer window Enter still presses "Ok" when no row is
     // being typed, and only posts when one is.
     void enterPostsATypedRowBeforeItClosesAWindow() {
-        Form1->N21->trigger();
-        DatasetGrid* grid = BazaTran->DBGrid1;
+        Find<QAction>(Form1, "N21")->trigger();
+        DatasetGrid* grid = Find<DatasetGrid>(BazaTran, "DBGrid1");
         Click(BazaTran, "Insert");
         QVERIFY(TypeRow(grid, 0, {"TM-63/10", "63", "10", "0,4", "240", "1280", "4,5", "2,8"}));
         QVERIFY(KeyInEditor(grid, Qt::Key_Enter));
@@ -370,10 +370,11 @@ private slots:
 
     // A grid whose table cannot be written offers no edits.
     void readOnlyGridOffersNoEdits() {
-        DatasetGrid* grid = BazaAvt->DBGrid3;
+        DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
         BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0, std::int64_t{1}, 10.0});
         grid->SelectRow(0);
-        const auto buttons = BazaAvt->DBNavigator1->findChildren<QToolButton*>();
+        const auto buttons =
+            Find<DatasetNavigator>(BazaAvt, "DBNavigator1")->findChildren<QToolButton*>();
         const QStringList editing{"Insert", "Delete", "Edit", "Post", "Cancel"};
         grid->DatasetModel()->SetReadOnly(true);
         for (const QToolButton* button : buttons) {

@@ -30,19 +30,20 @@ private slots:
         QCOMPARE(Form1->windowTitle(), QString("Kalvenor 1.1.2.0"));
         QCOMPARE(Form1->size(), QSize(801, 564));
         QVERIFY(!(Form1->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(Form1->N19->isChecked());
-        QVERIFY(!Form1->N20->isChecked());
-        QCOMPARE(Form1->N3->shortcut(), QKeySequence("Ctrl+C"));
-        QCOMPARE(Form1->N7->text(), QString("&Кабели в земле"));
-        QCOMPARE(Form1->ComboBox2->count(), 0);
-        QCOMPARE(Form1->ComboBox2->currentIndex(), -1);
-        QCOMPARE(Form1->ComboBox1->count(), 1);
-        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
-        QCOMPARE(Form1->ComboBox3->currentIndex(), -1);
-        QVERIFY(Form1->DBGrid1->isHidden());
-        QVERIFY(Form1->Edit1->isReadOnly() && Form1->Edit5->isReadOnly() &&
-                Form1->Edit12->isReadOnly());
-        QCOMPARE(Form1->Edit4->text(), QString("25"));
+        QVERIFY(Find<QAction>(Form1, "N19")->isChecked());
+        QVERIFY(!Find<QAction>(Form1, "N20")->isChecked());
+        QCOMPARE(Find<QAction>(Form1, "N3")->shortcut(), QKeySequence("Ctrl+C"));
+        QCOMPARE(Find<QAction>(Form1, "N7")->text(), QString("&Кабели в земле"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->count(), 0);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentIndex(), -1);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->count(), 1);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentIndex(), -1);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentIndex(), -1);
+        QVERIFY(Find<DatasetGrid>(Form1, "DBGrid1")->isHidden());
+        QVERIFY(Find<QLineEdit>(Form1, "Edit1")->isReadOnly() &&
+                Find<QLineEdit>(Form1, "Edit5")->isReadOnly() &&
+                Find<QLineEdit>(Form1, "Edit12")->isReadOnly());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit4")->text(), QString("25"));
         QCOMPARE(Find<QToolButton>(Form1, "ToolButton17")->toolTip(), QString("Трансформаторы"));
         QVERIFY(Form1->findChild<QWidget*>("Panel2") != nullptr);
         QVERIFY(std::filesystem::exists(*ui.dir / "Avtomat.xml"));
@@ -53,7 +54,7 @@ private slots:
         QVERIFY(ui.messages->shown.empty());
 
         // Transformer mode with an empty database stops at the first check.
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         QCOMPARE(ui.Texts(), (std::vector<std::string>{
                                  "В базе данных <Трансформаторы> нет данных.\nВы можете "
                                  "использовать пункт меню <Трансформатор> <Не использовать "
@@ -64,15 +65,15 @@ private slots:
         Form1->show();
         QVERIFY(QTest::qWaitForWindowExposed(Form1));
         Form1->activateWindow();
-        Form1->Edit3->setFocus();
-        QTest::keyClick(Form1->Edit3, Qt::Key_C, Qt::ControlModifier);
+        Find<QLineEdit>(Form1, "Edit3")->setFocus();
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(!Form1->isVisible());
     }
 
     void transformerModeCommands() {
-        Form1->RichEdit1->setPlainText("отчёт");
-        Form1->N20->trigger();
-        Form1->N20->trigger();
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText("отчёт");
+        Find<QAction>(Form1, "N20")->trigger();
+        Find<QAction>(Form1, "N20")->trigger();
         QCOMPARE(ui.messages->shown.size(), 2U);
         QCOMPARE(ui.messages->shown[1],
                  (ShownMessage{"При использовании данного пункта меню \nвыполняется приблеженное "
@@ -81,72 +82,79 @@ private slots:
                                "вычисляется с большой погрешностью.\nЖелательно использовать "
                                "пункт меню <Использовать трансформатор>",
                                "Kalvenor", 0}));
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
-        QVERIFY(!Form1->ComboBox2->isEnabled());
-        QVERIFY(Form1->N20->isChecked() && !Form1->N19->isChecked());
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
+        QVERIFY(!Find<QComboBox>(Form1, "ComboBox2")->isEnabled());
+        QVERIFY(Find<QAction>(Form1, "N20")->isChecked() &&
+                !Find<QAction>(Form1, "N19")->isChecked());
         QVERIFY(!Form1->State().UseTransformer);
-        Form1->RichEdit1->setPlainText("отчёт");
-        Form1->N19->trigger();
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
-        QVERIFY(Form1->ComboBox2->isEnabled());
-        QVERIFY(Form1->N19->isChecked() && !Form1->N20->isChecked());
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText("отчёт");
+        Find<QAction>(Form1, "N19")->trigger();
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
+        QVERIFY(Find<QComboBox>(Form1, "ComboBox2")->isEnabled());
+        QVERIFY(Find<QAction>(Form1, "N19")->isChecked() &&
+                !Find<QAction>(Form1, "N20")->isChecked());
         QVERIFY(Form1->State().UseTransformer);
     }
 
     void inputChangesResetResults() {
         const auto results = [] {
-            return QStringList{Form1->Edit1->text(), Form1->Edit2->text(), Form1->Edit5->text()};
+            return QStringList{Find<QLineEdit>(Form1, "Edit1")->text(),
+                               Find<QLineEdit>(Form1, "Edit2")->text(),
+                               Find<QLineEdit>(Form1, "Edit5")->text()};
         };
         const auto fill = [] {
-            Form1->Edit1->setText("2,5");
-            Form1->Edit2->setText("27");
-            Form1->Edit5->setText("45,455");
-            Form1->RichEdit1->setPlainText("отчёт");
+            Find<QLineEdit>(Form1, "Edit1")->setText("2,5");
+            Find<QLineEdit>(Form1, "Edit2")->setText("27");
+            Find<QLineEdit>(Form1, "Edit5")->setText("45,455");
+            Find<QTextEdit>(Form1, "RichEdit1")->setPlainText("отчёт");
         };
         fill();
-        Form1->Edit11->setText("0,8");
-        QTest::keyClicks(Form1->Edit3, "5");  // "05" converts: the power factor goes back to 1
+        Find<QLineEdit>(Form1, "Edit11")->setText("0,8");
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit3"),
+                         "5");  // "05" converts: the power factor goes back to 1
         QCOMPARE(results(), (QStringList{"0", "0", "0"}));
-        QCOMPARE(Form1->Edit11->text(), QString("1"));
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit11")->text(), QString("1"));
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
 
         fill();
-        QTest::keyClicks(Form1->Edit6, "1");
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit6"), "1");
         QCOMPARE(results(), (QStringList{"0", "0", "45,455"}));
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
 
         fill();
-        QTest::keyClicks(Form1->Edit4, "1");
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit4"), "1");
         QCOMPARE(results(), (QStringList{"0", "0", "0"}));
 
         // Deleting the whole power text complains at once and keeps the rest.
         fill();
-        Form1->Edit11->setText("0,9");
+        Find<QLineEdit>(Form1, "Edit11")->setText("0,9");
         fill();
-        Form1->Edit3->selectAll();
-        QTest::keyClick(Form1->Edit3, Qt::Key_Delete);
+        Find<QLineEdit>(Form1, "Edit3")->selectAll();
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_Delete);
         QCOMPARE(ui.Texts(), (std::vector<std::string>{"Введите число"}));
         QCOMPARE(results(), (QStringList{"2,5", "27", "45,455"}));
-        QCOMPARE(Form1->Edit11->text(), QString("0,9"));
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit11")->text(), QString("0,9"));
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
     }
 
     void tableViewToggleAgreesAcrossItsControls() {
         Form1->show();
         Find<QToolButton>(Form1, "ToolButton2")->click();
-        QVERIFY(Form1->DBGrid1->isVisible() && Form1->DBNavigator1->isVisible());
-        QCOMPARE(Form1->Button3->text(), QString("Закрыть таблицу"));
-        QCOMPARE(Form1->N2->text(), QString("Закрыть таблицу"));
-        QCOMPARE(Form1->ToolButton2->toolTip(), QString("Закрыть таблицу"));
-        Form1->N2->trigger();
-        QVERIFY(!Form1->DBGrid1->isVisible() && !Form1->DBNavigator1->isVisible());
-        QCOMPARE(Form1->Button3->text(), QString("Открыть таблицу"));
-        QCOMPARE(Form1->ToolButton2->toolTip(), QString("Открыть таблицу"));
-        Form1->Button3->click();
-        QVERIFY(Form1->DBGrid1->isVisible());
-        QCOMPARE(Form1->N2->text(), QString("Закрыть таблицу"));
-        Form1->Button3->click();
-        QVERIFY(!Form1->DBGrid1->isVisible());
+        QVERIFY(Find<DatasetGrid>(Form1, "DBGrid1")->isVisible() &&
+                Find<DatasetNavigator>(Form1, "DBNavigator1")->isVisible());
+        QCOMPARE(Find<QPushButton>(Form1, "Button3")->text(), QString("Закрыть таблицу"));
+        QCOMPARE(Find<QAction>(Form1, "N2")->text(), QString("Закрыть таблицу"));
+        QCOMPARE(Find<QToolButton>(Form1, "ToolButton2")->toolTip(), QString("Закрыть таблицу"));
+        Find<QAction>(Form1, "N2")->trigger();
+        QVERIFY(!Find<DatasetGrid>(Form1, "DBGrid1")->isVisible() &&
+                !Find<DatasetNavigator>(Form1, "DBNavigator1")->isVisible());
+        QCOMPARE(Find<QPushButton>(Form1, "Button3")->text(), QString("Открыть таблицу"));
+        QCOMPARE(Find<QToolButton>(Form1, "ToolButton2")->toolTip(), QString("Открыть таблицу"));
+        Find<QPushButton>(Form1, "Button3")->click();
+        QVERIFY(Find<DatasetGrid>(Form1, "DBGrid1")->isVisible());
+        QCOMPARE(Find<QAction>(Form1, "N2")->text(), QString("Закрыть таблицу"));
+        Find<QPushButton>(Form1, "Button3")->click();
+        QVERIFY(!Find<DatasetGrid>(Form1, "DBGrid1")->isVisible());
     }
 };
 

@@ -80,7 +80,7 @@ class ReportCommandsTest : public QObject {
 private slots:
     void init() {
         ui.Start();
-        Form1->RichEdit1->setPlainText(kReport.join('\n'));
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText(kReport.join('\n'));
     }
     void cleanup() { ui.Stop(); }
 
@@ -88,7 +88,7 @@ private slots:
         const std::filesystem::path typed = *ui.dir / "отчёт";
         const std::filesystem::path saved = *ui.dir / "отчёт.doc";
         Chooser().answers = {typed, std::nullopt, saved};
-        Form1->N10->trigger();
+        Find<QAction>(Form1, "N10")->trigger();
         QCOMPARE(Chooser().requests.size(), 1U);
         QCOMPARE(Chooser().requests[0].filter, std::string("word (*doc)|*.doc"));
         QCOMPARE(Chooser().requests[0].defaultSuffix, std::string("doc"));
@@ -97,78 +97,80 @@ private slots:
         QCOMPARE(FileText(saved), RtfDocument(kReport.join('\n').toStdString()));
 
         // The next save starts at that name; cancelling writes nothing.
-        Form1->ToolButton7->click();
+        Find<QToolButton>(Form1, "ToolButton7")->click();
         QCOMPARE(Chooser().requests[1].initial, saved);
 
         // A hand edit is saved with the report, over the old file, silently.
-        Form1->RichEdit1->append("Проверено");
-        Form1->N10->trigger();
-        QCOMPARE(FileText(saved), RtfDocument(Form1->RichEdit1->toPlainText().toStdString()));
+        Find<QTextEdit>(Form1, "RichEdit1")->append("Проверено");
+        Find<QAction>(Form1, "N10")->trigger();
+        QCOMPARE(FileText(saved),
+                 RtfDocument(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().toStdString()));
         QVERIFY(ui.messages->shown.empty());
-        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n') + "\nПроверено");
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(),
+                 kReport.join('\n') + "\nПроверено");
     }
 
     void aFailedSaveShowsWhyAndKeepsTheReport() {
         const std::filesystem::path file = *ui.dir / "нет такой папки" / "отчёт.doc";
         Chooser().answers = {file};
-        Form1->N10->trigger();
+        Find<QAction>(Form1, "N10")->trigger();
         QCOMPARE(ui.messages->shown.size(), 1U);
         const ShownMessage& shown = ui.messages->shown[0];
         QCOMPARE(shown.flags, 16);
         QVERIFY2(shown.text.find("отчёт.doc") != std::string::npos, shown.text.c_str());
         QVERIFY2(shown.text.find("Ошибка в программе") == std::string::npos, shown.text.c_str());
         QVERIFY(!std::filesystem::exists(file));
-        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), kReport.join('\n'));
         // The name chosen is offered again, to try once more.
-        Form1->N10->trigger();
+        Find<QAction>(Form1, "N10")->trigger();
         QCOMPARE(Chooser().requests.back().initial, file);
     }
 
     void printingToAFileGivesAPdfWithTheReport() {
         ui.fakes->printer.pdf = *ui.dir / "отчёт.pdf";
-        Form1->N11->trigger();
+        Find<QAction>(Form1, "N11")->trigger();
         QCOMPARE(ui.fakes->printer.titles, std::vector<std::string>{" "});
         QCOMPARE(PdfLines(ui.fakes->printer.pdf), kReport);
-        Form1->ToolButton9->click();
+        Find<QToolButton>(Form1, "ToolButton9")->click();
         QCOMPARE(ui.fakes->printer.titles.size(), 2U);
-        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), kReport.join('\n'));
         QVERIFY(ui.messages->shown.empty());
     }
 
     void wordProcessorStartsWithANewDocument() {
         Launcher().installed = {"libreoffice", "soffice"};
-        Form1->Word1->trigger();
+        Find<QAction>(Form1, "Word1")->trigger();
         QCOMPARE(Launcher().started.size(), 1U);
         QCOMPARE(Launcher().started[0].first, std::string("soffice"));
         QCOMPARE(Launcher().started[0].second, std::vector<std::string>{"--writer"});
         QVERIFY(ui.messages->shown.empty());
-        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), kReport.join('\n'));
 
         // The first one found that fails to start gives way to the next.
         Launcher().started.clear();
         Launcher().installed = {"lowriter"};
-        Form1->ToolButton20->click();
+        Find<QToolButton>(Form1, "ToolButton20")->click();
         QCOMPARE(Launcher().started.size(), 1U);
         QCOMPARE(Launcher().started[0].first, std::string("lowriter"));
         QVERIFY(Launcher().started[0].second.empty());
     }
 
     void noWordProcessorSaysSoAndChangesNothing() {
-        Form1->Word1->trigger();
+        Find<QAction>(Form1, "Word1")->trigger();
         Launcher().installed = {"lowriter", "soffice", "libreoffice", "abiword"};
         Launcher().startWorks = false;
-        Form1->Word1->trigger();
+        Find<QAction>(Form1, "Word1")->trigger();
         QCOMPARE(Launcher().started.size(), 4U);
         const ShownMessage refused{"Не удается запустить Word", "Error", 16};
         QCOMPARE(ui.messages->shown, (std::vector<ShownMessage>{refused, refused}));
-        QCOMPARE(Form1->RichEdit1->toPlainText(), kReport.join('\n'));
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), kReport.join('\n'));
     }
 
     void calculatorIsTheFirstFoundOrNothing() {
-        Form1->N25->trigger();
+        Find<QAction>(Form1, "N25")->trigger();
         QVERIFY(Launcher().started.empty());
         Launcher().installed = {"xcalc", "galculator"};
-        Form1->ToolButton18->click();
+        Find<QToolButton>(Form1, "ToolButton18")->click();
         QCOMPARE(Launcher().started.size(), 1U);
         QCOMPARE(Launcher().started[0].first, std::string("galculator"));
         QVERIFY(ui.messages->shown.empty());
@@ -177,18 +179,18 @@ private slots:
     void helpOpensFromTheApplicationFolder() {
         const std::filesystem::path before = std::filesystem::current_path();
         std::filesystem::current_path(std::filesystem::temp_directory_path());
-        Form1->N4->trigger();
+        Find<QAction>(Form1, "N4")->trigger();
         const std::filesystem::path after = std::filesystem::current_path();
         std::filesystem::current_path(before);
         QCOMPARE(after, std::filesystem::canonical(ui.dir->Path()));
-        Form1->ToolButton11->click();
+        Find<QToolButton>(Form1, "ToolButton11")->click();
         QCOMPARE(HelpShown(), (std::vector<int>{0, 0}));
     }
 
     void f1OpensEachWindowsSection() {
-        PressF1(Form1, Form1->Edit3);
-        PressF1(Form1, Form1->ComboBox1);
-        PressF1(BazaT, BazaT->Edit1);
+        PressF1(Form1, Find<QLineEdit>(Form1, "Edit3"));
+        PressF1(Form1, Find<QComboBox>(Form1, "ComboBox1"));
+        PressF1(BazaT, Find<QLineEdit>(BazaT, "Edit1"));
         PressF1(BazaAvt);
         PressF1(BazaTran);
         PressF1(ProsentMin);
@@ -213,13 +215,14 @@ private slots:
         }
         // Every command looks different from the others.
         QSet<qint64> pictures;
-        const auto buttons =
-            Form1->ControlBar1->findChildren<QToolButton*>(QRegularExpression("^ToolButton"));
+        const auto buttons = Find<QWidget>(Form1, "ControlBar1")
+                                 ->findChildren<QToolButton*>(QRegularExpression("^ToolButton"));
         for (const QToolButton* button : buttons) {
             pictures.insert(button->icon().cacheKey());
         }
         QCOMPARE(pictures.size(), buttons.size());
-        QCOMPARE(Form1->N10->icon().cacheKey(), Form1->ToolButton7->icon().cacheKey());
+        QCOMPARE(Find<QAction>(Form1, "N10")->icon().cacheKey(),
+                 Find<QToolButton>(Form1, "ToolButton7")->icon().cacheKey());
         QVERIFY(!QApplication::windowIcon().pixmap(32, 32).isNull());
     }
 };

@@ -70,8 +70,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([this] { return OtherWindowsCreated(); }));
         QVERIFY(AboutBox && Form6 && BazaAvt && BazaT && InsertAvtomat && ProsentMin && BazaTran);
         QVERIFY(std::filesystem::exists(*fakes->dir / "Avtomat.xml"));
-        QCOMPARE(Form1->ComboBox2->count(), 2);
-        QCOMPARE(Form1->ComboBox2->currentText(), QString("TM-25/10"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->count(), 2);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox2")->currentText(), QString("TM-25/10"));
         QVERIFY(fakes->messages.shown.empty());
     }
 
@@ -81,11 +81,11 @@ private slots:
         ShowMainWindowFirst();
         bool ready = false;
         QString transformer;
-        FirstEvent watch(Form1->Edit3, QEvent::KeyPress, [&] {
+        FirstEvent watch(Find<QLineEdit>(Form1, "Edit3"), QEvent::KeyPress, [&] {
             ready = OtherWindowsCreated() && BazaTran != nullptr;
-            transformer = Form1->ComboBox2->currentText();
+            transformer = Find<QComboBox>(Form1, "ComboBox2")->currentText();
         });
-        QTest::keyClick(Form1->Edit3, Qt::Key_5);
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_5);
         QVERIFY(ready);
         QCOMPARE(transformer, QString("TM-25/10"));
         QVERIFY(std::filesystem::exists(*fakes->dir / "Avtomat.xml"));

@@ -46,19 +46,19 @@ std::vector<std::string> FieldNames(const std::filesystem::path& path) {
 // Fills the editor's parameters as a user does and presses "Создать".
 void CreateTable(const QString& name, const QString& laying, const QString& brand,
                  const QString& cores, const QString& wiring, const QString& material) {
-    BazaT->Edit1->setText(name);
-    Choose(BazaT->ComboBox1, laying);
-    BazaT->Edit2->setText(brand);
+    Find<QLineEdit>(BazaT, "Edit1")->setText(name);
+    Choose(Find<QComboBox>(BazaT, "ComboBox1"), laying);
+    Find<QLineEdit>(BazaT, "Edit2")->setText(brand);
     if (!cores.isEmpty()) {
-        Choose(BazaT->ComboBox2, cores);
+        Choose(Find<QComboBox>(BazaT, "ComboBox2"), cores);
     }
     if (!wiring.isEmpty()) {
-        Choose(BazaT->ComboBox3, wiring);
+        Choose(Find<QComboBox>(BazaT, "ComboBox3"), wiring);
     }
     if (!material.isEmpty()) {
-        Choose(BazaT->ComboBox4, material);
+        Choose(Find<QComboBox>(BazaT, "ComboBox4"), material);
     }
-    BazaT->Button1->click();
+    Find<QPushButton>(BazaT, "Button1")->click();
 }
 
 }  // namespace
@@ -78,33 +78,36 @@ private slots:
         const auto path = *ui.dir / "ВВГ3.xml";
         QCOMPARE(FieldNames(path), (std::vector<std::string>{"Сечение", "Длительный ток", "ВВГ",
                                                              "В воздухе", "3", "Кабель", "Медь"}));
-        QCOMPARE(Files(BazaT->FileListBox1), QStringList{"ВВГ3.xml"});
-        QCOMPARE(BazaT->DBGrid1->model()->rowCount(), 0);
-        QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 7);
+        QCOMPARE(Files(Find<QListWidget>(BazaT, "FileListBox1")), QStringList{"ВВГ3.xml"});
+        QCOMPARE(Find<DatasetGrid>(BazaT, "DBGrid1")->model()->rowCount(), 0);
+        QCOMPARE(Find<DatasetGrid>(BazaT, "DBGrid1")->model()->columnCount(), 7);
 
-        EnterRow(BazaT, BazaT->DBGrid1, {"4", "38"});
-        EnterRow(BazaT, BazaT->DBGrid1, {"2,5", "27"});
-        QCOMPARE(Column(BazaT->DBGrid1->model(), 0), (QStringList{"2,5", "4"}));
+        EnterRow(BazaT, Find<DatasetGrid>(BazaT, "DBGrid1"), {"4", "38"});
+        EnterRow(BazaT, Find<DatasetGrid>(BazaT, "DBGrid1"), {"2,5", "27"});
+        QCOMPARE(Column(Find<DatasetGrid>(BazaT, "DBGrid1")->model(), 0),
+                 (QStringList{"2,5", "4"}));
         // A second row of one cross-section is refused and stays for correction.
-        EnterRow(BazaT, BazaT->DBGrid1, {"4", "40"});
+        EnterRow(BazaT, Find<DatasetGrid>(BazaT, "DBGrid1"), {"4", "40"});
         QCOMPARE(ui.messages->shown.back().caption, "Kalvenor");
         QVERIFY(ui.messages->shown.back().text.find("Сечение") != std::string::npos);
         Click(BazaT, "Cancel");
-        QCOMPARE(BazaT->DBGrid1->model()->rowCount(), 2);
+        QCOMPARE(Find<DatasetGrid>(BazaT, "DBGrid1")->model()->rowCount(), 2);
 
         ui.Restart();
-        Choose(Form1->ComboBox3, "2 x 380+0");
-        QCOMPARE(Items(Form1->ComboBox1), QStringList{"ВВГ3.xml"});
-        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
-        Choose(Form1->ComboBox1, "ВВГ3.xml");
-        QCOMPARE(Form1->Label2->text(), QString("ВВГ"));
-        QCOMPARE(Form1->Label6->text(), QString("В воздухе"));
-        QCOMPARE(Form1->Label27->text(), QString("3"));
-        QCOMPARE(Form1->Label5->text(), QString("Кабель"));
-        QCOMPARE(Form1->Label8->text(), QString("Медь"));
-        QCOMPARE(Form1->GroupBox7->title(), QString("Параметры таблицы    ВВГ3.xml"));
-        QCOMPARE(Form1->GroupBox6->title(), QString("Таблица   ВВГ3.xml"));
-        QCOMPARE(Column(Form1->DBGrid1->model(), 1), (QStringList{"27", "38"}));
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "2 x 380+0");
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox1")), QStringList{"ВВГ3.xml"});
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentIndex(), -1);
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "ВВГ3.xml");
+        QCOMPARE(Find<QLabel>(Form1, "Label2")->text(), QString("ВВГ"));
+        QCOMPARE(Find<QLabel>(Form1, "Label6")->text(), QString("В воздухе"));
+        QCOMPARE(Find<QLabel>(Form1, "Label27")->text(), QString("3"));
+        QCOMPARE(Find<QLabel>(Form1, "Label5")->text(), QString("Кабель"));
+        QCOMPARE(Find<QLabel>(Form1, "Label8")->text(), QString("Медь"));
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox7")->title(),
+                 QString("Параметры таблицы    ВВГ3.xml"));
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox6")->title(), QString("Таблица   ВВГ3.xml"));
+        QCOMPARE(Column(Find<DatasetGrid>(Form1, "DBGrid1")->model(), 1),
+                 (QStringList{"27", "38"}));
     }
 
     void editorRefusalsWriteNothing() {
@@ -153,32 +156,33 @@ private slots:
     }
 
     void layingMethodDecidesTheOtherLists() {
-        Choose(BazaT->ComboBox1, "Три провода в трубе");
-        QCOMPARE(Items(BazaT->ComboBox2), QStringList{"3"});
-        QCOMPARE(Items(BazaT->ComboBox3), QStringList{"Провод"});
-        QCOMPARE(BazaT->ComboBox2->currentIndex(), -1);
-        QCOMPARE(BazaT->ComboBox3->currentIndex(), -1);
-        Choose(BazaT->ComboBox1, "В земле");
-        QCOMPARE(Items(BazaT->ComboBox2), (QStringList{"2", "3", "4"}));
-        QCOMPARE(Items(BazaT->ComboBox3), QStringList{"Кабель"});
+        Choose(Find<QComboBox>(BazaT, "ComboBox1"), "Три провода в трубе");
+        QCOMPARE(Items(Find<QComboBox>(BazaT, "ComboBox2")), QStringList{"3"});
+        QCOMPARE(Items(Find<QComboBox>(BazaT, "ComboBox3")), QStringList{"Провод"});
+        QCOMPARE(Find<QComboBox>(BazaT, "ComboBox2")->currentIndex(), -1);
+        QCOMPARE(Find<QComboBox>(BazaT, "ComboBox3")->currentIndex(), -1);
+        Choose(Find<QComboBox>(BazaT, "ComboBox1"), "В земле");
+        QCOMPARE(Items(Find<QComboBox>(BazaT, "ComboBox2")), (QStringList{"2", "3", "4"}));
+        QCOMPARE(Items(Find<QComboBox>(BazaT, "ComboBox3")), QStringList{"Кабель"});
     }
 
     void deletingAsksFirst() {
-        BazaT->Button2->click();
+        Find<QPushButton>(BazaT, "Button2")->click();
         QCOMPARE(ui.messages->shown.back(),
                  (ShownMessage{"Выделите таблицу.", "Предупреждение.", 48}));
         CreateTable("ААБ", "В земле", "ААБ", "4", "Кабель", "Алюминий");
-        QCOMPARE(BazaT->FileListBox1->currentItem()->text(), QString("ААБ.xml"));
+        QCOMPARE(Find<QListWidget>(BazaT, "FileListBox1")->currentItem()->text(),
+                 QString("ААБ.xml"));
         ui.messages->Plan(Answer::Cancel);
-        BazaT->Button2->click();
+        Find<QPushButton>(BazaT, "Button2")->click();
         QCOMPARE(ui.messages->shown.back(),
                  (ShownMessage{"Хотите удалить таблицу?", "Подтверждение.", 35}));
         QVERIFY(std::filesystem::exists(*ui.dir / "ААБ.xml"));
-        QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 0);
+        QCOMPARE(Find<DatasetGrid>(BazaT, "DBGrid1")->model()->columnCount(), 0);
         ui.messages->Plan(Answer::Yes);
-        BazaT->Button2->click();
+        Find<QPushButton>(BazaT, "Button2")->click();
         QVERIFY(!std::filesystem::exists(*ui.dir / "ААБ.xml"));
-        QCOMPARE(BazaT->FileListBox1->count(), 0);
+        QCOMPARE(Find<QListWidget>(BazaT, "FileListBox1")->count(), 0);
     }
 
     void catalogueOffersTablesByCores() {
@@ -187,54 +191,54 @@ private slots:
         testing::WriteCurrentTable(dir / "Three.xml", "В земле", "3", {{2.5, 29}});
         testing::WriteCurrentTable(dir / "Four.xml", "В воздухе", "4", {{4, 38}});
         test::WriteBytes(dir / "broken.xml", "<DATAPACKET><METADATA>");
-        Form1->RichEdit1->setPlainText("отчёт");
-        Form1->Edit5->setText("45,455");
-        Choose(Form1->ComboBox3, "2 x 380+0");
-        QCOMPARE(Items(Form1->ComboBox1), QStringList{"Three.xml"});
-        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
-        QCOMPARE(Form1->Edit5->text(), QString("0"));
-        QVERIFY(Form1->RichEdit1->toPlainText().isEmpty());
-        QCOMPARE(Form1->Label21->text(), QString("Напряжение = 2 x 380+0 v."));
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText("отчёт");
+        Find<QLineEdit>(Form1, "Edit5")->setText("45,455");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "2 x 380+0");
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox1")), QStringList{"Three.xml"});
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentIndex(), -1);
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit5")->text(), QString("0"));
+        QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
+        QCOMPARE(Find<QLabel>(Form1, "Label21")->text(), QString("Напряжение = 2 x 380+0 v."));
         QCOMPARE(ui.messages->shown.size(), 1U);
         QVERIFY(ui.messages->shown[0].text.find("broken.xml") != std::string::npos);
 
-        Form1->Edit4->setText("30");
-        Form1->Edit12->setText("0,85");
-        Choose(Form1->ComboBox1, "Three.xml");
-        QCOMPARE(Form1->Edit4->text(), QString("15"));
-        QCOMPARE(Form1->Edit12->text(), QString("1"));
-        QCOMPARE(Form1->ComboBox3->currentIndex(), 1);
-        QCOMPARE(Items(Form1->ComboBox1), QStringList{"Three.xml"});
+        Find<QLineEdit>(Form1, "Edit4")->setText("30");
+        Find<QLineEdit>(Form1, "Edit12")->setText("0,85");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Three.xml");
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit4")->text(), QString("15"));
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit12")->text(), QString("1"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentIndex(), 1);
+        QCOMPARE(Items(Find<QComboBox>(Form1, "ComboBox1")), QStringList{"Three.xml"});
 
-        Choose(Form1->ComboBox3, "3 x 380+0");
-        Choose(Form1->ComboBox1, "Four.xml");
-        QCOMPARE(Form1->Edit4->text(), QString("25"));
-        QCOMPARE(Form1->ComboBox3->currentIndex(), 2);
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "3 x 380+0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Four.xml");
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit4")->text(), QString("25"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentIndex(), 2);
     }
 
     void noTableForTheOptionAsksAndClears() {
         testing::WriteCurrentTable(*ui.dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});
-        Choose(Form1->ComboBox3, "380 + 0");
-        Choose(Form1->ComboBox1, "Two.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "380 + 0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Two.xml");
         ui.messages->shown.clear();
         ui.messages->Plan(Answer::Yes);
-        Choose(Form1->ComboBox3, "3 x 380+0");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "3 x 380+0");
         QCOMPARE(ui.messages->shown,
                  (std::vector<ShownMessage>{
                      {"В базе данных <Допустимые длительные токи> нет четырехжильного провода "
                       "или кабеля.\nОткрыть базу данных? ",
                       "Kalvenor", 4}}));
-        QCOMPARE(Form1->ComboBox3->currentIndex(), -1);
-        QCOMPARE(Form1->Label21->text(), QString());
-        QCOMPARE(Form1->Label6->text(), QString());
-        QCOMPARE(Form1->GroupBox6->title(), QString("таблица"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentIndex(), -1);
+        QCOMPARE(Find<QLabel>(Form1, "Label21")->text(), QString());
+        QCOMPARE(Find<QLabel>(Form1, "Label6")->text(), QString());
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox6")->title(), QString("таблица"));
         QVERIFY(BazaT->isVisible());
         QVERIFY(!BazaT->ClientDataSet1.Active());
 
         // The list closing without a voltage option reminds the user.
         ui.messages->shown.clear();
-        Form1->ComboBox1->showPopup();
-        Form1->ComboBox1->hidePopup();
+        Find<QComboBox>(Form1, "ComboBox1")->showPopup();
+        Find<QComboBox>(Form1, "ComboBox1")->hidePopup();
         QCOMPARE(
             ui.messages->shown,
             (std::vector<ShownMessage>{{"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
@@ -242,16 +246,17 @@ private slots:
 
     void choosingAMissingFileClearsTheParameters() {
         testing::WriteCurrentTable(*ui.dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});
-        Choose(Form1->ComboBox3, "380 + 0");
-        Choose(Form1->ComboBox1, "Two.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "380 + 0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Two.xml");
         std::filesystem::remove(*ui.dir / "Two.xml");
         ui.messages->shown.clear();
-        Choose(Form1->ComboBox1, "Two.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Two.xml");
         QCOMPARE(ui.messages->shown,
                  (std::vector<ShownMessage>{{"Невозможно открыть файл", "", 0}}));
-        QCOMPARE(Form1->ComboBox1->currentIndex(), -1);
-        QCOMPARE(Form1->Label8->text(), QString());
-        QCOMPARE(Form1->GroupBox7->title(), QString("Параметры таблицы    Two.xml"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentIndex(), -1);
+        QCOMPARE(Find<QLabel>(Form1, "Label8")->text(), QString());
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox7")->title(),
+                 QString("Параметры таблицы    Two.xml"));
     }
 };
 

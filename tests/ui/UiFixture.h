@@ -2,6 +2,7 @@
 
 #include "app/Elect.h"
 #include "app/Startup.h"
+#include "tests/support/Find.h"
 #include "tests/ui/FakeContext.h"
 #include "widgets/DatasetGrid.h"
 
@@ -73,23 +74,7 @@ inline void Choose(QComboBox* box, const QString& text) {
     Choose(box, index);
 }
 
-// A control by its object name. A missing one throws, naming it and the
-// controls the window does have, so a renamed control fails loudly.
-template <typename T = QWidget>
-T* Find(QObject* window, const char* name) {
-    if (T* found = window->findChild<T*>(QString::fromUtf8(name))) {
-        return found;
-    }
-    QStringList names;
-    for (const QObject* child : window->findChildren<QObject*>()) {
-        if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_")) {
-            names << child->objectName();
-        }
-    }
-    names.sort();
-    throw std::runtime_error("В окне " + window->objectName().toStdString() + " нет элемента " +
-                             name + "; есть: " + names.join(", ").toStdString());
-}
+using testing::Find;
 
 inline void Click(QWidget* window, const char* name) {
     Find<QAbstractButton>(window, name)->click();

@@ -43,8 +43,8 @@ void SettleLayouts() {
 // A breaker row typed into the grid and left unposted without its poles, so
 // nothing that needs the tables posted can go on.
 void LeaveAnIncompleteBreakerRow() {
-    Form1->N17->trigger();
-    DatasetGrid* grid = BazaAvt->DBGrid3;
+    Find<QAction>(Form1, "N17")->trigger();
+    DatasetGrid* grid = Find<DatasetGrid>(BazaAvt, "DBGrid3");
     Click(BazaAvt, "Insert");
     grid->FinishEditor(false);
     const QStringList cells{"ВА47-29", "6", "63", "", "5"};
@@ -96,32 +96,32 @@ private slots:
 
     void aRefusedPostPutsTheListsBack() {
         WriteTables();
-        Choose(Form1->ComboBox3, "3 x 380+0");
-        Choose(Form1->ComboBox1, "Cu.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "3 x 380+0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Cu.xml");
         LeaveAnIncompleteBreakerRow();
         ui.messages->shown.clear();
 
-        Choose(Form1->ComboBox1, "Al.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Al.xml");
         QCOMPARE(ui.messages->shown.size(), 1U);
-        QCOMPARE(Form1->ComboBox1->currentText(), QString("Cu.xml"));
-        QCOMPARE(Form1->Label8->text(), QString("Медь"));
-        Choose(Form1->ComboBox3, "2 x 380+0");
-        QCOMPARE(Form1->ComboBox3->currentText(), QString("3 x 380+0"));
-        QCOMPARE(Form1->ComboBox1->currentText(), QString("Cu.xml"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentText(), QString("Cu.xml"));
+        QCOMPARE(Find<QLabel>(Form1, "Label8")->text(), QString("Медь"));
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "2 x 380+0");
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentText(), QString("3 x 380+0"));
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentText(), QString("Cu.xml"));
         // Choosing the same table again while refused keeps it too.
-        Choose(Form1->ComboBox1, "Cu.xml");
-        QCOMPARE(Form1->ComboBox1->currentText(), QString("Cu.xml"));
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Cu.xml");
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->currentText(), QString("Cu.xml"));
         Click(BazaAvt, "Cancel");
         BazaAvt->hide();
     }
 
     void theBreakerWindowFromTheCalculationIsModalEvenWhenOpen() {
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
         QVERIFY(BazaAvt->isVisible());
         QWidget* modal = nullptr;
         WhenModal([&modal] {
             modal = QApplication::activeModalWidget();
-            BazaAvt->Button1->click();
+            Find<QPushButton>(BazaAvt, "Button1")->click();
         });
         Form1->ShowBreakerDatabaseModal();
         QCOMPARE(modal, static_cast<QWidget*>(BazaAvt));
@@ -131,29 +131,31 @@ private slots:
     void onlyASelectionInTheFileListLoadsATable() {
         WriteTables();
         ShowActive(BazaT);
-        QVERIFY(BazaT->FileListBox1->selectedItems().isEmpty());
-        BazaT->FileListBox1->setFocus(Qt::TabFocusReason);
-        QVERIFY(BazaT->FileListBox1->hasFocus());
-        QVERIFY(BazaT->FileListBox1->selectedItems().isEmpty());
+        QVERIFY(Find<QListWidget>(BazaT, "FileListBox1")->selectedItems().isEmpty());
+        Find<QListWidget>(BazaT, "FileListBox1")->setFocus(Qt::TabFocusReason);
+        QVERIFY(Find<QListWidget>(BazaT, "FileListBox1")->hasFocus());
+        QVERIFY(Find<QListWidget>(BazaT, "FileListBox1")->selectedItems().isEmpty());
         QVERIFY(!BazaT->ClientDataSet1.Active());
 
-        const QListWidgetItem* item = BazaT->FileListBox1->findItems("Cu.xml", Qt::MatchExactly)[0];
-        QTest::mouseClick(BazaT->FileListBox1->viewport(), Qt::LeftButton, {},
-                          BazaT->FileListBox1->visualItemRect(item).center());
+        const QListWidgetItem* item =
+            Find<QListWidget>(BazaT, "FileListBox1")->findItems("Cu.xml", Qt::MatchExactly)[0];
+        QTest::mouseClick(Find<QListWidget>(BazaT, "FileListBox1")->viewport(), Qt::LeftButton, {},
+                          Find<QListWidget>(BazaT, "FileListBox1")->visualItemRect(item).center());
         QVERIFY(BazaT->ClientDataSet1.Active());
         QCOMPARE(BazaT->ClientDataSet1.BoundFile(), ui.dir->Path() / "Cu.xml");
         // Keys choose as well.
-        QTest::keyClick(BazaT->FileListBox1, Qt::Key_Up);
-        QCOMPARE(BazaT->ClientDataSet1.BoundFile().filename().string(),
-                 BazaT->FileListBox1->selectedItems()[0]->text().toStdString());
+        QTest::keyClick(Find<QListWidget>(BazaT, "FileListBox1"), Qt::Key_Up);
+        QCOMPARE(
+            BazaT->ClientDataSet1.BoundFile().filename().string(),
+            Find<QListWidget>(BazaT, "FileListBox1")->selectedItems()[0]->text().toStdString());
         BazaT->hide();
     }
 
     void enterInTheEditorCreatesNothing() {
         ShowActive(BazaT);
-        BazaT->Edit1->setFocus();
-        QTest::keyClicks(BazaT->Edit1, "New");
-        QTest::keyClick(BazaT->Edit1, Qt::Key_Return);
+        Find<QLineEdit>(BazaT, "Edit1")->setFocus();
+        QTest::keyClicks(Find<QLineEdit>(BazaT, "Edit1"), "New");
+        QTest::keyClick(Find<QLineEdit>(BazaT, "Edit1"), Qt::Key_Return);
         QVERIFY(ui.messages->shown.empty());
         QVERIFY(!std::filesystem::exists(ui.dir->Path() / "New.xml"));
         QVERIFY(BazaT->isVisible());
@@ -162,21 +164,22 @@ private slots:
 
     void tabLeavesTheReportBox() {
         ShowActive(Form1);
-        Form1->RichEdit1->setPlainText("отчёт");
-        Form1->RichEdit1->setFocus();
-        QTest::keyClick(Form1->RichEdit1, Qt::Key_Tab);
-        QVERIFY(!Form1->RichEdit1->hasFocus());
-        QCOMPARE(Form1->RichEdit1->toPlainText(), QString("отчёт"));
-        QVERIFY(!Form1->RichEdit1->isReadOnly());
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText("отчёт");
+        Find<QTextEdit>(Form1, "RichEdit1")->setFocus();
+        QTest::keyClick(Find<QTextEdit>(Form1, "RichEdit1"), Qt::Key_Tab);
+        QVERIFY(!Find<QTextEdit>(Form1, "RichEdit1")->hasFocus());
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), QString("отчёт"));
+        QVERIFY(!Find<QTextEdit>(Form1, "RichEdit1")->isReadOnly());
         Form1->hide();
     }
 
     void anEmptyTableListStillRemindsOfTheVoltage() {
-        Choose(Form1->ComboBox3, "380 + 0");  // no table: the question, answered No
-        QCOMPARE(Form1->ComboBox1->count(), 0);
-        QCOMPARE(Form1->ComboBox3->currentIndex(), -1);
+        Choose(Find<QComboBox>(Form1, "ComboBox3"),
+               "380 + 0");  // no table: the question, answered No
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox1")->count(), 0);
+        QCOMPARE(Find<QComboBox>(Form1, "ComboBox3")->currentIndex(), -1);
         ui.messages->shown.clear();
-        QTest::mouseClick(Form1->ComboBox1, Qt::LeftButton);
+        QTest::mouseClick(Find<QComboBox>(Form1, "ComboBox1"), Qt::LeftButton);
         QCOMPARE(
             ui.messages->shown,
             (std::vector<ShownMessage>{{"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
@@ -187,21 +190,24 @@ private slots:
         ShowActive(Form1);
         SettleLayouts();
         const auto columns = [] {
-            return QList<int>{Form1->GroupBox1->width(), Form1->GroupBox2->width(),
-                              Form1->GroupBox8->width(), Form1->Edit3->mapTo(Form1, QPoint()).x()};
+            return QList<int>{Find<QGroupBox>(Form1, "GroupBox1")->width(),
+                              Find<QGroupBox>(Form1, "GroupBox2")->width(),
+                              Find<QGroupBox>(Form1, "GroupBox8")->width(),
+                              Find<QLineEdit>(Form1, "Edit3")->mapTo(Form1, QPoint()).x()};
         };
         const QList<int> before = columns();
-        Choose(Form1->ComboBox3, "3 x 380+0");
-        Choose(Form1->ComboBox1, "Cu.xml");
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "3 x 380+0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "Cu.xml");
         SettleLayouts();
         // A usual laying method shows whole.
-        QCOMPARE(qobject_cast<ElidedLabel*>(Form1->Label6)->ShownText(), QString("В воздухе"));
-        Choose(Form1->ComboBox1, "ПВ1труб4.xml");
+        QCOMPARE(qobject_cast<ElidedLabel*>(Find<QLabel>(Form1, "Label6"))->ShownText(),
+                 QString("В воздухе"));
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "ПВ1труб4.xml");
         SettleLayouts();
         QCOMPARE(columns(), before);
 
         // The whole text is at hand in the tooltip.
-        QLabel* laying = Form1->Label6;
+        QLabel* laying = Find<QLabel>(Form1, "Label6");
         QCOMPARE(laying->text(), QString("Четыре провода в трубе"));
         QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), laying->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(laying, &hover);
@@ -221,26 +227,32 @@ private slots:
         transformers.Write(ui.dir->Path() / "tranform.xml");
         WriteTables();
 
-        Form1->N17->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
         CheckFitsTheScreen(BazaAvt);
-        CheckGridShowsTitlesAndTenRows(BazaAvt->DBGrid3);
-        Form1->N21->trigger();
+        CheckGridShowsTitlesAndTenRows(Find<DatasetGrid>(BazaAvt, "DBGrid3"));
+        Find<QAction>(Form1, "N21")->trigger();
         CheckFitsTheScreen(BazaTran);
-        CheckGridShowsTitlesAndTenRows(BazaTran->DBGrid1);
+        CheckGridShowsTitlesAndTenRows(Find<DatasetGrid>(BazaTran, "DBGrid1"));
 
-        Form1->N15->trigger();
+        Find<QAction>(Form1, "N15")->trigger();
         CheckFitsTheScreen(BazaT);
-        BazaT->FileListBox1->setCurrentRow(BazaT->FileListBox1->row(
-            BazaT->FileListBox1->findItems("ПВ1труб4.xml", Qt::MatchExactly)[0]));
-        QCOMPARE(BazaT->DBGrid1->model()->headerData(3, Qt::Horizontal).toString(),
-                 QString("Четыре провода в трубе"));
-        CheckGridShowsTitlesAndTenRows(BazaT->DBGrid1);
+        Find<QListWidget>(BazaT, "FileListBox1")
+            ->setCurrentRow(Find<QListWidget>(BazaT, "FileListBox1")
+                                ->row(Find<QListWidget>(BazaT, "FileListBox1")
+                                          ->findItems("ПВ1труб4.xml", Qt::MatchExactly)[0]));
+        QCOMPARE(
+            Find<DatasetGrid>(BazaT, "DBGrid1")->model()->headerData(3, Qt::Horizontal).toString(),
+            QString("Четыре провода в трубе"));
+        CheckGridShowsTitlesAndTenRows(Find<DatasetGrid>(BazaT, "DBGrid1"));
         // The laying method shows whole in its list, the file names in theirs.
-        QVERIFY(BazaT->ComboBox1->width() >= BazaT->ComboBox1->sizeHint().width());
-        for (int row = 0; row < BazaT->FileListBox1->count(); ++row) {
-            const QListWidgetItem* file = BazaT->FileListBox1->item(row);
-            QVERIFY(BazaT->FileListBox1->fontMetrics().horizontalAdvance(file->text()) <=
-                    BazaT->FileListBox1->viewport()->width());
+        QVERIFY(Find<QComboBox>(BazaT, "ComboBox1")->width() >=
+                Find<QComboBox>(BazaT, "ComboBox1")->sizeHint().width());
+        for (int row = 0; row < Find<QListWidget>(BazaT, "FileListBox1")->count(); ++row) {
+            const QListWidgetItem* file = Find<QListWidget>(BazaT, "FileListBox1")->item(row);
+            QVERIFY(Find<QListWidget>(BazaT, "FileListBox1")
+                        ->fontMetrics()
+                        .horizontalAdvance(file->text()) <=
+                    Find<QListWidget>(BazaT, "FileListBox1")->viewport()->width());
         }
         for (QWidget* window : {static_cast<QWidget*>(BazaAvt), static_cast<QWidget*>(BazaTran),
                                 static_cast<QWidget*>(BazaT)}) {
@@ -251,12 +263,12 @@ private slots:
     void theChooserShowsTheLongestSeriesWhole() {
         const QString longest = "ВА57-35-340010-20УХЛ3";
         WhenModal([&longest] {
-            QComboBox* box = InsertAvtomat->ComboBox1;
+            QComboBox* box = Find<QComboBox>(InsertAvtomat, "ComboBox1");
             box->setCurrentIndex(box->findText(longest));
             const QLineEdit* edit = box->lineEdit();
             QVERIFY(edit->fontMetrics().horizontalAdvance(longest) <=
                     edit->contentsRect().width() - 2 * edit->textMargins().left());
-            InsertAvtomat->Button2->click();
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
         });
         QCOMPARE(InsertAvtomat->Choose({"ВА47-29 C", longest.toStdString()}),
                  longest.toStdString());
@@ -264,33 +276,33 @@ private slots:
 
     void fieldsCarryTheNamesOfTheirLabels() {
         const std::vector<std::pair<QWidget*, QString>> named{
-            {Form1->Edit3, "Мощность"},
-            {Form1->Edit6, "Длина трассы"},
-            {Form1->Edit1, "Сечение"},
-            {Form1->Edit2, "Длит. ток"},
-            {Form1->Edit5, "Ном. ток"},
-            {Form1->ComboBox3, "Напряжение сети"},
-            {Form1->ComboBox2, "Трансформатор"},
-            {Form1->RichEdit1, "Расчетные данные"},
-            {Form1->Edit12, "Коэф. кол. кабелей"},
-            {Form1->Edit4, "Температура"},
-            {Form1->Edit11, "Козф. мощности"},
-            {Form1->ComboBox1, "Таблицы <Допустимые длительные токи>"},
-            {Form1->ToolButton7, "Сохранить"},
-            {Form1->ToolButton17, "Трансформаторы"},
-            {Form1->Button1, "Расчет сечений по длительному нагреву"},
-            {InsertAvtomat->ComboBox1, "Тип автомата"},
-            {InsertAvtomat->Button2, "Установить"},
-            {BazaT->Edit1, "Название таблицы"},
-            {BazaT->ComboBox1, "Способ прокладки"},
-            {BazaT->Edit2, "Марка провода или кабеля"},
-            {BazaT->ComboBox2, "Колличество жил"},
-            {BazaT->ComboBox3, "Тип проводки"},
-            {BazaT->ComboBox4, "Материал жил"},
-            {BazaT->FileListBox1, "Файл"},
-            {BazaT->Button1, "Создать"},
-            {BazaAvt->DBGrid3, "Автоматы"},
-            {BazaTran->DBGrid1, "Трансформаторы"},
+            {Find<QLineEdit>(Form1, "Edit3"), "Мощность"},
+            {Find<QLineEdit>(Form1, "Edit6"), "Длина трассы"},
+            {Find<QLineEdit>(Form1, "Edit1"), "Сечение"},
+            {Find<QLineEdit>(Form1, "Edit2"), "Длит. ток"},
+            {Find<QLineEdit>(Form1, "Edit5"), "Ном. ток"},
+            {Find<QComboBox>(Form1, "ComboBox3"), "Напряжение сети"},
+            {Find<QComboBox>(Form1, "ComboBox2"), "Трансформатор"},
+            {Find<QTextEdit>(Form1, "RichEdit1"), "Расчетные данные"},
+            {Find<QLineEdit>(Form1, "Edit12"), "Коэф. кол. кабелей"},
+            {Find<QLineEdit>(Form1, "Edit4"), "Температура"},
+            {Find<QLineEdit>(Form1, "Edit11"), "Козф. мощности"},
+            {Find<QComboBox>(Form1, "ComboBox1"), "Таблицы <Допустимые длительные токи>"},
+            {Find<QToolButton>(Form1, "ToolButton7"), "Сохранить"},
+            {Find<QToolButton>(Form1, "ToolButton17"), "Трансформаторы"},
+            {Find<QPushButton>(Form1, "Button1"), "Расчет сечений по длительному нагреву"},
+            {Find<QComboBox>(InsertAvtomat, "ComboBox1"), "Тип автомата"},
+            {Find<QPushButton>(InsertAvtomat, "Button2"), "Установить"},
+            {Find<QLineEdit>(BazaT, "Edit1"), "Название таблицы"},
+            {Find<QComboBox>(BazaT, "ComboBox1"), "Способ прокладки"},
+            {Find<QLineEdit>(BazaT, "Edit2"), "Марка провода или кабеля"},
+            {Find<QComboBox>(BazaT, "ComboBox2"), "Колличество жил"},
+            {Find<QComboBox>(BazaT, "ComboBox3"), "Тип проводки"},
+            {Find<QComboBox>(BazaT, "ComboBox4"), "Материал жил"},
+            {Find<QListWidget>(BazaT, "FileListBox1"), "Файл"},
+            {Find<QPushButton>(BazaT, "Button1"), "Создать"},
+            {Find<DatasetGrid>(BazaAvt, "DBGrid3"), "Автоматы"},
+            {Find<DatasetGrid>(BazaTran, "DBGrid1"), "Трансформаторы"},
         };
         for (const auto& [widget, name] : named) {
             QCOMPARE(AccessibleName(widget), name);

@@ -74,15 +74,15 @@ private slots:
         FakeContext fakes;
         RecordingPeers peers;
         TForm1 main(fakes.context, peers);
-        main.RichEdit1->setPlainText("отчёт");
-        main.Edit1->setText("16");
-        main.N7->trigger();
-        QVERIFY(main.RichEdit1->toPlainText().isEmpty());
-        QCOMPARE(main.Edit1->text(), QString("0"));
-        main.N15->trigger();
-        main.N17->trigger();
-        main.N21->trigger();
-        main.N5->trigger();
+        Find<QTextEdit>(&main, "RichEdit1")->setPlainText("отчёт");
+        Find<QLineEdit>(&main, "Edit1")->setText("16");
+        Find<QAction>(&main, "N7")->trigger();
+        QVERIFY(Find<QTextEdit>(&main, "RichEdit1")->toPlainText().isEmpty());
+        QCOMPARE(Find<QLineEdit>(&main, "Edit1")->text(), QString("0"));
+        Find<QAction>(&main, "N15")->trigger();
+        Find<QAction>(&main, "N17")->trigger();
+        Find<QAction>(&main, "N21")->trigger();
+        Find<QAction>(&main, "N5")->trigger();
         QCOMPARE(peers.log, (std::vector<std::string>{"coefficients", "editor centred", "breakers",
                                                       "transformers", "about"}));
     }
@@ -134,7 +134,7 @@ private slots:
     void findNamesTheMissingControlAndTheOnesThere() {
         FakeContext fakes;
         TProsentMin drop(fakes.context);
-        QCOMPARE(Find<QPushButton>(&drop, "Button1"), drop.Button1);
+        QCOMPARE(Find<QPushButton>(&drop, "Button1"), drop.findChild<QPushButton*>("Button1"));
         try {
             Find(&drop, "Edit2");
             QFAIL("no error");
