@@ -1,6 +1,7 @@
 #include "calc/Driver.h"
 #include "calc/ShortCircuit.h"
 #include "calc/VoltageOptions.h"
+#include "coeff/GroupingTarget.h"
 #include "tests/core/TempDir.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/Tables.h"
@@ -160,6 +161,30 @@ TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
     const auto select = std::find(window.log.begin(), window.log.end(), "select 1");
     const auto chooser = std::find(window.log.begin(), window.log.end(), "chooser");
     EXPECT_LT(select, chooser);
+}
+
+// The short-circuit check takes 16 mm2, whose row says 0 A: the zero stands
+// in the result, and no report stands beside it.
+TEST_F(Calculation, NoReportStandsBesideAZeroResult) {
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2",
+                               {{2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 0}, {25, 115}});
+    Run();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "0", "45,455"}));
+    EXPECT_TRUE(window.report.empty());
+}
+
+// The coefficient dialog writes into the main window the calculation reads:
+// its coefficient derates the next calculation's currents, and the results
+// of the old coefficient are zeroed at once.
+TEST_F(Calculation, TheCoefficientDialogsTargetIsWhatTheCalculationReads) {
+    Run();
+    MainWindowGroupingTarget target(window);
+    target.SetCoefficient("0,75");
+    target.ZeroResults();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"0", "0", "0"}));
+    Run();
+    // 16 mm2 as before, its 90 A derated to 67,5 A.
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "67,5", "45,455"}));
 }
 
 TEST_F(Calculation, TwoCalculationsInARowAgreeAndLeaveEveryFileAsItWas) {

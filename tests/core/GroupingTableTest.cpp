@@ -1,8 +1,6 @@
 #include "coeff/GroupingTable.h"
 
 #include "base/Numbers.h"
-#include "coeff/GroupingTarget.h"
-#include "tests/support/FakeMainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -58,18 +56,6 @@ TEST(GroupingCoefficient, OnlyTheExactLayingMethodInTheGround) {
                               "В земле\n", "", "В воздухе", "В земл"}) {
         EXPECT_FALSE(AcceptsGroupingCoefficient(other)) << '"' << other << '"';
     }
-}
-
-TEST(MainWindowGroupingTarget, ReadsAndWritesTheMainWindowsOwnFields) {
-    testing::FakeMainWindow window;
-    window.parameters[TableParameter::LayingMethod] = "В земле";
-    MainWindowGroupingTarget target(window);
-    EXPECT_EQ(target.LayingMethod(), "В земле");
-    target.SetCoefficient("0,85");
-    target.ZeroResults();
-    EXPECT_EQ(window.log,
-              (std::vector<std::string>{"set Grouping=0,85", "set Section=0",
-                                        "set PermissibleCurrent=0", "set NominalCurrent=0"}));
 }
 
 }  // namespace

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace kalvenor {
 namespace {
 
@@ -65,23 +70,38 @@ TEST(DataProblems, SectionsMustBePositive) {
               "больше нуля.");
 }
 
-TEST(DataProblems, TransformerLengthAndSeries) {
-    EXPECT_EQ(TransformerDataProblem("TM-25/10", 25, 4.5), std::nullopt);
-    EXPECT_EQ(TransformerDataProblem("TM-25/10", std::nullopt, 4.5),
-              "В базе данных <Трансформаторы> у трансформатора «TM-25/10» не указана мощность.");
-    EXPECT_EQ(TransformerDataProblem("TM-25/10", 0, 4.5),
-              "В базе данных <Трансформаторы> у трансформатора «TM-25/10» мощность должна быть "
-              "больше нуля.");
-    EXPECT_EQ(TransformerDataProblem("TM-25/10", 25, std::nullopt),
-              "В базе данных <Трансформаторы> у трансформатора «TM-25/10» не указано напряжение "
-              "короткого замыкания.");
-    EXPECT_EQ(TransformerDataProblem("TM-25/10", 25, -1),
-              "В базе данных <Трансформаторы> у трансформатора «TM-25/10» напряжение короткого "
-              "замыкания должно быть больше нуля.");
-    EXPECT_EQ(LengthProblem(0), "Длина трассы должна быть больше нуля.");
-    EXPECT_EQ(LengthProblem(0.5), std::nullopt);
-    EXPECT_EQ(MissingSeriesMessage("X"),
-              "В базе данных <Автоматы> нет автомата серии «X». Выполните расчет заново.");
+// A figure that is missing, zero, negative or not a number would divide by
+// zero or give nonsense: each is refused, and only those. The power is judged
+// before the short-circuit voltage, and the message names the transformer.
+TEST(DataProblems, EveryFigureADivisionNeedsMustBeAPositiveNumber) {
+    const auto problem = [](std::optional<double> power, std::optional<double> uk) {
+        return TransformerDataProblem("ТМ-25/10", power, uk);
+    };
+    for (const double good : {25.0, 1e-9}) {
+        EXPECT_EQ(problem(good, good), std::nullopt) << good;
+        EXPECT_EQ(LengthProblem(good), std::nullopt) << good;
+    }
+    const std::vector<std::optional<double>> bad = {std::nullopt, 0.0, -0.0, -1.0,
+                                                    std::numeric_limits<double>::quiet_NaN()};
+    for (const std::optional<double>& value : bad) {
+        const std::string shown = value ? std::to_string(*value) : "none";
+        const auto power = problem(value, 4.5);
+        ASSERT_TRUE(power.has_value()) << shown;
+        EXPECT_NE(power->find("«ТМ-25/10»"), std::string::npos) << *power;
+        EXPECT_NE(power->find("мощност"), std::string::npos) << *power;
+        EXPECT_EQ(problem(value, value), power) << shown;
+        const auto uk = problem(25, value);
+        ASSERT_TRUE(uk.has_value()) << shown;
+        EXPECT_NE(uk->find("напряжени"), std::string::npos) << *uk;
+        EXPECT_EQ(uk->find("мощност"), std::string::npos) << *uk;
+        if (value) {
+            EXPECT_TRUE(LengthProblem(*value).has_value()) << shown;
+        }
+    }
+    // A missing figure is told apart from a wrong one.
+    EXPECT_NE(problem(std::nullopt, 4.5), problem(0, 4.5));
+    EXPECT_NE(problem(25, std::nullopt), problem(25, 0));
+    EXPECT_NE(MissingSeriesMessage("ВА47-29 C").find("«ВА47-29 C»"), std::string::npos);
 }
 
 }  // namespace
