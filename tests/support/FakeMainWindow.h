@@ -92,23 +92,23 @@ public:
     }
     void ClearReport() override {
         report.clear();
-        log.push_back("clear report");
+        log.emplace_back("clear report");
     }
     void AddReportLine(const std::string& line) override { report.push_back(line); }
     MainWindowState& State() override { return state; }
 
     Answer MessageBox(const Message& message) override { return messages.MessageBox(message); }
-    void ShowBreakerDatabaseModal() override { log.push_back("breaker database"); }
+    void ShowBreakerDatabaseModal() override { log.emplace_back("breaker database"); }
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override {
         offeredSeries = series;
-        log.push_back("chooser");
+        log.emplace_back("chooser");
         return series.empty() ? std::string() : series[chosenItem];
     }
     // The dialog answers with the planned drop, or is closed by its title
     // bar when nothing is planned.
     std::optional<double> AskPermittedDrop(double voltageDrop) override {
         askedDrops.push_back(voltageDrop);
-        log.push_back("drop dialog");
+        log.emplace_back("drop dialog");
         return permittedDrop;
     }
 
