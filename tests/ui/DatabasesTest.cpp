@@ -144,8 +144,9 @@ private slots:
         Click(BazaAvt, "Insert");
         grid->FinishEditor(false);
         model->setData(model->index(0, 0), "АП50");
+        const std::size_t shown = ui.messages->shown.size();
         grid->setCurrentIndex(model->index(1, 0));
-        QTest::qWait(10);
+        QTRY_COMPARE(ui.messages->shown.size(), shown + 1);
         QCOMPARE(ui.messages->shown.back().text,
                  std::string("Поле «Мин. ном. ток. А» должно быть заполнено."));
         QCOMPARE(grid->currentIndex().row(), 0);
@@ -153,8 +154,7 @@ private slots:
             model->setData(model->index(0, column), "10");
         }
         grid->setCurrentIndex(model->index(1, 0));
-        QTest::qWait(10);
-        QCOMPARE(BazaAvt->AVT1.RowCount(), 2U);
+        QTRY_COMPARE(BazaAvt->AVT1.RowCount(), 2U);
         QCOMPARE(Column(model, 0), (QStringList{"АП50", "ВА47-63"}));
     }
 
