@@ -190,7 +190,7 @@ bool DatasetGrid::PostPending() {
 }
 
 bool DatasetGrid::InsertRow(int at) {
-    if (model_ == nullptr || model_->ReadOnly() || !model_->dataset().Active() || !PostPending()) {
+    if (model_ == nullptr || model_->ReadOnly() || !model_->Table().Active() || !PostPending()) {
         return false;
     }
     const int row = model_->Insert(at);
@@ -223,7 +223,7 @@ void DatasetGrid::CancelRow() {
 // A new row may follow the last only when that row holds something: an
 // empty new row is not posted, and another one is not opened under it.
 bool DatasetGrid::AppendFromLastRow() {
-    if (model_ == nullptr || model_->ReadOnly() || !model_->dataset().Active()) {
+    if (model_ == nullptr || model_->ReadOnly() || !model_->Table().Active()) {
         return false;
     }
     const int rows = model_->rowCount();

@@ -31,7 +31,7 @@ public:
     static constexpr int kRowHeight = 20;
     ~DatasetTableModel() override;
 
-    Dataset& dataset() { return dataset_; }
+    Dataset& Table() { return dataset_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

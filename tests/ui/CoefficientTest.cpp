@@ -33,7 +33,7 @@ public:
         coefficient = text;
         log.push_back("coefficient " + text);
     }
-    void ZeroResults() override { log.push_back("zero results"); }
+    void ZeroResults() override { log.emplace_back("zero results"); }
 
     std::string layingMethod = "В земле";
     std::string coefficient = "1";
