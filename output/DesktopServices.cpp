@@ -30,10 +30,14 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
     if (!request.initial.empty()) {
         dialog.selectFile(ToQString(request.initial.string()));
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(ToStdString(files.front()));
 }
 
 // Page by page over the printer's whole printable area, as the report box

@@ -15,12 +15,12 @@ void InstallHelpKey(QWidget* window, const Context& context, std::function<HelpS
     auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
     key->setObjectName("HelpKey");
     key->setContext(Qt::WindowShortcut);
-    MessageBoxPort& messages = context.messages;
-    HelpViewer& help = context.help;
-    QObject::connect(key, &QShortcut::activated, window,
-                     [&messages, &help, section = std::move(section)] {
-                         RunGuarded(messages, [&] { help.ShowHelp(section()); });
-                     });
+    // The context outlives every window: its services are held by address.
+    QObject::connect(
+        key, &QShortcut::activated, window,
+        [messages = &context.messages, help = &context.help, section = std::move(section)] {
+            RunGuarded(*messages, [&] { help->ShowHelp(section()); });
+        });
 }
 
 }  // namespace kalvenor
