@@ -123,6 +123,13 @@ bool CalculationDriver::ChooseBreakerAndTransformer() {
     }
     if (state_.UseTransformer) {
         const std::string currentName = window_.ComboText(Combo::ComboBox2);
+        // A transformer stored with no power would be passed over for a
+        // larger one without a word.
+        if (const auto problem = StoredTransformerProblem(
+                currentName, TransformerPower(tables_.transformers, currentName),
+                TransformerUk(tables_.transformers, currentName))) {
+            return Stop(*problem);
+        }
         const int index = ChooseTransformer(tables_.transformers,
                                             {.option = *option_,
                                              .currentName = currentName,
@@ -182,6 +189,9 @@ bool CalculationDriver::CheckShortCircuitTrip() {
         // The database was edited since the series was chosen: a trip
         // current of 0 would pass every line.
         return Stop(MissingSeriesMessage(chosenSeries_));
+    }
+    if (const auto problem = BreakerSeriesProblem(tables_.breakers, chosenSeries_)) {
+        return Stop(*problem);
     }
     shortCircuitSection_ = CheckShortCircuit(tables_.currentTable,
                                              {.material = window_.Text(Control::Label8),

@@ -6,6 +6,17 @@ bool FailsTextRule(std::string_view text) {
     return text.compare("0") <= 0;
 }
 
+namespace {
+
+// A power that converts to zero ("0,0", "0e0") is no more a load than "0":
+// it would end in a question about a missing breaker instead.
+bool PowerMissing(std::string_view text, NumberFormat format) {
+    double power = 0;
+    return FailsTextRule(text) || (TryStrToFloat(text, format, power) && power == 0);
+}
+
+}  // namespace
+
 bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
     if (window.State().UseTransformer && window.ItemIndex(Combo::ComboBox2) < 0) {
         messages.MessageBox(
@@ -19,7 +30,7 @@ bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFor
                             kMbOkWarning);
         return false;
     }
-    if (FailsTextRule(window.Text(Control::Edit3))) {
+    if (PowerMissing(window.Text(Control::Edit3), format)) {
         messages.MessageBox("Введите мощность", "Предупреждение", kMbOkWarning);
         return false;
     }

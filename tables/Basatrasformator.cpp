@@ -22,7 +22,8 @@ TBazaTran::TBazaTran(const Context& context)
                                .enterCloses = true,
                                .rules = {.everyFieldRequired = true,
                                          .enforceUniqueIndexes = false,
-                                         .uniqueField = kTransformerField},
+                                         .uniqueField = kTransformerField,
+                                         .positiveFields = kTransformerPositiveFields},
                                .helpContext = 50}) {
     setObjectName("BazaTran");
 }

@@ -131,7 +131,9 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     GroupBox2 = Named(new QGroupBox("Таблица", Panel1), "GroupBox2");
     auto* tableBox = new QVBoxLayout(GroupBox2);
     DBGrid1 = Named(new DatasetGrid(context.messages), "DBGrid1");
-    auto* model = new DatasetTableModel(ClientDataSet1, context.format, PostRules{}, this);
+    auto* model =
+        new DatasetTableModel(ClientDataSet1, context.format,
+                              PostRules{.positiveFields = kCurrentTablePositiveFields}, this);
     model->SetReadOnly(!context.tablesWritable);
     DBGrid1->SetDatasetModel(model);
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");

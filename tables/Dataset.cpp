@@ -60,6 +60,16 @@ bool IsBlank(const Value& value) {
     return text->find_first_not_of(" \t\n\r\v\f") == std::string::npos;
 }
 
+bool IsNotPositive(const Value& value) {
+    if (const double* number = std::get_if<double>(&value)) {
+        return !(*number > 0);
+    }
+    if (const std::int64_t* integer = std::get_if<std::int64_t>(&value)) {
+        return *integer <= 0;
+    }
+    return false;
+}
+
 // Marks a slot whose row shows its stored value: a NaN that no arithmetic
 // makes, compared by its bits.
 constexpr std::uint64_t kUncorrected = 0x7FF4'0000'0000'0001;
@@ -475,6 +485,11 @@ std::optional<std::string> Dataset::PostError(const Row& values,
         }
         if (!FitsField(value, field.type)) {
             return "Поле " + Quoted(field.name) + ": неверное значение.";
+        }
+        if (std::find(rules.positiveFields.begin(), rules.positiveFields.end(), field.name) !=
+                rules.positiveFields.end() &&
+            IsNotPositive(value)) {
+            return "Поле " + Quoted(field.name) + " должно быть больше нуля.";
         }
     }
     std::vector<std::vector<std::size_t>> keys;

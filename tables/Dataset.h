@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ struct PostRules {
     bool enforceUniqueIndexes = true;
     // A field no two rows may share although no index of the file says so.
     std::string_view uniqueField;
+    // Magnitudes that mean nothing at zero or below (a cross-section, a
+    // current, a release multiple): such a value is refused.
+    std::span<const std::string_view> positiveFields;
 };
 
 // What changed in a dataset, so that a grid moves one row instead of

@@ -2,6 +2,7 @@
 
 #include "tables/Dataset.h"
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -41,6 +42,13 @@ inline constexpr std::string_view kReleaseMultipleField = "Кратность т
 inline constexpr std::string_view kTransformerField = "Трансформатор";
 inline constexpr std::string_view kPowerField = "Мощность кВА";
 inline constexpr std::string_view kUkField = "Напряжение к.з. %";
+
+// The fields of each kind of table whose values must be above zero.
+inline constexpr std::array<std::string_view, 2> kCurrentTablePositiveFields{kSectionField,
+                                                                             kCurrentField};
+inline constexpr std::array<std::string_view, 3> kBreakerPositiveFields{
+    kMinCurrentField, kMaxCurrentField, kReleaseMultipleField};
+inline constexpr std::array<std::string_view, 2> kTransformerPositiveFields{kPowerField, kUkField};
 
 std::vector<FieldDef> BreakerFieldDefs();
 std::vector<FieldDef> TransformerFieldDefs();

@@ -15,7 +15,9 @@ TBazaAvt::TBazaAvt(const Context& context)
                                .height = 245,
                                .gridHeightMargin = 10,
                                .enterCloses = false,
-                               .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
+                               .rules = {.everyFieldRequired = true,
+                                         .enforceUniqueIndexes = true,
+                                         .positiveFields = kBreakerPositiveFields},
                                .helpContext = 40}) {
     setObjectName("BazaAvt");
 }

@@ -254,6 +254,15 @@ TEST_F(DatasetTest, PostErrorChecksRequiredWidthTypeAndUniqueness) {
     EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), 0, rules),
               "Запись со значением поля «Сечение» = 2.5 уже есть.");
     EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), std::nullopt, noUnique), std::nullopt);
+
+    const PostRules positive{.positiveFields = kCurrentTablePositiveFields};
+    EXPECT_EQ(dataset_.PostError(Cable(0.5, 9.0), std::nullopt, positive), std::nullopt);
+    for (const double zeroOrBelow : {0.0, -0.0, -1.0}) {
+        EXPECT_EQ(dataset_.PostError(Cable(zeroOrBelow, 9.0), std::nullopt, positive),
+                  "Поле «Сечение» должно быть больше нуля.");
+        EXPECT_EQ(dataset_.PostError(Cable(0.5, zeroOrBelow), std::nullopt, positive),
+                  "Поле «Длительный ток» должно быть больше нуля.");
+    }
 }
 
 TEST_F(DatasetTest, OnlyTheTransformerPowerIndexIsEnforced) {

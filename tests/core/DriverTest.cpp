@@ -314,6 +314,39 @@ TEST_F(Calculation, DataThatWouldDivideByZeroStopsWithTheCause) {
     EXPECT_TRUE(window.report.empty());
 }
 
+// Values of zero or below stored before posts refused them: a multiple of 0
+// passed a 400 m line on a 32 A breaker, a transformer of no power was passed
+// over without a word.
+TEST_F(Calculation, StoredValuesOfZeroOrBelowStopNamingTheRow) {
+    testing::WriteBreakers(dir.Path(), {{"ВА47-29", 1, 40, 1, 5}, {"Ноль", 6, 63, 1, 0}});
+    window.texts[Control::Edit3] = "5,8";
+    window.texts[Control::Edit6] = "400";
+    window.chosenItem = 1;
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "В базе данных <Автоматы> в строке 2 (серия «Ноль») значение поля "
+                           "«Кратность тока при КЗ» должно быть больше нуля."});
+    EXPECT_TRUE(window.report.empty());
+
+    window.messages.shown.clear();
+    window.chosenItem = 0;
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", {{2.5, 27}, {4, 0}, {6, 46}});
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "В таблице допустимых длительных токов в строке с сечением 4 кв.мм "
+                           "длительный ток 0 А. Длительный ток должен быть больше нуля."});
+
+    window.messages.shown.clear();
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", kCopperRows);
+    testing::FillTransformers(transformers, {{"TM-25/10", -25, 4.5}, {"TM-40/10", 40, 4.7}});
+    window.combos[Combo::ComboBox2] = {{"TM-25/10", "TM-40/10"}, 0, ""};
+    window.offeredSeries.clear();
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"В базе данных <Трансформаторы> у трансформатора "
+                                                "«TM-25/10» мощность должна быть больше нуля."});
+    EXPECT_TRUE(window.offeredSeries.empty());
+}
+
 TEST_F(Calculation, ASeriesNoLongerInTheDatabaseStops) {
     // The chooser offers the series; someone deletes it before the check.
     struct DeletingWindow : FakeMainWindow {

@@ -100,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"EmptyPower", Type<Control::Edit3>(""), kNoPower, {}},
         CheckCase{"NegativePower", Type<Control::Edit3>("-5"), kNoPower, {}},
         CheckCase{"PowerStartingWithComma", Type<Control::Edit3>(",5"), kNoPower, {}},
+        CheckCase{"PowerZeroWithDecimals", Type<Control::Edit3>("0,0"), kNoPower, {}},
+        CheckCase{"PowerZeroWithExponent", Type<Control::Edit3>("0e0"), kNoPower, {}},
+        CheckCase{"PowerZeroWithLeadingZero", Type<Control::Edit3>("00"), kNoPower, {}},
         CheckCase{
             "ZeroLengthClearsTheReport", Type<Control::Edit6>("0"), kNoLength, {"clear report"}},
         CheckCase{"TemperatureLettersInGround",
@@ -139,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InputChecks, PassAtTheLimitsAndWithoutTransformerMode) {
     for (const auto& [temperature, cosPhi, power] :
          std::vector<std::tuple<const char*, const char*, const char*>>{
-             {"50", "1", "0,5"}, {"-5", "0,01", "00"}, {" 25 ", "1", "abc"}}) {
+             {"50", "1", "0,5"}, {"-5", "0,01", "01"}, {" 25 ", "1", "abc"}}) {
         FakeMainWindow window;
         FillValidInputs(window);
         window.texts[Control::Edit4] = temperature;
