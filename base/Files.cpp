@@ -226,18 +226,23 @@ FileBuffer FileReader::ReadAll() {
     }
 }
 
-std::string ReadFileBytes(const fs::path& path, std::string_view until) {
+std::string ReadFileBytes(const fs::path& path, std::string_view until, std::size_t most) {
     const Descriptor file(OpenForReading(path));
     struct stat status {};
     CheckRegularFile(path, file, status);
     // The whole file: room for all of it and one byte more, so that the read
     // that finds the end needs no more room. Up to a marker: a page at a time.
-    std::string bytes(
-        until.empty() ? static_cast<std::size_t>(status.st_size) + 1 : std::size_t{1} << 13, '\0');
+    std::string bytes(std::min(most, until.empty() ? static_cast<std::size_t>(status.st_size) + 1
+                                                   : std::size_t{1} << 13),
+                      '\0');
     std::size_t size = 0;
     for (;;) {
+        if (size == most) {
+            return bytes;
+        }
         if (size == bytes.size()) {
-            bytes.resize(bytes.size() * 2);  // the file grew while it was read
+            // The marker is further on, or the file grew while it was read.
+            bytes.resize(std::min(most, bytes.size() * 2));
         }
         const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
         if (got < 0) {

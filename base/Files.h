@@ -2,6 +2,7 @@
 
 #include "base/UserError.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -30,10 +31,11 @@ std::string SystemErrorText(int code);
 std::string Quoted(std::string_view text);
 
 // The bytes of a regular file; with `until`, only as far as the end of its
-// first occurrence (the whole file when it does not occur). Anything that is
-// not a regular file (a FIFO, a device, a folder) is refused without
-// blocking on it. Throws FileError.
-std::string ReadFileBytes(const std::filesystem::path& path, std::string_view until = {});
+// first occurrence (the whole file when it does not occur); never more than
+// `most`. Anything that is not a regular file (a FIFO, a device, a folder)
+// is refused without blocking on it. Throws FileError.
+std::string ReadFileBytes(const std::filesystem::path& path, std::string_view until = {},
+                          std::size_t most = SIZE_MAX);
 
 // A whole file's bytes in memory that is not cleared before the read: what a
 // table of twelve megabytes is read into. The same checks and errors as

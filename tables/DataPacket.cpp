@@ -24,6 +24,13 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kMetadataEnd = "</METADATA>";
 
+// No table of this program comes near either: a file beyond them is no
+// table of its own, and is refused before it is parsed, so that a hostile
+// file of a million fields or a gigabyte without its metadata's end costs
+// milliseconds, not minutes.
+constexpr std::size_t kMostFields = 256;
+constexpr std::size_t kLongestHeader = std::size_t{1} << 16;
+
 // No whitespace normalisation and no line-end conversion: a tab or a line
 // break inside a text must read back as itself, not as a blank.
 constexpr unsigned kParseFlags = pugi::parse_escapes;
@@ -285,8 +292,12 @@ Header ReadHeader(const pugi::xml_document& document) {
         throw Damage{"нет описания полей <METADATA><FIELDS>"};
     }
     Header header;
-    ForEachChild(fieldList, "FIELD",
-                 [&header](pugi::xml_node field) { header.fields.push_back(ReadField(field)); });
+    ForEachChild(fieldList, "FIELD", [&header](pugi::xml_node field) {
+        if (header.fields.size() == kMostFields) {
+            throw Damage{"полей больше " + std::to_string(kMostFields)};
+        }
+        header.fields.push_back(ReadField(field));
+    });
     ForEachChild(metadata.child("INDEXDEFS"), "INDEXDEF",
                  [&header](pugi::xml_node index) { header.indexes.push_back(ReadIndex(index)); });
     if (std::optional<std::string> problem = DefinitionProblem(header.fields, header.indexes)) {
@@ -810,6 +821,25 @@ std::optional<TableFile> ReadQuicklyInPieces(FileReader& reader) {
     return file;
 }
 
+// A file larger than a header can be must have its metadata's end within
+// the first bytes; a small one the XML library judges whole, with a better
+// word for what is wrong.
+Damage HeaderTooLong() {
+    return Damage{"описание полей не найдено в первых " + std::to_string(kLongestHeader / 1024) +
+                  " КБ файла"};
+}
+
+void RequireHeaderWithin(FileReader& reader) {
+    if (reader.Size() <= kLongestHeader) {
+        return;
+    }
+    std::string head(kLongestHeader, '\0');
+    head.resize(reader.ReadAt(0, head.data(), head.size()));
+    if (head.find(kMetadataEnd) == std::string::npos) {
+        throw HeaderTooLong();
+    }
+}
+
 [[noreturn]] void ThrowDamaged(const fs::path& path, const Damage& damage) {
     throw FileError("Файл " + Quoted(path.string()) +
                     " повреждён или не является таблицей: " + damage.detail + ".");
@@ -1193,6 +1223,7 @@ TableFile ReadTableFile(const fs::path& path) {
     constexpr std::size_t kInPieces = std::size_t{1} << 20;
     try {
         FileReader reader(path);
+        RequireHeaderWithin(reader);
         if (reader.Size() > kInPieces) {
             if (std::optional<TableFile> file = ReadQuicklyInPieces(reader)) {
                 return std::move(*file);
@@ -1223,16 +1254,20 @@ DataPacket ReadDataPacket(const fs::path& path) {
 
 std::vector<FieldDef> ReadFieldDefs(const fs::path& path) {
     try {
-        std::string bytes = ReadFileBytes(path, kMetadataEnd);
+        std::string bytes = ReadFileBytes(path, kMetadataEnd, kLongestHeader + 1);
         if (bytes.ends_with(kMetadataEnd)) {
             // Only the metadata, closed by hand: the rows are never parsed.
             bytes += "</DATAPACKET>";
             try {
                 return ParseWhole(bytes.data(), bytes.size(), false).fields;
             } catch (const Damage&) {
-                // The marker may have stood in a comment; judge the whole file.
-                bytes = ReadFileBytes(path, {});
+                // The marker may have stood in a comment: a file no larger
+                // than a header is judged whole.
+                bytes = ReadFileBytes(path, {}, kLongestHeader + 1);
             }
+        }
+        if (bytes.size() > kLongestHeader) {
+            throw HeaderTooLong();
         }
         return ParseWhole(bytes.data(), bytes.size(), false).fields;
     } catch (const Damage& damage) {

@@ -172,16 +172,22 @@ bool NaturalNameLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory) {
+std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory,
+                                               std::vector<std::string>* passedOver) {
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
          entry.increment(error)) {
         std::string name = entry->path().filename().string();
         std::error_code typeError;
-        if (name.ends_with(".xml") && name != kBreakerFileName && name != kTransformerFileName &&
-            entry->is_regular_file(typeError)) {
+        if (!name.ends_with(".xml") || name == kBreakerFileName || name == kTransformerFileName ||
+            !entry->is_regular_file(typeError)) {
+            continue;
+        }
+        if (IsUtf8(name)) {
             names.push_back(std::move(name));
+        } else if (passedOver != nullptr) {
+            passedOver->push_back(std::move(name));
         }
     }
     // Every name ends in ".xml": the names proper decide, so "T" comes before "T-1".

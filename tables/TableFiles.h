@@ -62,8 +62,10 @@ std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std:
 std::vector<IndexDef> CurrentTableIndexDefs();
 
 // Every "*.xml" of the directory except the two databases, as a person sorts
-// their names (NaturalNameLess).
-std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory);
+// their names (NaturalNameLess). A name that is not UTF-8 can be neither
+// shown nor chosen: it is passed over, and given in `passedOver` when asked.
+std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory,
+                                               std::vector<std::string>* passedOver = nullptr);
 
 // Names as a person sorts them: letter case ignored (Latin and Cyrillic),
 // Cyrillic in alphabetical order (Ё right after Е), runs of digits by their

@@ -132,7 +132,12 @@ void DatasetGrid::SizeColumns() {
     const QFontMetrics metrics(font());
     const int margin =
         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
-    for (int column = 0; column < model_->columnCount(); ++column) {
+    // Columns in sight only: the others keep their width until the user
+    // looks, and a table of many fields costs no more than one of a few.
+    const int shown = viewport()->width();
+    int left = 0;
+    for (int column = std::max(columnAt(0), 0); column < model_->columnCount() && left < shown;
+         ++column) {
         int width = header->sectionSizeHint(column);
         for (int row = first; row < last; ++row) {
             width = std::max(width, metrics.horizontalAdvance(
@@ -140,6 +145,7 @@ void DatasetGrid::SizeColumns() {
                                         margin);
         }
         header->resizeSection(column, width);
+        left += width;
     }
 }
 

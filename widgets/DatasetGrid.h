@@ -19,8 +19,8 @@ class DatasetTableModel;
 // grid is where a refused text or row is shown.
 //
 // Columns are sized when the grid is first shown and when its table changes,
-// from the rows in sight: a hidden grid measures nothing, and a long table
-// or a long text costs no more than a short one.
+// those in sight from the rows in sight: a hidden grid measures nothing, and
+// a long or wide table or a long text costs no more than a small one.
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:

@@ -37,6 +37,10 @@ TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
         (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "NYM.xml", "T.xml",
                                   "T-1.xml", "T2.xml", "T10.xml", "а.xml", "АВВГ.xml", "б.xml",
                                   "Б2.xml", "ВВГ.xml", "Ежи.xml", "Ёж.xml", "Жук.xml", "Я.xml"}));
+    WriteBytes(dir / "\xC0\xAF.xml", "");
+    std::vector<std::string> passedOver;
+    EXPECT_EQ(ListCurrentTableFiles(dir.Path(), &passedOver).size(), 18U);
+    EXPECT_EQ(passedOver, std::vector<std::string>{"\xC0\xAF.xml"});
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
     EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
 }

@@ -237,6 +237,19 @@ private slots:
         QCOMPARE(header->sectionSize(0), header->defaultSectionSize());
         window.show();
         QVERIFY(header->sectionSize(0) >= header->sectionSizeHint(0));
+
+        // Of a wide table only the columns in sight are measured.
+        window.hide();
+        dataset.Close();
+        std::vector<FieldDef> fields;
+        for (int field = 0; field < 200; ++field) {
+            fields.push_back(
+                {"Поле с длинным названием " + std::to_string(field), FieldType::Float, 0, false});
+        }
+        dataset.Create(fields);
+        window.show();
+        QVERIFY(header->sectionSize(0) > header->defaultSectionSize());
+        QCOMPARE(header->sectionSize(199), header->defaultSectionSize());
     }
 };
 
