@@ -196,8 +196,11 @@ bool otherWindowsCreated = false;
 
 void CreateMainWindow(const Context& context) {
     otherWindowsCreated = false;
-    // What a killed write left beside the tables, before any table is read.
-    RemoveStaleTemporaryFiles(context.directory);
+    // What a killed write left beside the tables, before any table is read;
+    // only by the copy that may write them, as another may be writing now.
+    if (context.tablesWritable) {
+        RemoveStaleTemporaryFiles(context.directory);
+    }
     Form1 = new TForm1(context, peers);
 }
 

@@ -61,8 +61,10 @@ int main(int argc, char* argv[]) {
         programDirectory,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
     HelpWindowViewer help(messages, HelpHome(programDirectory));
+    // Held for the whole run: a second copy on the folder only looks.
+    const FolderLock tablesLock(directory);
     // Found out now, not at the end of a session of edits.
-    const std::optional<std::string> folderProblem = TablesFolderProblem(directory);
+    const std::optional<std::string> folderProblem = TablesFolderProblem(directory, tablesLock);
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},

@@ -1,6 +1,8 @@
 #include "base/Files.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,15 +64,29 @@ FileError WriteError(const fs::path& path, int code) {
 }
 
 // Not mkstemp: that creates the file 0600, and a new table should get the
-// permissions the user's umask gives.
+// permissions the user's umask gives. The name is the target's, cut short
+// where the whole would pass the longest name the folder takes, so that a
+// table of any name the system accepts can be written.
 int CreateTemporary(const std::string& target, std::string& name) {
     static constexpr std::string_view kLetters =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr std::size_t kRandomLetters = 6;
     thread_local std::mt19937_64 random(std::random_device{}());
     std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    const fs::path path(target);
+    const std::string base = path.filename().string();
+    const std::size_t longest = LongestFileName(path.parent_path());
+    const std::size_t added = 1 + kRandomLetters + kTemporarySuffix.size();
+    const std::size_t room = longest > added ? longest - added : 0;
+    std::size_t keep = std::min(base.size(), room);
+    while (keep > 0 && keep < base.size() &&
+           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
+        --keep;  // not inside a character
+    }
+    const std::string stem = (path.parent_path() / base.substr(0, keep)).string();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
-        for (int i = 0; i < 6; ++i) {
+        name = stem + '.';
+        for (std::size_t i = 0; i < kRandomLetters; ++i) {
             name += kLetters[pick(random)];
         }
         name += kTemporarySuffix;
@@ -111,6 +127,11 @@ void SyncDirectory(const fs::path& path) {
 }
 
 }  // namespace
+
+std::size_t LongestFileName(const fs::path& directory) {
+    const long longest = ::pathconf(directory.empty() ? "." : directory.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+}
 
 std::string SystemErrorText(int code) {
     switch (code) {
@@ -307,6 +328,28 @@ fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
     std::error_code error;
     fs::create_directories(userDataDirectory, error);
     return FolderWriteError(userDataDirectory) == 0 ? userDataDirectory : executableDirectory;
+}
+
+FolderLock::FolderLock(const fs::path& directory) {
+    // Hidden, and neither a table nor a temporary file: no list shows it
+    // and no clean-up removes it. Left in place at the end, since removing
+    // it would race with a copy just opening it.
+    const fs::path path = directory / ".Kalvenor.lock";
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) {
+        // A folder that cannot be written may still hold the lock of a copy
+        // that could write it.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        heldElsewhere_ = errno == EWOULDBLOCK;
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
 }
 
 bool IsTemporaryFileName(std::string_view name) {

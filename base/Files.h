@@ -77,6 +77,9 @@ private:
 // and leaves no temporary file behind.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// The longest file name the directory takes, in bytes.
+std::size_t LongestFileName(const std::filesystem::path& directory);
+
 // Whether files can be created in the directory: 0, or the system's error
 // number. Tried by creating and removing a temporary file of our own naming.
 int FolderWriteError(const std::filesystem::path& directory);
@@ -88,6 +91,28 @@ int FolderWriteError(const std::filesystem::path& directory);
 // executable's folder, where the program then says edits cannot be saved.
 std::filesystem::path ChooseApplicationDirectory(const std::filesystem::path& executableDirectory,
                                                  const std::filesystem::path& userDataDirectory);
+
+// The program's own lock on a folder of tables, taken when made and held
+// until destroyed; the system drops it when the program ends, however it
+// ends. Two copies of the program on one folder would each write back its
+// own rows over the other's: only the copy holding the lock may change the
+// tables.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& directory);
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock();
+
+    // Another copy of the program holds the lock. False too where no lock
+    // could be taken at all (a folder nobody may write), so that nothing
+    // else is blamed for it.
+    bool HeldElsewhere() const { return heldElsewhere_; }
+
+private:
+    int fd_ = -1;
+    bool heldElsewhere_ = false;
+};
 
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);

@@ -261,8 +261,9 @@ bool TBazaT::RefusedInReadOnlyFolder(const char* action) {
     if (context_.tablesWritable) {
         return false;
     }
-    context_.messages.MessageBox(std::string("Таблицу нельзя ") + action + ": в папку программы " +
-                                     Quoted(context_.directory.string()) + " нельзя записывать.",
+    context_.messages.MessageBox(std::string("Таблицу нельзя ") + action + ": таблицы папки " +
+                                     Quoted(context_.directory.string()) +
+                                     " открыты только для просмотра.",
                                  "Предупреждение.", kMbOkWarning);
     return true;
 }

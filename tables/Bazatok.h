@@ -64,7 +64,8 @@ protected:
 private:
     void SelectFile(const QString& name);
     // Tells the user and returns true when tables cannot be created or
-    // deleted because the application directory cannot be written.
+    // deleted because the application directory cannot be written or
+    // another copy of the program holds it.
     bool RefusedInReadOnlyFolder(const char* action);
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TBazaT::*handler)());

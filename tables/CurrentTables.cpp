@@ -63,6 +63,10 @@ std::optional<Refusal> CreateCurrentTable(Dataset& table, const std::filesystem:
         return Refusal{*problem, "Предурпеждение.", kMbOkWarning};
     }
     const std::string fileName = request.name + ".xml";
+    if (fileName.size() > LongestFileName(directory)) {
+        return Refusal{"Название таблицы слишком длинное для имени файла.", "Предурпеждение.",
+                       kMbOkWarning};
+    }
     if (FileExists(directory / fileName)) {
         return Refusal{"Файл с таким именим существует.Измените название.", "Предупреждение.",
                        kMbOkWarning};

@@ -139,8 +139,14 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
     return problem + kept + ", создана пустая база данных.";
 }
 
-std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory) {
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory,
+                                               const FolderLock& lock) {
     const int code = FolderWriteError(directory);
+    if (code == 0 && lock.HeldElsewhere()) {
+        return "Таблицы папки " + Quoted(directory.string()) +
+               " открыты в другой копии программы.\nЗдесь они открыты только для просмотра: "
+               "расчёт возможен, изменять, создавать и удалять таблицы нельзя.";
+    }
     if (code == 0) {
         return std::nullopt;
     }

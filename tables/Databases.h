@@ -29,8 +29,10 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
                                         const std::string& orderField, bool folderWritable = true);
 
 // Why edits of the tables in the directory cannot be saved (no rights, a
-// read-only file system, a missing folder), naming the folder; or nothing
-// when files can be created there.
-std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory);
+// read-only file system, a missing folder, another copy of the program
+// holding the folder's lock), naming the folder; or nothing when files can
+// be created there and this copy holds the lock.
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory,
+                                               const FolderLock& lock);
 
 }  // namespace kalvenor

@@ -19,8 +19,9 @@ struct Context {
     PrintService& printer;
     ProgramLauncher& launcher;
     HelpViewer& help;
-    // False when files cannot be created in the application directory: the
-    // user has been told, and no window accepts an edit it could not keep.
+    // False when files cannot be created in the application directory, or
+    // another copy of the program holds it: the user has been told, and no
+    // window accepts an edit it could not keep.
     bool tablesWritable = true;
 };
 

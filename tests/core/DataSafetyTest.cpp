@@ -86,21 +86,60 @@ TEST(RemoveStaleTemporaryFiles, RemovesOnlyWhatTheProgramLeft) {
 
 TEST(TablesFolderProblem, NamesTheFolderAndWhyNothingCanBeSaved) {
     TempDir dir;
-    EXPECT_EQ(TablesFolderProblem(dir.Path()), std::nullopt);
-    EXPECT_TRUE(FileNames(dir.Path()).empty());  // the probe leaves nothing behind
-    EXPECT_EQ(Missing(TablesFolderProblem(dir / "нет"),
+    const FolderLock lock(dir.Path());
+    EXPECT_EQ(TablesFolderProblem(dir.Path(), lock), std::nullopt);
+    // The probe leaves nothing behind; the lock stays for the next copy.
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{".Kalvenor.lock"});
+    const FolderLock noFolder(dir / "нет");
+    EXPECT_EQ(Missing(TablesFolderProblem(dir / "нет", noFolder),
                       {(dir / "нет").string(), "путь не найден", "не могут быть сохранены"}),
               "");
     fs::permissions(dir.Path(), fs::perms(0555));
     const std::string folder = dir.Path().string();
     EXPECT_EQ(InChildProcess(
                   [&] {
-                      return Missing(TablesFolderProblem(folder),
+                      return Missing(TablesFolderProblem(folder, FolderLock(folder)),
                                      {folder, "нет прав доступа", "только для просмотра"});
                   },
                   true),
               "");
     fs::permissions(dir.Path(), fs::perms(0755));
+}
+
+// Two copies on one folder each wrote back their own rows over the other's,
+// and the second's start-up removed the first's temporary file mid-write.
+TEST(FolderLock, ASecondCopyOnlyLooksUntilTheFirstEndsHoweverItEnds) {
+    TempDir dir;
+    {
+        const FolderLock first(dir.Path());
+        const FolderLock second(dir.Path());
+        EXPECT_FALSE(first.HeldElsewhere());
+        EXPECT_TRUE(second.HeldElsewhere());
+        EXPECT_EQ(Missing(TablesFolderProblem(dir.Path(), second),
+                          {dir.Path().string(), "открыты в другой копии программы",
+                           "только для просмотра"}),
+                  "");
+    }
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const FolderLock held(dir.Path());
+        const char byte = held.HeldElsewhere() ? 'n' : 'y';
+        [[maybe_unused]] const ssize_t written = ::write(ready[1], &byte, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'y');
+    EXPECT_TRUE(FolderLock(dir.Path()).HeldElsewhere());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_FALSE(FolderLock(dir.Path()).HeldElsewhere());
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 // A FIFO must not hang the start-up and a device must not be read until
