@@ -5,6 +5,7 @@
 #include "calc/VoltageOptions.h"
 #include "tables/Catalogue.h"
 #include "tables/CurrentTables.h"
+#include "tables/Databases.h"
 #include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
@@ -440,6 +441,7 @@ void TForm1::ComboBox1Change() {
         refuse();
         return;
     }
+    SayWhyReadOnly(table, context_.tablesWritable, context_.messages);
     const auto parameter = [&table](std::size_t position) {
         return ToQString(table.FieldDefAt(position).name);
     };

@@ -68,13 +68,12 @@ void PostQuietly(DatasetGrid* grid) {
 }
 
 // A table that cannot be written now is written back again at the end of
-// the run, which reports it.
+// the run, which reports it. Nobody is there to say whether a file another
+// program changed may be written over: it is not.
 void WriteNow(Dataset& dataset) {
-    if (!dataset.Active() || !dataset.Modified() || dataset.BoundFile().empty()) {
-        return;
-    }
+    dataset.SetChangedFilePolicy({});
     try {
-        dataset.Write(dataset.BoundFile());
+        dataset.WriteBack();
     } catch (const FileError&) {
     }
 }

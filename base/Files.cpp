@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <system_error>
+#include <thread>
 
 namespace kalvenor {
 
@@ -50,6 +52,14 @@ public:
 private:
     int fd_;
 };
+
+FileStamp StampFrom(const struct stat& status) {
+    return {.device = static_cast<std::uint64_t>(status.st_dev),
+            .inode = static_cast<std::uint64_t>(status.st_ino),
+            .size = static_cast<std::int64_t>(status.st_size),
+            .modifiedSeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            .modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
 
 FileError ReadError(const fs::path& path, int code) {
     return FileError(
@@ -128,6 +138,43 @@ void SyncDirectory(const fs::path& path) {
 
 }  // namespace
 
+std::optional<FileStamp> StampOf(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return StampFrom(status);
+}
+
+bool ChangedOnceSettled(const fs::path& path, const FileStamp& seen) {
+    using namespace std::chrono_literals;
+    // A rewrite in place takes a moment; an old file is what it is.
+    constexpr auto kRecent = 2s;
+    // Quiet this long, the other program is done.
+    constexpr auto kQuiet = 250ms;
+    constexpr auto kLongest = 3s;
+    const auto written = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(seen.modifiedSeconds) +
+            std::chrono::nanoseconds(seen.modifiedNanoseconds)));
+    if (std::chrono::system_clock::now() - written > kRecent) {
+        return false;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kLongest;
+    std::optional<FileStamp> last = StampOf(path);
+    Clock::time_point quietSince = Clock::now();
+    while (Clock::now() - quietSince < kQuiet && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+        std::optional<FileStamp> now = StampOf(path);
+        if (now != last) {
+            last = now;
+            quietSince = Clock::now();
+        }
+    }
+    return last != seen;
+}
+
 std::size_t LongestFileName(const fs::path& directory) {
     const long longest = ::pathconf(directory.empty() ? "." : directory.c_str(), _PC_NAME_MAX);
     return longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
@@ -198,6 +245,7 @@ FileReader::FileReader(const fs::path& path) : path_(path) {
     struct stat status {};
     CheckRegularFile(path, file, status);
     size_ = static_cast<std::size_t>(status.st_size);
+    stamp_ = StampFrom(status);
     fd_ = file.Release();
 }
 
@@ -290,8 +338,24 @@ std::string ReadFileBytes(const fs::path& path, std::string_view until, std::siz
     }
 }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    const std::string target = path.string();
+fs::path WriteTarget(const fs::path& path) {
+    // As the system follows links: at most this many, each relative to the
+    // folder of the link.
+    constexpr int kMostLinks = 40;
+    fs::path target = path;
+    std::error_code error;
+    for (int link = 0; link < kMostLinks && fs::is_symlink(target, error); ++link) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) {
+            break;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+FileStamp WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+    const std::string target = WriteTarget(path).string();
     std::string temporary;
     Descriptor file(CreateTemporary(target, temporary));
     if (file.Get() < 0) {
@@ -304,7 +368,9 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::fchmod(file.Get(), old.st_mode & 07777);
     }
     int error = 0;
-    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0) {
+    struct stat written {};
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
+        ::fstat(file.Get(), &written) != 0) {
         error = errno;
     }
     if (file.Close() != 0 && error == 0) {
@@ -317,7 +383,8 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         throw WriteError(path, error);
     }
-    SyncDirectory(path);
+    SyncDirectory(target);
+    return StampFrom(written);
 }
 
 fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,

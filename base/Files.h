@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,27 @@ private:
 // Russian words for the causes a user meets (no rights, disk full, read-only
 // file system, file in use, path not found); the system's own text for the rest.
 std::string SystemErrorText(int code);
+
+// Which version of a file: where it lies, how long it is and when it was
+// last written. Another program's write, in place or by a rename, changes it.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the regular file a path names (through links); nothing when
+// there is no such file.
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+
+// A file that another program has just written may still be being written:
+// what was read of it is torn, not damaged. Waits while a file written in
+// the last moments keeps changing, and tells whether it is now another
+// version than `seen`. An old file is not waited for.
+bool ChangedOnceSettled(const std::filesystem::path& path, const FileStamp& seen);
 
 // "«text»", as every message quotes a file or a field.
 std::string Quoted(std::string_view text);
@@ -60,6 +82,8 @@ public:
 
     // The size when the file was opened.
     std::size_t Size() const { return size_; }
+    // The version that was opened.
+    const FileStamp& Stamp() const { return stamp_; }
     // Up to `size` bytes from `offset`, fewer only at the end of the file.
     std::size_t ReadAt(std::size_t offset, char* into, std::size_t size);
     // Everything from the start to the end, as ReadFileBuffer gives it.
@@ -69,13 +93,19 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;
     std::size_t size_ = 0;
+    FileStamp stamp_;
 };
 
 // Writes a temporary file beside the target, flushes it to the disk and
 // renames it over the target, so that a crash, a kill or a full disk leaves
-// either the old file or the new one, never a broken one. Throws FileError
-// and leaves no temporary file behind.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// either the old file or the new one, never a broken one. A link is written
+// through: its target is replaced, beside itself, and the link stays. Throws
+// FileError and leaves no temporary file behind; returns the new version.
+FileStamp WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The file a write to the path replaces: the path itself, or the end of the
+// chain of links it is (which need not exist yet).
+std::filesystem::path WriteTarget(const std::filesystem::path& path);
 
 // The longest file name the directory takes, in bytes.
 std::size_t LongestFileName(const std::filesystem::path& directory);

@@ -2,6 +2,7 @@
 
 #include "tables/Catalogue.h"
 #include "tables/CurrentTables.h"
+#include "tables/Databases.h"
 #include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
@@ -136,6 +137,7 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
                               PostRules{.positiveFields = kCurrentTablePositiveFields}, this);
     model->SetReadOnly(!context.tablesWritable);
     DBGrid1->SetDatasetModel(model);
+    ClientDataSet1.SetChangedFilePolicy(AskBeforeWritingOver(context.messages));
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");
     tableBox->addWidget(DBGrid1, 1);
     tableBox->addWidget(DBNavigator1);
@@ -245,6 +247,7 @@ void TBazaT::FileListBox1Change() {
         return;
     }
     OpenCurrentTable(ClientDataSet1, context_.directory, ToStdString(item->text()));
+    SayWhyReadOnly(ClientDataSet1, context_.tablesWritable, context_.messages);
 }
 
 void TBazaT::ComboBox1Change() {

@@ -1,7 +1,10 @@
 #include "tables/Dataset.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <compare>
 #include <numeric>
@@ -12,6 +15,37 @@
 #include "tables/DataPacket.h"
 
 namespace kalvenor {
+
+FileChangedError::FileChangedError(const std::filesystem::path& path)
+    : FileError("Файл " + Quoted(path.string()) +
+                " изменён другой программой после того, как был прочитан: таблица не записана "
+                "поверх него, её изменения остались только в памяти.") {}
+
+namespace {
+
+// Why rows read from the file could not be written back to it.
+std::optional<std::string> WriteRefusal(const std::filesystem::path& path,
+                                        const std::optional<std::string>& unkept) {
+    std::string why;
+    if (unkept) {
+        why = "в нём есть " + *unkept + ", а записать это на место программа не может";
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        why = SystemErrorText(errno);
+    } else if (const std::filesystem::path target = WriteTarget(path); target != path) {
+        // The file is replaced in the target's folder, not in the link's.
+        if (const int code = FolderWriteError(target.parent_path()); code != 0) {
+            why = "это ссылка на " + Quoted(target.string()) +
+                  ", а в папку этого файла нельзя записывать (" + SystemErrorText(code) + ")";
+        }
+    }
+    if (why.empty()) {
+        return std::nullopt;
+    }
+    return "Файл " + Quoted(path.string()) + " нельзя изменять: " + why +
+           ".\nТаблица открыта только для просмотра.";
+}
+
+}  // namespace
 
 std::string PlainText(const Value& value) {
     return std::visit(
@@ -154,18 +188,21 @@ void Dataset::ReadReplacing(const std::filesystem::path& path,
                             std::optional<std::string_view> order, bool bind) {
     const bool wasActive = active_;
     Discard();
+    const bool ofBound = bind || (!bound_.empty() && path == bound_);
     if (bind) {
         bound_.clear();
     }
     try {
-        ReadRows(path, order);
+        ReadRows(path, order, ofBound);
     } catch (...) {
         if (wasActive) {
             Notify();
         }
         throw;
     }
-    if (bind) {
+    if (readOnlyReason_) {
+        bound_.clear();
+    } else if (bind) {
         bound_ = path;
     }
     Notify();
@@ -182,7 +219,10 @@ void Dataset::Open() {
     if (bound_.empty()) {
         OpenEmpty();
     } else {
-        ReadRows(bound_, std::nullopt);
+        ReadRows(bound_, std::nullopt, true);
+        if (readOnlyReason_) {
+            bound_.clear();
+        }
         Notify();
     }
 }
@@ -192,13 +232,16 @@ void Dataset::Discard() {
         return;
     }
     if (modified_ && !bound_.empty()) {
-        Write(bound_);
+        WriteBound(true);
     }
     rows_ = {};
     store_ = RowStore();
     corrections_.clear();
+    kept_.reset();
+    readOnlyReason_.reset();
     active_ = false;
     modified_ = false;
+    unsavedEdits_ = 0;
     corrected_ = false;
 }
 
@@ -221,18 +264,62 @@ void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes
 }
 
 void Dataset::Write(const std::filesystem::path& path) {
-    WriteTableFile(path, fields_, indexes_, store_, rows_);
+    const FileStamp stamp = WriteTableFile(path, fields_, indexes_, store_, rows_, kept_.get());
+    if (bound_.empty() || path == bound_) {
+        stampPath_ = path;
+        stamp_ = stamp;
+    }
     modified_ = false;
+    unsavedEdits_ = 0;
+}
+
+void Dataset::WriteBack() {
+    if (active_ && modified_ && !bound_.empty()) {
+        WriteBound(false);
+    }
+}
+
+bool Dataset::ChangedSinceRead() const {
+    const std::optional<FileStamp> now = StampOf(bound_);
+    // A file that is gone has no change of another to lose; a folder or a
+    // device in its place takes no write anyway, which says so.
+    return now && (stampPath_ != bound_ || *now != stamp_);
+}
+
+void Dataset::WriteBound(bool closing) {
+    if (ChangedSinceRead()) {
+        const ChangedFileChoice choice =
+            changedFilePolicy_ ? changedFilePolicy_(bound_) : ChangedFileChoice::Keep;
+        if (choice == ChangedFileChoice::Keep) {
+            throw FileChangedError(bound_);
+        }
+        if (choice == ChangedFileChoice::Reload) {
+            modified_ = false;
+            unsavedEdits_ = 0;
+            if (!closing) {
+                const std::filesystem::path path = bound_;
+                const std::string order = order_;
+                ReadReplacing(path, order, true);
+            }
+            return;
+        }
+    }
+    Write(bound_);
 }
 
 void Dataset::WriteThrough() {
     if (!bound_.empty()) {
-        Write(bound_);
+        WriteBound(false);
     }
 }
 
-void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order) {
+void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order,
+                       bool ofBound) {
     TableFile file = ReadTableFile(path);
+    readOnlyReason_ = ofBound ? WriteRefusal(path, file.unkept) : std::nullopt;
+    kept_ = std::move(file.kept);
+    stampPath_ = path;
+    stamp_ = file.stamp;
     fields_ = std::move(file.fields);
     indexes_ = std::move(file.indexes);
     store_ = std::move(file.rows);
@@ -244,6 +331,7 @@ void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::str
     corrections_.clear();
     active_ = true;
     modified_ = false;
+    unsavedEdits_ = 0;
     corrected_ = false;
     if (order) {
         order_ = *order;
@@ -584,6 +672,7 @@ std::size_t Dataset::InsertRow(Row values) {
     const auto position = static_cast<std::size_t>(place - rows_.begin());
     rows_.insert(place, slot);
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Inserted, 0, position});
     WriteThrough();
     return position;
@@ -595,6 +684,7 @@ std::size_t Dataset::UpdateRow(std::size_t row, Row values) {
     Store(rows_[row], values);
     const std::size_t position = Reposition(row);
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Updated, row, position});
     WriteThrough();
     return position;
@@ -605,6 +695,7 @@ void Dataset::DeleteRow(std::size_t row) {
     store_.Free(rows_[row]);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Removed, row, 0});
     WriteThrough();
 }

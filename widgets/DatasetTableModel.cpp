@@ -45,6 +45,7 @@ DatasetTableModel::DatasetTableModel(Dataset& dataset, NumberFormat format, Post
         columns_ = static_cast<int>(dataset_.FieldDefs().size());
         shownFields_ = dataset_.FieldDefs();
     }
+    shownReadOnly_ = ReadOnly();
     observer_ =
         dataset_.AddObserver([this](const DatasetChange& change) { DatasetChanged(change); });
 }
@@ -54,11 +55,15 @@ DatasetTableModel::~DatasetTableModel() {
 }
 
 void DatasetTableModel::SetReadOnly(bool readOnly) {
-    if (readOnly_ == readOnly) {
-        return;
-    }
     readOnly_ = readOnly;
-    emit readOnlyChanged(readOnly_);
+    AnnounceReadOnly();
+}
+
+void DatasetTableModel::AnnounceReadOnly() {
+    if (ReadOnly() != shownReadOnly_) {
+        shownReadOnly_ = ReadOnly();
+        emit readOnlyChanged(shownReadOnly_);
+    }
 }
 
 // ---- Dataset changes ----------------------------------------------------------
@@ -119,6 +124,7 @@ void DatasetTableModel::Reset() {
     if (otherTable) {
         emit tableChanged();
     }
+    AnnounceReadOnly();
 }
 
 // Each announcement begins while the views still see the old rows (with
@@ -348,7 +354,7 @@ QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation,
 
 Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (!readOnly_ && index.isValid()) {
+    if (!ReadOnly() && index.isValid()) {
         result |= Qt::ItemIsEditable;
     }
     return result;
@@ -369,7 +375,7 @@ bool DatasetTableModel::BufferEmpty() const {
 // ---- Edits ---------------------------------------------------------------------------
 
 bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::EditRole || readOnly_) {
+    if (!index.isValid() || role != Qt::EditRole || ReadOnly()) {
         return false;
     }
     try {
@@ -393,7 +399,7 @@ bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value,
 }
 
 int DatasetTableModel::Insert(int row) {
-    if (readOnly_ || !active_) {
+    if (ReadOnly() || !active_) {
         return -1;
     }
     if (state_ != State::Browse) {
@@ -410,7 +416,7 @@ int DatasetTableModel::Insert(int row) {
 }
 
 void DatasetTableModel::Edit(int row) {
-    if (readOnly_ || state_ != State::Browse || row < 0 || row >= rowCount()) {
+    if (ReadOnly() || state_ != State::Browse || row < 0 || row >= rowCount()) {
         return;
     }
     // The stored values, not the calculation's corrected ones: what is
@@ -467,7 +473,7 @@ void DatasetTableModel::Cancel() {
 }
 
 void DatasetTableModel::Delete(int row) {
-    if (readOnly_) {
+    if (ReadOnly()) {
         return;
     }
     if (state_ == State::Insert) {

@@ -136,6 +136,51 @@ private slots:
         std::filesystem::remove(*ui.dir / "tranform.xml");
     }
 
+    // Another program's change was overwritten by the next post: every
+    // table window asks first, and No shows the file as the other left it.
+    void aFileChangedElsewhereIsNotWrittenOverUnasked() {
+        testing::WriteCurrentTable(*ui.dir / "T.xml", "В воздухе", "2", {{2.5, 27}});
+        BazaT->RefreshFileList();
+        BazaT->FileListBox1->setCurrentRow(0);
+        testing::WriteCurrentTable(*ui.dir / "T.xml", "В воздухе", "2", {{1.5, 19}, {2.5, 27}});
+        testing::WriteBreakers(ui.dir->Path(), {{"ВА47-29", 1, 63, 1, 5}});
+        ui.messages->Plan(kIdNo);
+        EnterRow(BazaT, BazaT->DBGrid1, {"4", "38"});
+        ui.messages->Plan(kIdNo);
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
+        QCOMPARE(ui.messages->shown.size(), 2U);
+        for (const auto& box : ui.messages->shown) {
+            QVERIFY2(box.text.find("изменён другой программой") != std::string::npos,
+                     box.text.c_str());
+            QCOMPARE(box.flags, int{kMbYesNoWarning});
+        }
+        QCOMPARE(Column(BazaT->DBGrid1->model(), 0), (QStringList{"1,5", "2,5"}));
+        QCOMPARE(Column(BazaAvt->DBGrid3->model(), 0), QStringList{"ВА47-29"});
+        QCOMPARE(ReadDataPacket(*ui.dir / "T.xml").rows.size(), 2U);
+        QCOMPARE(ReadDataPacket(*ui.dir / "Avtomat.xml").rows.size(), 1U);
+    }
+
+    // A table whose file cannot take its rows back says why wherever it is
+    // chosen, and takes no edits.
+    void aTableThatCannotBeWrittenBackSaysWhyAndTakesNoEdits() {
+        testing::WriteCurrentTable(*ui.dir / "T.xml", "В воздухе", "2", {{2.5, 27}});
+        std::string text = test::ReadBytes(*ui.dir / "T.xml");
+        text.insert(text.find("    <ROW"), "    <!-- проверено -->\n");
+        test::WriteBytes(*ui.dir / "T.xml", text);
+        BazaT->RefreshFileList();
+        BazaT->FileListBox1->setCurrentRow(0);
+        QVERIFY(!Editable(BazaT->DBGrid1));
+        Choose(Form1->ComboBox3, 0);
+        Choose(Form1->ComboBox1, "T.xml");
+        QCOMPARE(ui.messages->shown.size(), 2U);
+        for (const auto& box : ui.messages->shown) {
+            QVERIFY2(box.text.find("комментарий среди строк") != std::string::npos,
+                     box.text.c_str());
+        }
+        QVERIFY(!Editable(BazaT->DBGrid1));
+        QCOMPARE(test::ReadBytes(*ui.dir / "T.xml"), text);
+    }
+
     // Only by the copy that may write the tables: in another copy's folder
     // the file may be that copy's write in progress.
     void staleTemporaryFilesGoAtStartUp() {
