@@ -419,6 +419,17 @@ FolderLock::~FolderLock() {
     }
 }
 
+fs::path KeepAside(const fs::path& path, std::error_code& error) {
+    fs::path backup = path;
+    backup += ".bad";
+    for (int n = 2; fs::exists(backup, error); ++n) {
+        backup = path;
+        backup += ".bad" + std::to_string(n);
+    }
+    fs::rename(path, backup, error);
+    return backup;
+}
+
 bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
 }
