@@ -3,6 +3,7 @@
 #include "app/Elect.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
+#include "tables/Databases.h"
 #include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetTableModel.h"
@@ -13,10 +14,13 @@
 #include <QApplication>
 #include <QSignalBlocker>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 using namespace kalvenor;
 
@@ -24,25 +28,55 @@ namespace {
 
 constexpr std::array<int, 3> kSignals{SIGTERM, SIGHUP, SIGINT};
 
+// What the handler writes for the message loop.
+constexpr char kAsked = 'a';
+constexpr char kInsisted = 'i';
+
 // Written by the handler, read by the message loop.
 int requestPipe[2] = {-1, -1};
 // The dispositions found at installation, given back at the end; a signal
 // that was ignored then is not handled at all.
 std::array<struct sigaction, kSignals.size()> previous{};
 std::array<bool, kSignals.size()> handled{};
+// SIGTERMs and SIGINTs so far.
+volatile sig_atomic_t interrupts = 0;
 
-void OnSignal(int) {
+bool endRequested = false;
+
+void OnSignal(int signal) {
     const int saved = errno;
-    const char byte = 1;
+    if (signal != SIGHUP) {
+        interrupts = interrupts + 1;
+    }
+    const bool insisting = signal != SIGHUP && interrupts >= 2;
+    const char byte = insisting ? kInsisted : kAsked;
     [[maybe_unused]] const ssize_t written = ::write(requestPipe[1], &byte, 1);
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    for (std::size_t i = 0; i < kSignals.size(); ++i) {
-        if (handled[i]) {
-            ::sigaction(kSignals[i], &fallback, nullptr);
+    if (insisting) {
+        // The next one is not asked: it ends the program.
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            if (handled[i] && kSignals[i] != SIGHUP) {
+                ::sigaction(kSignals[i], &fallback, nullptr);
+            }
         }
     }
     errno = saved;
+}
+
+// The table windows that exist, each with its grid.
+std::vector<std::pair<DatasetGrid*, Dataset*>> TableWindows() {
+    std::vector<std::pair<DatasetGrid*, Dataset*>> windows;
+    if (BazaT != nullptr) {
+        windows.emplace_back(BazaT->DBGrid1, &BazaT->ClientDataSet1);
+    }
+    if (BazaAvt != nullptr) {
+        windows.emplace_back(BazaAvt->DBGrid3, &BazaAvt->AVT1);
+    }
+    if (BazaTran != nullptr) {
+        windows.emplace_back(BazaTran->DBGrid1, &BazaTran->ClientDataSet2);
+    }
+    return windows;
 }
 
 // The text being typed into a cell and the row it belongs to, posted
@@ -67,30 +101,38 @@ void PostQuietly(DatasetGrid* grid) {
     }
 }
 
-// A table that cannot be written now is written back again at the end of
-// the run, which reports it. Nobody is there to say whether a file another
-// program changed may be written over: it is not.
-void WriteNow(Dataset& dataset) {
-    dataset.SetChangedFilePolicy({});
-    try {
-        dataset.WriteBack();
-    } catch (const FileError&) {
+// Every table with edits written to its file now; with `report`, what could
+// not be is said on standard error. Nobody is there to say whether a file
+// another program changed may be written over: it is not.
+bool WriteEveryTable(bool report) {
+    bool written = true;
+    for (const auto& [grid, dataset] : TableWindows()) {
+        PostQuietly(grid);
+        dataset->SetChangedFilePolicy({});
+        const std::size_t edits = dataset->UnsavedEdits();
+        try {
+            dataset->WriteBack();
+        } catch (const FileError& failure) {
+            written = false;
+            if (report) {
+                std::fprintf(stderr, "Kalvenor: %s\n", UnsavedTableMessage(failure, edits).c_str());
+            }
+        }
     }
+    return written;
 }
 
 }  // namespace
 
-TerminationRequests::TerminationRequests(std::function<void()> onRequest, QObject* parent)
-    : QObject(parent), onRequest_(std::move(onRequest)) {
-    if (::pipe2(requestPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return;  // the program still runs; a request then ends it at once
+void TerminationRequests::CatchEarly() {
+    if (requestPipe[0] >= 0 || ::pipe2(requestPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;  // made already; or not at all, and a request then ends the program at once
     }
-    notifier_ = new QSocketNotifier(requestPipe[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &TerminationRequests::Arrived);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    interrupts = 0;
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
         struct sigaction current {};
         ::sigaction(kSignals[i], nullptr, &current);
@@ -101,7 +143,18 @@ TerminationRequests::TerminationRequests(std::function<void()> onRequest, QObjec
     }
 }
 
+TerminationRequests::TerminationRequests(std::function<void()> onRequest,
+                                         std::function<void()> onInsist, QObject* parent)
+    : QObject(parent), onRequest_(std::move(onRequest)), onInsist_(std::move(onInsist)) {
+    CatchEarly();
+    if (requestPipe[0] >= 0) {
+        notifier_ = new QSocketNotifier(requestPipe[0], QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, &TerminationRequests::Arrived);
+    }
+}
+
 TerminationRequests::~TerminationRequests() {
+    endRequested = false;  // the run it watched is over
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
         if (handled[i]) {
             ::sigaction(kSignals[i], &previous[i], nullptr);
@@ -118,40 +171,51 @@ TerminationRequests::~TerminationRequests() {
 }
 
 void TerminationRequests::Arrived() {
+    bool insisted = false;
     char bytes[16];
-    while (::read(requestPipe[0], bytes, sizeof bytes) > 0) {
+    for (ssize_t got; (got = ::read(requestPipe[0], bytes, sizeof bytes)) > 0;) {
+        for (ssize_t i = 0; i < got; ++i) {
+            insisted = insisted || bytes[i] == kInsisted;
+        }
     }
-    if (onRequest_) {
-        onRequest_();
+    const std::function<void()>& handler = insisted && onInsist_ ? onInsist_ : onRequest_;
+    if (handler) {
+        handler();
     }
 }
 
+bool EndRequested() {
+    return endRequested;
+}
+
 void EndRunOnRequest() {
-    if (Form1 == nullptr) {
-        // Still starting, a box open perhaps: the request is taken up once
-        // the main window exists.
-        QTimer::singleShot(0, QCoreApplication::instance(), EndRunOnRequest);
-        if (QApplication::activeModalWidget() != nullptr) {
-            QCoreApplication::exit(0);
-        }
-        return;
+    endRequested = true;
+    // A table that cannot be written now is written back again at the end
+    // of the run, which reports it.
+    WriteEveryTable(false);
+    if (Form1 != nullptr) {
+        Form1->close();
     }
-    if (BazaT != nullptr) {
-        PostQuietly(BazaT->DBGrid1);
-        WriteNow(BazaT->ClientDataSet1);
-    }
-    if (BazaAvt != nullptr) {
-        PostQuietly(BazaAvt->DBGrid3);
-        WriteNow(BazaAvt->AVT1);
-    }
-    if (BazaTran != nullptr) {
-        PostQuietly(BazaTran->DBGrid1);
-        WriteNow(BazaTran->ClientDataSet2);
-    }
-    Form1->close();
     // A dialog that will not close (the breaker chooser has no close box)
-    // must not keep the run alive: every nested loop ends, and none starts.
-    if (QApplication::activeModalWidget() != nullptr) {
-        QCoreApplication::exit(0);
+    // or a box of the start-up must not keep the run alive: every nested
+    // loop ends, and none starts.
+    QCoreApplication::exit(0);
+}
+
+void EndRunAtOnce() {
+    endRequested = true;
+    const bool written = WriteEveryTable(true);
+    std::fflush(stderr);
+    std::_Exit(written ? 0 : 1);
+}
+
+int UnattendedAfterRequest::MessageBox(const std::string& text, const std::string& caption,
+                                       int flags) {
+    if (!endRequested) {
+        const int answer = shown_.MessageBox(text, caption, flags);
+        // Closed by the request, not by the user.
+        return endRequested ? kIdCancel : answer;
     }
+    std::fprintf(stderr, "%s: %s\n", caption.empty() ? "Kalvenor" : caption.c_str(), text.c_str());
+    return kIdCancel;
 }

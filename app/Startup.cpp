@@ -3,10 +3,12 @@
 #include "app/About.h"
 #include "app/Elect.h"
 #include "app/MainWindowPeers.h"
+#include "app/Signals.h"
 #include "calc/Prosent.h"
 #include "coeff/Kf.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
+#include "tables/Databases.h"
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
@@ -70,13 +72,14 @@ public:
     void ShowCoefficients() override { Form6->Open(); }
 
     bool PostTableEdits() override {
+        // A request to end the run may come before the table windows exist.
         const std::array<std::pair<QWidget*, DatasetGrid*>, 3> grids{{
-            {BazaT, BazaT->DBGrid1},
-            {BazaAvt, BazaAvt->DBGrid3},
-            {BazaTran, BazaTran->DBGrid1},
+            {BazaT, BazaT != nullptr ? BazaT->DBGrid1 : nullptr},
+            {BazaAvt, BazaAvt != nullptr ? BazaAvt->DBGrid3 : nullptr},
+            {BazaTran, BazaTran != nullptr ? BazaTran->DBGrid1 : nullptr},
         }};
         for (const auto& [window, grid] : grids) {
-            if (!grid->PostPending()) {
+            if (grid != nullptr && !grid->PostPending()) {
                 window->show();
                 window->raise();
                 return false;
@@ -88,12 +91,14 @@ public:
 
 WindowPeers peers;
 
-void WriteBack(Dataset* dataset, MessageBoxPort& messages) {
+bool WriteBack(Dataset* dataset, MessageBoxPort& messages) {
+    const std::size_t edits = dataset->UnsavedEdits();
     try {
         dataset->Close();
+        return true;
     } catch (const FileError& failure) {
-        messages.MessageBox(std::string(failure.what()) + "\nИзменения этой таблицы не сохранены.",
-                            "Kalvenor", kMbOkStop);
+        messages.MessageBox(UnsavedTableMessage(failure, edits), "Kalvenor", kMbOkStop);
+        return false;
     }
 }
 
@@ -123,6 +128,11 @@ public:
             return;
         }
         finished_ = true;
+        if (EndRequested()) {
+            // The run ends before it is whole: nothing more is built.
+            QApplication::instance()->removeEventFilter(this);
+            return;
+        }
         if (shown_) {
             shown_();
         }
@@ -237,14 +247,15 @@ void ShowMainWindowFirst(const Context& context, std::function<void()> shown) {
     Form1->show();
 }
 
-void DestroyWindows(const Context& context) {
+bool DestroyWindows(const Context& context) {
     deferredStart.reset();
     otherWindowsCreated = false;
+    bool written = true;
     for (Dataset* dataset : {BazaAvt != nullptr ? &BazaAvt->AVT1 : nullptr,
                              BazaT != nullptr ? &BazaT->ClientDataSet1 : nullptr,
                              BazaTran != nullptr ? &BazaTran->ClientDataSet2 : nullptr}) {
-        if (dataset != nullptr) {
-            WriteBack(dataset, context.messages);
+        if (dataset != nullptr && !WriteBack(dataset, context.messages)) {
+            written = false;
         }
     }
     // The main window's table view watches the editor's dataset: it goes first.
@@ -256,4 +267,5 @@ void DestroyWindows(const Context& context) {
     Destroy(BazaAvt);
     Destroy(Form6);
     Destroy(AboutBox);
+    return written;
 }

@@ -22,5 +22,5 @@ bool OtherWindowsCreated();
 void ShowMainWindowFirst(const kalvenor::Context& context, std::function<void()> shown = {});
 
 // Writes back every table with unsaved edits, reporting a file that cannot
-// be written, then destroys the windows.
-void DestroyWindows(const kalvenor::Context& context);
+// be written, then destroys the windows; false when a table was not written.
+bool DestroyWindows(const kalvenor::Context& context);

@@ -41,8 +41,11 @@ std::filesystem::path HelpHome(const std::filesystem::path& programDirectory) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A request to end the run may come at any moment from now on.
+    TerminationRequests::CatchEarly();
     KeepTableMemoryBetweenLoads();
     QApplication application(argc, argv);
+    const TerminationRequests terminations(EndRunOnRequest, EndRunAtOnce);
     QApplication::setApplicationName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);
     // The program speaks Russian whatever the desktop's language, and so do
@@ -51,7 +54,8 @@ int main(int argc, char* argv[]) {
     if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
-    QtMessageBox messages;
+    QtMessageBox shownMessages;
+    UnattendedAfterRequest messages(shownMessages);
     QtSaveFileChooser saveFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
@@ -75,19 +79,22 @@ int main(int argc, char* argv[]) {
         .help = help,
         .tablesWritable = !folderProblem,
     };
-    const TerminationRequests terminations(EndRunOnRequest);
-    int result = 1;
+    int result = 0;
     try {
         if (folderProblem) {
             messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
         }
         // The main window is on the screen first; the rest of start-up
-        // follows its first paint.
-        ShowMainWindowFirst(context);
-        result = QApplication::exec();
+        // follows its first paint. A request to end the run that closed the
+        // box above ends it here.
+        if (!EndRequested()) {
+            ShowMainWindowFirst(context);
+            result = QApplication::exec();
+        }
     } catch (...) {
         ShowCurrentException(messages);
+        result = 1;
     }
-    DestroyWindows(context);
-    return result;
+    const bool written = DestroyWindows(context);
+    return result != 0 || written ? result : 1;
 }

@@ -132,6 +132,12 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
     return problem + kept + ", создана пустая база данных.";
 }
 
+std::string UnsavedTableMessage(const FileError& failure, std::size_t edits) {
+    return std::string(failure.what()) +
+           "\nИзменения этой таблицы не сохранены. Изменённых строк: " + std::to_string(edits) +
+           ".";
+}
+
 void SayWhyReadOnly(const Dataset& table, bool folderWritable, MessageBoxPort& messages) {
     if (const auto& reason = table.ReadOnlyReason(); reason && folderWritable) {
         messages.MessageBox(*reason, "Kalvenor", kMbOkWarning);

@@ -39,6 +39,10 @@ void SayWhyReadOnly(const Dataset& table, bool folderWritable, MessageBoxPort& m
 // other answer keeps the edits in memory.
 ChangedFilePolicy AskBeforeWritingOver(MessageBoxPort& messages);
 
+// What the end of the run says of a table it could not write: which file and
+// why (the error's text), and how many rows' edits are lost.
+std::string UnsavedTableMessage(const FileError& failure, std::size_t edits);
+
 // Why edits of the tables in the directory cannot be saved (no rights, a
 // read-only file system, a missing folder, another copy of the program
 // holding the folder's lock), naming the folder; or nothing when files can

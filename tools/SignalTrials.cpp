@@ -11,6 +11,9 @@
 //   hangup-twice  the terminal closes: a SIGHUP from the kernel, and a few
 //                 milliseconds later the one the shell resends. Sound: exit
 //                 status 0.
+//   interrupt-twice  Ctrl+C pressed twice, a few milliseconds apart: the
+//                 second insists, but the tables come first. Sound: exit
+//                 status 0.
 //   second-copy   a second copy starts on the folder while the first has a
 //                 table's temporary file open. Sound: the file is still there.
 //
@@ -52,7 +55,7 @@ struct Options {
 [[noreturn]] void Usage() {
     std::fprintf(stderr,
                  "usage: signal_trials --program PATH [--scenario startup-box|hangup-twice|"
-                 "second-copy|all] [--trials N] [--seed S] [--dir PATH]\n");
+                 "interrupt-twice|second-copy|all] [--trials N] [--seed S] [--dir PATH]\n");
     std::exit(2);
 }
 
@@ -193,7 +196,10 @@ int StartupBox(const Folder& folder, int trials, std::mt19937_64& random) {
     return Unsound(outcomes, "exit 0");
 }
 
-int HangupTwice(const Folder& folder, int trials, std::mt19937_64& random) {
+// Two signals of a kind a few milliseconds apart, at a random moment of a
+// running program.
+int Twice(const Folder& folder, int trials, std::mt19937_64& random, int signal,
+          const std::string& scenario) {
     std::uniform_int_distribution<int> delay(0, 400);
     // Two signals sent at once are one: the second must find the first handled.
     std::uniform_int_distribution<int> gap(1, 20);
@@ -204,12 +210,12 @@ int HangupTwice(const Folder& folder, int trials, std::mt19937_64& random) {
         // Running: the databases are made once every window is there.
         WaitFor(folder / "tranform.xml", milliseconds(10'000));
         std::this_thread::sleep_for(milliseconds(delay(random)));
-        ::kill(pid, SIGHUP);
+        ::kill(pid, signal);
         std::this_thread::sleep_for(milliseconds(gap(random)));
-        ::kill(pid, SIGHUP);
+        ::kill(pid, signal);
         ++outcomes[Wait(pid, milliseconds(10'000))];
     }
-    Print("hangup-twice", outcomes, "exit 0");
+    Print(scenario, outcomes, "exit 0");
     return Unsound(outcomes, "exit 0");
 }
 
@@ -254,7 +260,11 @@ int Run(int argc, char** argv) {
         known = true;
     }
     if (all || options.scenario == "hangup-twice") {
-        unsound += HangupTwice(folder, options.trials, random);
+        unsound += Twice(folder, options.trials, random, SIGHUP, "hangup-twice");
+        known = true;
+    }
+    if (all || options.scenario == "interrupt-twice") {
+        unsound += Twice(folder, options.trials, random, SIGINT, "interrupt-twice");
         known = true;
     }
     if (all || options.scenario == "second-copy") {

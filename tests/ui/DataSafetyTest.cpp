@@ -6,8 +6,11 @@
 #include "tests/support/Tables.h"
 #include "tests/ui/UiFixture.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QEventLoop>
 #include <QListWidget>
 #include <QPushButton>
 #include <csignal>
@@ -19,6 +22,31 @@ namespace {
 
 bool Editable(DatasetGrid* grid) {
     return grid->model()->flags(grid->model()->index(0, 0)).testFlag(Qt::ItemIsEditable);
+}
+
+// The program's message loop from `start` on, as the program runs it, until
+// the run ends; its status, or kStillRunning when it has not ended after
+// ten seconds.
+constexpr int kStillRunning = 99;
+int RunToTheEnd(const std::function<void()>& start) {
+    QTimer::singleShot(0, start);
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(kStillRunning); });
+    guard.start(10'000);
+    return QCoreApplication::exec();
+}
+
+// The fakes' context with the program's boxes that stop waiting once a
+// request to end the run has come.
+Context Unattended(const Context& fakes, MessageBoxPort& messages) {
+    return Context{.messages = messages,
+                   .format = fakes.format,
+                   .directory = fakes.directory,
+                   .saveFiles = fakes.saveFiles,
+                   .printer = fakes.printer,
+                   .launcher = fakes.launcher,
+                   .help = fakes.help};
 }
 
 }  // namespace
@@ -35,14 +63,13 @@ private slots:
     // anything else can stop the program, and the run ends as if the main
     // window had been closed, without a box that would wait for an answer.
     void terminationRequestEndsTheRunTheOrderlyWay() {
-        const TerminationRequests requests(EndRunOnRequest);
+        const TerminationRequests requests(EndRunOnRequest, {});
         Form1->show();
         BazaAvt->show();
         BazaTran->show();
         TypeRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
         TypeRow(BazaTran, BazaTran->DBGrid1, {"ТМ-63/10", "63"});  // cannot be posted
-        ::raise(SIGTERM);
-        QCoreApplication::processEvents();
+        QCOMPARE(RunToTheEnd([] { ::raise(SIGTERM); }), 0);
         QVERIFY(!Form1->isVisible());
         const DataPacket breakers = ReadDataPacket(*ui.dir / "Avtomat.xml");
         QCOMPARE(breakers.rows.size(), 1U);
@@ -51,18 +78,99 @@ private slots:
         QVERIFY(ui.messages->shown.empty());
     }
 
-    void everyTerminationSignalIsARequestAndASecondEndsAtOnce() {
-        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    // Closing the terminal sends a hang-up twice: the second took the
+    // default action and killed the run before its orderly end. Only a third
+    // interrupt or termination is not asked.
+    void hangUpsAreAlwaysRequestsAndASecondInterruptInsists() {
+        const auto handledNow = [](int signal) {
+            struct sigaction now {};
+            ::sigaction(signal, nullptr, &now);
+            return now.sa_handler != SIG_DFL && now.sa_handler != SIG_IGN;
+        };
+        for (const int signal : {SIGHUP, SIGTERM, SIGINT}) {
             int requests = 0;
-            const TerminationRequests watcher([&requests] { ++requests; });
+            int insisted = 0;
+            const TerminationRequests watcher([&requests] { ++requests; },
+                                              [&insisted] { ++insisted; });
             ::raise(signal);
             QCoreApplication::processEvents();
             QCOMPARE(requests, 1);
-            // The first request gave the signal back to the system.
-            struct sigaction now {};
-            ::sigaction(signal, nullptr, &now);
-            QVERIFY(now.sa_handler == SIG_DFL);
+            QVERIFY(handledNow(signal));
+            ::raise(signal);
+            QCoreApplication::processEvents();
+            if (signal == SIGHUP) {
+                ::raise(signal);
+                QCoreApplication::processEvents();
+                QCOMPARE(requests, 3);
+                QCOMPARE(insisted, 0);
+                QVERIFY(handledNow(SIGHUP) && handledNow(SIGTERM));
+            } else {
+                QCOMPARE(requests, 1);
+                QCOMPARE(insisted, 1);
+                QVERIFY(!handledNow(SIGTERM) && !handledNow(SIGINT));
+                QVERIFY(handledNow(SIGHUP));
+            }
         }
+    }
+
+    // A signal while a box of the start-up was open crashed the program
+    // (the table windows were not there yet), and one that came before the
+    // box left it waiting: the box closes, and the run ends the orderly way.
+    void aRequestDuringAStartUpBoxEndsTheRunTheOrderlyWay() {
+        ui.Stop();
+        ui.fakes = std::make_unique<FakeContext>();
+        ui.dir = ui.fakes->dir.get();
+        ui.messages = &ui.fakes->messages;
+        UnattendedAfterRequest messages(*ui.messages);
+        const Context context = Unattended(ui.fakes->context, messages);
+        test::WriteBytes(*ui.dir / "Avtomat.xml", "не таблица");
+        const TerminationRequests requests(EndRunOnRequest, {});
+        bool boxClosed = false;
+        ui.messages->onShow = [&boxClosed](const testing::ShownMessage&) {
+            if (!boxClosed) {
+                ::raise(SIGTERM);
+                QEventLoop box;  // waits for an answer
+                box.exec();
+                boxClosed = true;
+            }
+        };
+        QCOMPARE(RunToTheEnd([&context] { ShowMainWindowFirst(context); }), 0);
+        QVERIFY(boxClosed);
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        QVERIFY(!Form1->isVisible());
+        QVERIFY(DestroyWindows(context));
+        QVERIFY(std::filesystem::exists(*ui.dir / "Avtomat.xml.bad"));
+        QCOMPARE(ReadDataPacket(*ui.dir / "Avtomat.xml").rows.size(), 0U);
+    }
+
+    // After a request no box waits for an answer nobody will give: a table
+    // that cannot be written is said on standard error, with its rows, and
+    // the run ends with a failure.
+    void afterARequestWhatCannotBeWrittenGoesToStandardError() {
+        UnattendedAfterRequest messages(*ui.messages);
+        const Context context = Unattended(ui.fakes->context, messages);
+        QCOMPARE(messages.MessageBox("до", "Kalvenor", kMbYesNo), int{kIdNo});
+        const TerminationRequests requests(EndRunOnRequest, {});
+        // The disk is full, say: the file's place is taken by a folder.
+        std::filesystem::remove(*ui.dir / "Avtomat.xml");
+        std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
+        TypeRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
+        QCOMPARE(RunToTheEnd([] { ::raise(SIGTERM); }), 0);
+        const test::TempDir errors;
+        const int saved = ::dup(STDERR_FILENO);
+        const int log = ::open((errors / "stderr").c_str(), O_WRONLY | O_CREAT, 0644);
+        ::dup2(log, STDERR_FILENO);
+        const bool written = DestroyWindows(context);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(log);
+        ::close(saved);
+        QVERIFY(!written);
+        QCOMPARE(ui.messages->shown.size(), 1U);  // the one before the request
+        const std::string said = test::ReadBytes(errors / "stderr");
+        QVERIFY2(said.find("Avtomat.xml") != std::string::npos &&
+                     said.find("Изменённых строк: 1.") != std::string::npos,
+                 said.c_str());
+        std::filesystem::remove(*ui.dir / "Avtomat.xml");
     }
 
     // Started with nohup, the program must outlive the terminal.
@@ -73,7 +181,7 @@ private slots:
         ::sigaction(SIGHUP, &ignore, &before);
         int requests = 0;
         {
-            const TerminationRequests watcher([&requests] { ++requests; });
+            const TerminationRequests watcher([&requests] { ++requests; }, {});
             ::raise(SIGHUP);
             QCoreApplication::processEvents();
         }
