@@ -40,10 +40,16 @@ std::array<struct sigaction, kSignals.size()> previous{};
 std::array<bool, kSignals.size()> handled{};
 // SIGTERMs and SIGINTs so far.
 volatile sig_atomic_t interrupts = 0;
+// The program's exit status once its run is over and the tables are written;
+// negative before.
+volatile sig_atomic_t finalStatus = -1;
 
 bool endRequested = false;
 
 void OnSignal(int signal) {
+    if (finalStatus >= 0) {
+        ::_exit(finalStatus);  // nothing is left to write
+    }
     const int saved = errno;
     if (signal != SIGHUP) {
         interrupts = interrupts + 1;
@@ -133,6 +139,7 @@ void TerminationRequests::CatchEarly() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     interrupts = 0;
+    finalStatus = -1;
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
         struct sigaction current {};
         ::sigaction(kSignals[i], nullptr, &current);
@@ -153,10 +160,16 @@ TerminationRequests::TerminationRequests(std::function<void()> onRequest,
     }
 }
 
+void TerminationRequests::RunEnded(int status) {
+    finalStatus = status;
+}
+
 TerminationRequests::~TerminationRequests() {
     endRequested = false;  // the run it watched is over
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
-        if (handled[i]) {
+        // After the run a signal's default action would turn a sound end
+        // into a death by signal: the handler stays to the end.
+        if (handled[i] && finalStatus < 0) {
             ::sigaction(kSignals[i], &previous[i], nullptr);
             handled[i] = false;
         }

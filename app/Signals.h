@@ -27,6 +27,11 @@ public:
     // the first instance takes them over.
     static void CatchEarly();
 
+    // The run is over and its tables are written: a request that comes while
+    // the program is being taken down (the second hang-up of a closing
+    // terminal, say) ends it at once with `status`, not by the signal.
+    static void RunEnded(int status);
+
     // `onInsist` runs instead of `onRequest` for a second SIGTERM or SIGINT.
     TerminationRequests(std::function<void()> onRequest, std::function<void()> onInsist,
                         QObject* parent = nullptr);

@@ -96,5 +96,7 @@ int main(int argc, char* argv[]) {
         result = 1;
     }
     const bool written = DestroyWindows(context);
-    return result != 0 || written ? result : 1;
+    const int status = result != 0 || written ? result : 1;
+    TerminationRequests::RunEnded(status);
+    return status;
 }

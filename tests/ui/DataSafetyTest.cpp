@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QEventLoop>
@@ -111,6 +112,25 @@ private slots:
                 QVERIFY(handledNow(SIGHUP));
             }
         }
+    }
+
+    // The shell's hang-up came while the program was being taken down and
+    // killed a run whose tables were written: it now ends with the run's
+    // status.
+    void aRequestAfterTheRunEndsItWithItsStatus() {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            {
+                const TerminationRequests requests({}, {});
+                TerminationRequests::RunEnded(3);
+            }
+            ::raise(SIGHUP);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 3);
     }
 
     // A signal while a box of the start-up was open crashed the program
