@@ -20,6 +20,8 @@
 // Exits with 1 when any run was not sound; prints the seed, so that a run
 // can be repeated.
 
+#include "tools/TrialOptions.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,7 +36,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -61,27 +62,15 @@ struct Options {
 
 Options ParseOptions(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view name = argv[i];
-        if (i + 1 >= argc) {
-            Usage();
-        }
-        const char* value = argv[++i];
-        if (name == "--program") {
-            options.program = value;
-        } else if (name == "--scenario") {
-            options.scenario = value;
-        } else if (name == "--trials") {
-            options.trials = std::atoi(value);
-        } else if (name == "--seed") {
-            options.seed = std::strtoull(value, nullptr, 10);
-        } else if (name == "--dir") {
-            options.directory = value;
-        } else {
-            Usage();
-        }
-    }
-    if (options.program.empty() || options.trials < 1) {
+    const bool read = kalvenor::tools::ReadOptions(
+        argc, argv,
+        {{"--program", [&options](const char* value) { options.program = value; }},
+         {"--scenario", [&options](const char* value) { options.scenario = value; }},
+         {"--trials", [&options](const char* value) { options.trials = std::atoi(value); }},
+         {"--seed",
+          [&options](const char* value) { options.seed = std::strtoull(value, nullptr, 10); }},
+         {"--dir", [&options](const char* value) { options.directory = value; }}});
+    if (!read || options.program.empty() || options.trials < 1) {
         Usage();
     }
     return options;
