@@ -1,10 +1,7 @@
 #include "app/Signals.h"
 
 #include "app/Elect.h"
-#include "tables/Basatrasformator.h"
-#include "tables/Bazatok.h"
 #include "tables/Databases.h"
-#include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetTableModel.h"
 
@@ -20,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
-#include <vector>
 
 using namespace kalvenor;
 
@@ -70,21 +66,6 @@ void OnSignal(int signal) {
     errno = saved;
 }
 
-// The table windows that exist, each with its grid.
-std::vector<std::pair<DatasetGrid*, Dataset*>> TableWindows() {
-    std::vector<std::pair<DatasetGrid*, Dataset*>> windows;
-    if (BazaT != nullptr) {
-        windows.emplace_back(BazaT->DBGrid1, &BazaT->ClientDataSet1);
-    }
-    if (BazaAvt != nullptr) {
-        windows.emplace_back(BazaAvt->DBGrid3, &BazaAvt->AVT1);
-    }
-    if (BazaTran != nullptr) {
-        windows.emplace_back(BazaTran->DBGrid1, &BazaTran->ClientDataSet2);
-    }
-    return windows;
-}
-
 // The text being typed into a cell and the row it belongs to, posted
 // without a word: a text or a row the table refuses is dropped.
 void PostQuietly(DatasetGrid* grid) {
@@ -110,9 +91,9 @@ void PostQuietly(DatasetGrid* grid) {
 // Every table with edits written to its file now; with `report`, what could
 // not be is said on standard error. Nobody is there to say whether a file
 // another program changed may be written over: it is not.
-bool WriteEveryTable(bool report) {
+bool WriteEveryTable(const ProgramWindows& windows, bool report) {
     bool written = true;
-    for (const auto& [grid, dataset] : TableWindows()) {
+    for (const auto& [window, grid, dataset] : windows.TableWindows()) {
         PostQuietly(grid);
         dataset->SetChangedFilePolicy({});
         const std::size_t edits = dataset->UnsavedEdits();
@@ -201,13 +182,13 @@ bool EndRequested() {
     return endRequested;
 }
 
-void EndRunOnRequest() {
+void EndRunOnRequest(ProgramWindows& windows) {
     endRequested = true;
     // A table that cannot be written now is written back again at the end
     // of the run, which reports it.
-    WriteEveryTable(false);
-    if (Form1 != nullptr) {
-        Form1->close();
+    WriteEveryTable(windows, false);
+    if (TForm1* main = windows.MainWindow()) {
+        main->close();
     }
     // A dialog that will not close (the breaker chooser has no close box)
     // or a box of the start-up must not keep the run alive: every nested
@@ -215,20 +196,20 @@ void EndRunOnRequest() {
     QCoreApplication::exit(0);
 }
 
-void EndRunAtOnce() {
+void EndRunAtOnce(ProgramWindows& windows) {
     endRequested = true;
-    const bool written = WriteEveryTable(true);
+    const bool written = WriteEveryTable(windows, true);
     std::fflush(stderr);
     std::_Exit(written ? 0 : 1);
 }
 
-int UnattendedAfterRequest::MessageBox(const std::string& text, const std::string& caption,
-                                       int flags) {
+Answer UnattendedAfterRequest::MessageBox(const Message& message) {
     if (!endRequested) {
-        const int answer = shown_.MessageBox(text, caption, flags);
+        const Answer answer = shown_.MessageBox(message);
         // Closed by the request, not by the user.
-        return endRequested ? kIdCancel : answer;
+        return endRequested ? ClosedAnswer(message.buttons) : answer;
     }
-    std::fprintf(stderr, "%s: %s\n", caption.empty() ? "Kalvenor" : caption.c_str(), text.c_str());
-    return kIdCancel;
+    std::fprintf(stderr, "%s: %s\n", message.caption.empty() ? "Kalvenor" : message.caption.c_str(),
+                 message.text.c_str());
+    return ClosedAnswer(message.buttons);
 }

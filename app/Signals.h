@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Startup.h"
 #include "base/MessageBox.h"
 
 #include <QObject>
@@ -54,24 +55,24 @@ private:
 // as the user closes it, and every open box and dialog closes. From then on
 // nothing waits for an answer. At any moment of start-up, whatever windows
 // exist are treated so, and no more are made.
-void EndRunOnRequest();
+void EndRunOnRequest(kalvenor::ProgramWindows& windows);
 
 // The user insists: the tables are written as above, what cannot be is said
 // on standard error (which table, how many rows, why), and the program ends
 // at once, with a non-zero status when a table could not be written.
-[[noreturn]] void EndRunAtOnce();
+[[noreturn]] void EndRunAtOnce(kalvenor::ProgramWindows& windows);
 
 // Whether a request has come: the run is ending.
 bool EndRequested();
 
 // The program's boxes while someone is there to answer them. Once a request
 // has come, a box would wait for ever: its text goes to standard error
-// instead, and the answer is Cancel, which no question takes for Yes. A box
-// open when the request comes is answered Cancel too.
+// instead, and it answers as a box closed without a button, which no
+// question takes for Yes. A box open when the request comes answers so too.
 class UnattendedAfterRequest final : public kalvenor::MessageBoxPort {
 public:
     explicit UnattendedAfterRequest(kalvenor::MessageBoxPort& shown) : shown_(shown) {}
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    kalvenor::Answer MessageBox(const kalvenor::Message& message) override;
 
 private:
     kalvenor::MessageBoxPort& shown_;

@@ -1,4 +1,3 @@
-#include "app/Elect.h"
 #include "app/HelpWindow.h"
 #include "app/Signals.h"
 #include "app/Startup.h"
@@ -14,6 +13,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTranslator>
+#include <optional>
 
 using namespace kalvenor;
 
@@ -45,7 +45,6 @@ int main(int argc, char* argv[]) {
     TerminationRequests::CatchEarly();
     KeepTableMemoryBetweenLoads();
     QApplication application(argc, argv);
-    const TerminationRequests terminations(EndRunOnRequest, EndRunAtOnce);
     QApplication::setApplicationName("Kalvenor");
     QApplication::setQuitOnLastWindowClosed(false);
     // The program speaks Russian whatever the desktop's language, and so do
@@ -79,23 +78,28 @@ int main(int argc, char* argv[]) {
         .help = help,
         .tablesWritable = !folderProblem,
     };
+    ProgramWindows windows(context);
+    const TerminationRequests terminations([&windows] { EndRunOnRequest(windows); },
+                                           [&windows] { EndRunAtOnce(windows); });
     int result = 0;
     try {
         if (folderProblem) {
-            messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
+            messages.MessageBox({*folderProblem, "Kalvenor", Buttons::Ok, Icon::Warning});
         }
         // The main window is on the screen first; the rest of start-up
         // follows its first paint. A request to end the run that closed the
         // box above ends it here.
         if (!EndRequested()) {
-            ShowMainWindowFirst(context);
+            windows.ShowMainWindowFirst();
             result = QApplication::exec();
         }
     } catch (...) {
         ShowCurrentException(messages);
         result = 1;
     }
-    const bool written = DestroyWindows(context);
+    // The tables are written back, and a request to end the run is still
+    // heard while that is reported.
+    const bool written = windows.WriteTablesBack();
     const int status = result != 0 || written ? result : 1;
     TerminationRequests::RunEnded(status);
     return status;

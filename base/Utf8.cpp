@@ -10,17 +10,15 @@ std::size_t Utf8Length(std::string_view text) {
     }));
 }
 
-namespace {
-
-// The length of the well-formed sequence at `i`, or 0 when none starts there.
-std::size_t SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char lead = byte(i);
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
     std::size_t length = 0;
     unsigned char low = 0x80;  // range of the second byte
     unsigned char high = 0xBF;
     if (lead < 0x80) {
-        return 1;
+        ++at;
+        return lead;
     }
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
@@ -32,30 +30,29 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
         length = 4;
         low = lead == 0xF0 ? 0x90 : 0x80;
         high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
     }
-    if (i + length > text.size()) {
-        return 0;
+    if (length == 0 || at + length > text.size()) {
+        ++at;
+        return std::nullopt;
     }
+    char32_t point = lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
-        const unsigned char next = byte(i + k);
+        const unsigned char next = byte(at + k);
         if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80) {
-            return 0;
+            ++at;
+            return std::nullopt;
         }
+        point = (point << 6) | (next & 0x3F);
     }
-    return length;
+    at += length;
+    return point;
 }
 
-}  // namespace
-
 bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = SequenceLength(text, i);
-        if (length == 0) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (!NextCodePoint(text, at)) {
             return false;
         }
-        i += length;
     }
     return true;
 }
@@ -63,14 +60,13 @@ bool IsUtf8(std::string_view text) {
 std::string ShownBytes(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string shown;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = SequenceLength(text, i);
-        if (length > 0) {
-            shown.append(text.substr(i, length));
-            i += length;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        if (NextCodePoint(text, at)) {
+            shown.append(text.substr(start, at - start));
             continue;
         }
-        const auto byte = static_cast<unsigned char>(text[i++]);
+        const auto byte = static_cast<unsigned char>(text[start]);
         shown += "\\x";
         shown += kHex[byte >> 4];
         shown += kHex[byte & 0xF];

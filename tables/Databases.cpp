@@ -140,22 +140,22 @@ std::string UnsavedTableMessage(const FileError& failure, std::size_t edits) {
 
 void SayWhyReadOnly(const Dataset& table, bool folderWritable, MessageBoxPort& messages) {
     if (const auto& reason = table.ReadOnlyReason(); reason && folderWritable) {
-        messages.MessageBox(*reason, "Kalvenor", kMbOkWarning);
+        messages.MessageBox({*reason, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
 }
 
 ChangedFilePolicy AskBeforeWritingOver(MessageBoxPort& messages) {
     return [&messages](const std::filesystem::path& path) {
-        const int answer = messages.MessageBox(
-            "Файл " + Quoted(path.string()) +
-                " изменён другой программой после того, как таблица была прочитана. Ваши "
-                "изменения пока только в памяти.\nЗаписать таблицу поверх файла?\nДа — "
-                "записать, изменения другой программы пропадут.\nНет — прочитать файл заново, "
-                "изменения, сделанные здесь, пропадут.",
-            "Kalvenor", kMbYesNoWarning);
-        return answer == kIdYes  ? ChangedFileChoice::WriteOver
-               : answer == kIdNo ? ChangedFileChoice::Reload
-                                 : ChangedFileChoice::Keep;
+        const Answer answer = messages.MessageBox(
+            {"Файл " + Quoted(path.string()) +
+                 " изменён другой программой после того, как таблица была прочитана. Ваши "
+                 "изменения пока только в памяти.\nЗаписать таблицу поверх файла?\nДа — "
+                 "записать, изменения другой программы пропадут.\nНет — прочитать файл заново, "
+                 "изменения, сделанные здесь, пропадут.",
+             "Kalvenor", Buttons::YesNo, Icon::Warning});
+        return answer == Answer::Yes  ? ChangedFileChoice::WriteOver
+               : answer == Answer::No ? ChangedFileChoice::Reload
+                                      : ChangedFileChoice::Keep;
     };
 }
 

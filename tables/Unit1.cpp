@@ -7,18 +7,19 @@ using namespace kalvenor;
 
 TBazaAvt* BazaAvt = nullptr;
 
-TBazaAvt::TBazaAvt(const Context& context)
-    : DatabaseWindow(context, {.groupCaption = "Автоматы",
-                               .gridName = "DBGrid3",
-                               .buttonCaption = "OK",
-                               .width = 477,
-                               .height = 245,
-                               .gridHeightMargin = 10,
-                               .enterCloses = false,
-                               .rules = {.everyFieldRequired = true,
-                                         .enforceUniqueIndexes = true,
-                                         .positiveFields = kBreakerPositiveFields},
-                               .helpContext = 40}) {
+TBazaAvt::TBazaAvt(const Context& context, Dataset& breakers)
+    : DatabaseWindow(context, breakers,
+                     {.groupCaption = "Автоматы",
+                      .gridName = "DBGrid3",
+                      .buttonCaption = "OK",
+                      .width = 477,
+                      .height = 245,
+                      .gridHeightMargin = 10,
+                      .enterCloses = false,
+                      .rules = {.everyFieldRequired = true,
+                                .enforceUniqueIndexes = true,
+                                .positiveFields = kBreakerPositiveFields},
+                      .helpSection = HelpSection::BreakerDatabase}) {
     setObjectName("BazaAvt");
 }
 
@@ -26,7 +27,7 @@ void TBazaAvt::FormCreate() {
     if (const auto warning =
             OpenDatabase(AVT1, context_.directory / kBreakerFileName, BreakerFieldDefs(), {},
                          std::string(kMaxCurrentField), context_.tablesWritable)) {
-        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox({*warning, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     RefuseUnkeptEdits();
 }

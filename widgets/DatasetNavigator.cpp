@@ -13,7 +13,7 @@ namespace kalvenor {
 namespace {
 
 // Yes and No with the question icon: the grid's usual delete confirmation.
-constexpr int kConfirmDelete = kMbYesNo | 0x20;
+const Message kConfirmDelete{"Удалить запись?", "Подтверждение", Buttons::YesNo, Icon::Question};
 
 }  // namespace
 
@@ -107,8 +107,7 @@ void DatasetNavigator::Delete() {
     if (model == nullptr || model->ReadOnly() || row < 0) {
         return;
     }
-    if (grid_->Messages().MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) !=
-        kIdYes) {
+    if (grid_->Messages().MessageBox(kConfirmDelete) != Answer::Yes) {
         return;
     }
     grid_->FinishEditor(false);

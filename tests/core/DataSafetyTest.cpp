@@ -452,11 +452,11 @@ TEST(TableFiles, AFileChangedByAnotherProgramIsNotWrittenOverUnasked) {
     // Asked: No reads the file again, and the row typed here is gone.
     testing::ScriptedMessageBox messages;
     table.SetChangedFilePolicy(AskBeforeWritingOver(messages));
-    messages.Plan(kIdNo);
+    messages.Plan(Answer::No);
     table.WriteBack();
     ASSERT_EQ(messages.shown.size(), 1U);
     EXPECT_EQ(Missing(messages.shown[0].text, {"T.xml", "изменён другой программой"}), "");
-    EXPECT_EQ(messages.shown[0].flags, kMbYesNoWarning);
+    EXPECT_EQ(messages.shown[0].flags, 52);
     EXPECT_EQ(table.RowCount(), 2U);
     EXPECT_EQ(table.At(0, 0), Value(1.5));
     EXPECT_FALSE(table.Modified());
@@ -465,7 +465,7 @@ TEST(TableFiles, AFileChangedByAnotherProgramIsNotWrittenOverUnasked) {
     std::string other = test::ReadBytes(dir / "T.xml");
     other.replace(other.find("c1=\"19\""), 7, "c1=\"20\"");
     test::WriteBytes(dir / "T.xml", other);
-    messages.Plan(kIdYes);
+    messages.Plan(Answer::Yes);
     table.InsertRow(row6);
     EXPECT_EQ(messages.shown.size(), 2U);
     EXPECT_EQ(rowsInFile(), 3U);

@@ -38,17 +38,25 @@ int RunToTheEnd(const std::function<void()>& start) {
     return QCoreApplication::exec();
 }
 
-// The fakes' context with the program's boxes that stop waiting once a
-// request to end the run has come.
-Context Unattended(const Context& fakes, MessageBoxPort& messages) {
-    return Context{.messages = messages,
-                   .format = fakes.format,
-                   .directory = fakes.directory,
-                   .saveFiles = fakes.saveFiles,
-                   .printer = fakes.printer,
-                   .launcher = fakes.launcher,
-                   .help = fakes.help};
-}
+// The program's run as the program builds it: its windows, whose boxes stop
+// waiting once a request to end the run has come, and the request's handler.
+struct ProgramRun {
+    explicit ProgramRun(FakeContext& fakes)
+        : messages(fakes.messages),
+          context{.messages = messages,
+                  .format = fakes.context.format,
+                  .directory = fakes.context.directory,
+                  .saveFiles = fakes.saveFiles,
+                  .printer = fakes.printer,
+                  .launcher = fakes.launcher,
+                  .help = fakes.help},
+          windows(context) {}
+
+    UnattendedAfterRequest messages;
+    const Context context;
+    ProgramWindows windows;
+    const TerminationRequests requests{[this] { EndRunOnRequest(windows); }, {}};
+};
 
 }  // namespace
 
@@ -64,7 +72,7 @@ private slots:
     // anything else can stop the program, and the run ends as if the main
     // window had been closed, without a box that would wait for an answer.
     void terminationRequestEndsTheRunTheOrderlyWay() {
-        const TerminationRequests requests(EndRunOnRequest, {});
+        const TerminationRequests requests([this] { EndRunOnRequest(*ui.windows); }, {});
         Form1->show();
         BazaAvt->show();
         BazaTran->show();
@@ -137,14 +145,9 @@ private slots:
     // (the table windows were not there yet), and one that came before the
     // box left it waiting: the box closes, and the run ends the orderly way.
     void aRequestDuringAStartUpBoxEndsTheRunTheOrderlyWay() {
-        ui.Stop();
-        ui.fakes = std::make_unique<FakeContext>();
-        ui.dir = ui.fakes->dir.get();
-        ui.messages = &ui.fakes->messages;
-        UnattendedAfterRequest messages(*ui.messages);
-        const Context context = Unattended(ui.fakes->context, messages);
+        ui.DestroyWindows();
         test::WriteBytes(*ui.dir / "Avtomat.xml", "не таблица");
-        const TerminationRequests requests(EndRunOnRequest, {});
+        ProgramRun run(*ui.fakes);
         bool boxClosed = false;
         ui.messages->onShow = [&boxClosed](const testing::ShownMessage&) {
             if (!boxClosed) {
@@ -154,11 +157,11 @@ private slots:
                 boxClosed = true;
             }
         };
-        QCOMPARE(RunToTheEnd([&context] { ShowMainWindowFirst(context); }), 0);
+        QCOMPARE(RunToTheEnd([&run] { run.windows.ShowMainWindowFirst(); }), 0);
         QVERIFY(boxClosed);
         QCOMPARE(ui.messages->shown.size(), 1U);
         QVERIFY(!Form1->isVisible());
-        QVERIFY(DestroyWindows(context));
+        QVERIFY(run.windows.WriteTablesBack());
         QVERIFY(std::filesystem::exists(*ui.dir / "Avtomat.xml.bad"));
         QCOMPARE(ReadDataPacket(*ui.dir / "Avtomat.xml").rows.size(), 0U);
     }
@@ -167,10 +170,10 @@ private slots:
     // that cannot be written is said on standard error, with its rows, and
     // the run ends with a failure.
     void afterARequestWhatCannotBeWrittenGoesToStandardError() {
-        UnattendedAfterRequest messages(*ui.messages);
-        const Context context = Unattended(ui.fakes->context, messages);
-        QCOMPARE(messages.MessageBox("до", "Kalvenor", kMbYesNo), int{kIdNo});
-        const TerminationRequests requests(EndRunOnRequest, {});
+        ui.DestroyWindows();
+        ProgramRun run(*ui.fakes);
+        run.windows.CreateWindows();
+        QVERIFY(run.messages.MessageBox({"до", "Kalvenor", Buttons::YesNo}) == Answer::No);
         // The disk is full, say: the file's place is taken by a folder.
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
@@ -180,7 +183,7 @@ private slots:
         const int saved = ::dup(STDERR_FILENO);
         const int log = ::open((errors / "stderr").c_str(), O_WRONLY | O_CREAT, 0644);
         ::dup2(log, STDERR_FILENO);
-        const bool written = DestroyWindows(context);
+        const bool written = run.windows.WriteTablesBack();
         ::dup2(saved, STDERR_FILENO);
         ::close(log);
         ::close(saved);
@@ -272,15 +275,15 @@ private slots:
         BazaT->FileListBox1->setCurrentRow(0);
         testing::WriteCurrentTable(*ui.dir / "T.xml", "В воздухе", "2", {{1.5, 19}, {2.5, 27}});
         testing::WriteBreakers(ui.dir->Path(), {{"ВА47-29", 1, 63, 1, 5}});
-        ui.messages->Plan(kIdNo);
+        ui.messages->Plan(Answer::No);
         EnterRow(BazaT, BazaT->DBGrid1, {"4", "38"});
-        ui.messages->Plan(kIdNo);
+        ui.messages->Plan(Answer::No);
         EnterRow(BazaAvt, BazaAvt->DBGrid3, {"АП50", "1,6", "50", "1", "10"});
         QCOMPARE(ui.messages->shown.size(), 2U);
         for (const auto& box : ui.messages->shown) {
             QVERIFY2(box.text.find("изменён другой программой") != std::string::npos,
                      box.text.c_str());
-            QCOMPARE(box.flags, int{kMbYesNoWarning});
+            QCOMPARE(box.flags, 52);
         }
         QCOMPARE(Column(BazaT->DBGrid1->model(), 0), (QStringList{"1,5", "2,5"}));
         QCOMPARE(Column(BazaAvt->DBGrid3->model(), 0), QStringList{"ВА47-29"});
