@@ -37,6 +37,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -79,7 +80,7 @@ Options ParseOptions(int argc, char** argv) {
 // The program, copied into the folder it then keeps its tables in.
 class Folder {
 public:
-    Folder(const fs::path& path, const fs::path& program) : path_(path) {
+    Folder(fs::path path, const fs::path& program) : path_(std::move(path)) {
         fs::create_directories(path_);
         fs::copy_file(program, Program(), fs::copy_options::overwrite_existing);
     }
