@@ -136,6 +136,12 @@ void Dataset::Load(const std::filesystem::path& path, std::optional<std::string_
     ReadReplacing(path, order, false);
 }
 
+void Dataset::Load(const TableFile& file, std::optional<std::string_view> order) {
+    Discard();
+    TakeRows(file, order);
+    Notify();
+}
+
 void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::string_view> order) {
     ReadReplacing(path, order, true);
 }
@@ -222,7 +228,10 @@ void Dataset::WriteThrough() {
 }
 
 void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order) {
-    TableFile file = ReadTableFile(path);
+    TakeRows(ReadTableFile(path), order);
+}
+
+void Dataset::TakeRows(TableFile file, std::optional<std::string_view> order) {
     fields_ = std::move(file.fields);
     indexes_ = std::move(file.indexes);
     store_ = std::move(file.rows);

@@ -17,6 +17,8 @@
 
 namespace kalvenor {
 
+struct TableFile;
+
 struct FieldDef {
     std::string name;
     FieldType type = FieldType::String;
@@ -84,6 +86,9 @@ public:
     // cannot be read throws FileError and leaves the dataset closed.
     void Load(const std::filesystem::path& path,
               std::optional<std::string_view> order = std::nullopt);
+    // The same from a file read before: a batch of calculations reads each
+    // table file once and loads a fresh copy for every calculation.
+    void Load(const TableFile& file, std::optional<std::string_view> order = std::nullopt);
     // Load, and bind to the same file so that edits go back to it. When the
     // file cannot be read the dataset is left closed and bound to nothing, so
     // no write can ever replace a file that was not read.
@@ -161,6 +166,7 @@ private:
     void ReadReplacing(const std::filesystem::path& path, std::optional<std::string_view> order,
                        bool bind);
     void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order);
+    void TakeRows(TableFile file, std::optional<std::string_view> order);
     void OpenEmpty();
     void RequireActive() const;
     void CheckRowIndex(std::size_t row) const;
