@@ -53,6 +53,7 @@ int main(int argc, char* argv[]) {
     }
     QtMessageBox messages;
     QtSaveFileChooser saveFiles;
+    QtOpenFileChooser openFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
     const std::filesystem::path programDirectory =
@@ -68,6 +69,7 @@ int main(int argc, char* argv[]) {
         .format = NumberFormat{DecimalSeparator()},
         .directory = directory,
         .saveFiles = saveFiles,
+        .openFiles = openFiles,
         .printer = printer,
         .launcher = launcher,
         .help = help,

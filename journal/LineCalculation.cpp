@@ -2,6 +2,7 @@
 
 #include "calc/Breakers.h"
 #include "calc/InputEvents.h"
+#include "calc/TableValues.h"
 #include "calc/VoltageDrop.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Catalogue.h"
@@ -158,17 +159,14 @@ private:
     std::string& Field(Input input) { return inputs_[Index(input)]; }
 
     void ChooseVoltage() {
+        voltage_ = VoltageOptionOf(line_);
         const std::string& text = line_[LineInput::Voltage];
-        std::string items;
-        for (int index = 0; const VoltageOption* option = FindVoltageOption(index); ++index) {
-            if (option->item == text) {
-                voltage_ = index;
-                return;
-            }
-            items += (items.empty() ? "" : "; ") + std::string(option->item);
-        }
         // An empty one is the calculation's own reminder.
-        if (!text.empty()) {
+        if (voltage_ < 0 && !text.empty()) {
+            std::string items;
+            for (int index = 0; const VoltageOption* option = FindVoltageOption(index); ++index) {
+                items += (items.empty() ? "" : "; ") + std::string(option->item);
+            }
             StopLine("Напряжение сети " + Quoted(text) + " не из списка: " + items + ".");
         }
     }
@@ -201,14 +199,7 @@ private:
             state_.UseTransformer = false;
             return;
         }
-        const Dataset& transformers = tables.Transformers();
-        if (const auto name = transformers.FindField(kTransformerField)) {
-            for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
-                const Value cell = transformers.At(row, *name);
-                const auto* text = std::get_if<std::string>(&cell);
-                transformerNames_.push_back(text != nullptr ? *text : std::string());
-            }
-        }
+        transformerNames_ = tables.TransformerNames();
         if (wanted.empty()) {
             transformer_ = transformerNames_.empty() ? -1 : 0;
             return;
@@ -265,6 +256,37 @@ const Dataset& BatchTables::Transformers() {
     return transformers_;
 }
 
+std::vector<std::string> BatchTables::TransformerNames() {
+    const Dataset& transformers = Transformers();
+    std::vector<std::string> names;
+    if (const auto name = transformers.FindField(kTransformerField)) {
+        for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+            const Value cell = transformers.At(row, *name);
+            const auto* text = std::get_if<std::string>(&cell);
+            names.push_back(text != nullptr ? *text : std::string());
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> BatchTables::SeriesNames(int poles) {
+    std::vector<std::string> names;
+    if (!reader_.ReadBreakers(breakers_)) {
+        return names;
+    }
+    const std::size_t series = breakers_.FieldByName(kSeriesField);
+    const std::size_t poleCount = breakers_.FieldByName(kPolesField);
+    for (std::size_t row = 0; row < breakers_.RowCount(); ++row) {
+        const std::string name = TextAt(breakers_, row, series);
+        const auto rowPoles = NumberAt(breakers_, row, poleCount);
+        if ((poles == 0 || (rowPoles && static_cast<int>(*rowPoles) == poles)) &&
+            std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 CalculationTables BatchTables::ForCalculation() {
     return {currentTable_, breakers_, transformers_, Directory(), &reader_};
 }
@@ -294,6 +316,84 @@ LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberF
         stop = CalculationStop(ErrorMessage(error.what()));
     }
     return LineStop{stop->Box().text};
+}
+
+int VoltageOptionOf(const LineInputs& inputs) {
+    for (int index = 0; const VoltageOption* option = FindVoltageOption(index); ++index) {
+        if (option->item == inputs[LineInput::Voltage]) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+std::vector<std::string> ChoicesFor(LineInput input, const LineInputs& inputs, BatchTables& tables,
+                                    NumberFormat format) {
+    std::vector<std::string> choices;
+    const int option = VoltageOptionOf(inputs);
+    switch (input) {
+        case LineInput::Voltage:
+            for (int index = 0; const VoltageOption* each = FindVoltageOption(index); ++index) {
+                choices.emplace_back(each->item);
+            }
+            break;
+        case LineInput::Table:
+            for (int index = 0; FindVoltageOption(index) != nullptr; ++index) {
+                if (option < 0 || option == index) {
+                    const auto scan = ScanCatalogue(tables.Directory(), index, format);
+                    choices.insert(choices.end(), scan.tables.begin(), scan.tables.end());
+                }
+            }
+            break;
+        case LineInput::Series:
+            choices = tables.SeriesNames(option >= 0 ? FindVoltageOption(option)->poles : 0);
+            break;
+        case LineInput::Transformer:
+            choices.emplace_back(kWithoutTransformer);
+            try {
+                const std::vector<std::string> names = tables.TransformerNames();
+                choices.insert(choices.end(), names.begin(), names.end());
+            } catch (const FileError&) {
+                // The calculation says what is wrong with the database.
+            }
+            break;
+        default:
+            break;
+    }
+    return choices;
+}
+
+std::vector<LineInput> MissingNames(const LineInputs& inputs, BatchTables& tables) {
+    std::vector<LineInput> missing;
+    const auto named = [&inputs](LineInput input) { return !inputs[input].empty(); };
+    const auto lacks = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) == names.end();
+    };
+    try {
+        if (named(LineInput::Table) &&
+            tables.Reader().CurrentTable(inputs[LineInput::Table]) == nullptr) {
+            missing.push_back(LineInput::Table);
+        }
+    } catch (const FileError&) {
+        missing.push_back(LineInput::Table);
+    }
+    try {
+        if (named(LineInput::Series) && lacks(tables.SeriesNames(0), inputs[LineInput::Series])) {
+            missing.push_back(LineInput::Series);
+        }
+    } catch (const FileError&) {
+        missing.push_back(LineInput::Series);
+    }
+    const std::string& transformer = inputs[LineInput::Transformer];
+    try {
+        if (named(LineInput::Transformer) && transformer != kWithoutTransformer &&
+            lacks(tables.TransformerNames(), transformer)) {
+            missing.push_back(LineInput::Transformer);
+        }
+    } catch (const FileError&) {
+        missing.push_back(LineInput::Transformer);
+    }
+    return missing;
 }
 
 void CalculateJournal(Journal& journal, BatchTables& tables, NumberFormat format,

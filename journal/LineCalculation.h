@@ -29,6 +29,11 @@ public:
     // power); empty when the file is missing. Throws FileError for a file
     // that cannot be read or is no transformer database, every time.
     const Dataset& Transformers();
+    // Their names in that order.
+    std::vector<std::string> TransformerNames();
+    // The series of the breaker database with this number of poles (any
+    // with 0), each once, in the database's order; none without a database.
+    std::vector<std::string> SeriesNames(int poles);
 
     // The datasets one calculation works on, read through the held files.
     CalculationTables ForCalculation();
@@ -53,6 +58,21 @@ private:
 // input of kWithoutTransformer calculates without one; an empty one starts
 // from the first of the list, as the main window does.
 LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format);
+
+// The index of the voltage option a line names, or -1.
+int VoltageOptionOf(const LineInputs& inputs);
+
+// What a drop-down of the input offers for the line: the voltage options;
+// the current tables made for the line's voltage (all of them while it has
+// none); the series whose poles fit its voltage; kWithoutTransformer and the
+// transformers. Nothing for an input typed freely.
+std::vector<std::string> ChoicesFor(LineInput input, const LineInputs& inputs, BatchTables& tables,
+                                    NumberFormat format);
+
+// The inputs of a line that name what the folder does not have: a current
+// table, a breaker series, a transformer. A journal from another computer
+// opens whole, with these marked.
+std::vector<LineInput> MissingNames(const LineInputs& inputs, BatchTables& tables);
 
 // Every line of the journal, each outcome handed to Journal::SetOutcome with
 // the inputs it was calculated from. `progress` hears the number of lines

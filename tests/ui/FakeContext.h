@@ -28,16 +28,37 @@ public:
     std::deque<std::optional<std::filesystem::path>> answers;
 };
 
+// The open dialog answers from a plan too.
+class FakeOpenFileChooser final : public OpenFileChooser {
+public:
+    std::optional<std::filesystem::path> ChooseOpenFile(const Request& request) override {
+        requests.push_back(request);
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<Request> requests;
+    std::deque<std::optional<std::filesystem::path>> answers;
+};
+
 // Records what would have been printed; with a PDF file named, prints
 // there as the print dialog's "print to file" does.
 class FakePrintService final : public PrintService {
 public:
-    bool Print(QTextDocument& document, const std::string& jobTitle) override {
+    bool Print(QTextDocument& document, const std::string& jobTitle,
+               PageOrientation orientation) override {
         titles.push_back(jobTitle);
         texts.push_back(document.toPlainText().toStdString());
+        orientations.push_back(orientation);
         if (accept && !pdf.empty()) {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setPageOrientation(orientation == PageOrientation::Landscape
+                                           ? QPageLayout::Landscape
+                                           : QPageLayout::Portrait);
             printer.setOutputFileName(QString::fromStdString(pdf.string()));
             PrintDocument(document, printer, jobTitle);
         }
@@ -47,6 +68,7 @@ public:
     std::filesystem::path pdf;
     std::vector<std::string> titles;
     std::vector<std::string> texts;
+    std::vector<PageOrientation> orientations;
 };
 
 // A desktop with the programs a test says it has.
@@ -81,6 +103,7 @@ struct FakeContext {
     std::unique_ptr<test::TempDir> dir = std::make_unique<test::TempDir>();
     testing::ScriptedMessageBox messages;
     FakeSaveFileChooser saveFiles;
+    FakeOpenFileChooser openFiles;
     FakePrintService printer;
     FakeLauncher launcher;
     FakeHelpViewer help;
@@ -89,6 +112,7 @@ struct FakeContext {
         .format = NumberFormat{','},
         .directory = dir->Path(),
         .saveFiles = saveFiles,
+        .openFiles = openFiles,
         .printer = printer,
         .launcher = launcher,
         .help = help,
