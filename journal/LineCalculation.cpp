@@ -6,6 +6,7 @@
 #include "calc/VoltageDrop.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Catalogue.h"
+#include "tables/CurrentTables.h"
 #include "tables/TableFiles.h"
 
 #include <algorithm>
@@ -191,6 +192,10 @@ private:
         }
         laying_ = file->fields.at(kLayingPosition).name;
         material_ = file->fields.at(kMaterialPosition).name;
+        // Choosing the table presets the temperature in the main window.
+        if (Field(Input::Temperature).empty()) {
+            Field(Input::Temperature) = DefaultTemperatureText(laying_);
+        }
     }
 
     void ChooseTransformer(BatchTables& tables) {

@@ -56,7 +56,8 @@ private:
 // question whether to reduce the drop, a figure answers "Да" and gives it to
 // the drop dialog (one the dialog would refuse is a stop). A transformer
 // input of kWithoutTransformer calculates without one; an empty one starts
-// from the first of the list, as the main window does.
+// from the first of the list, and an empty temperature is the one the table
+// presets (15 °C in the ground, 25 °C elsewhere), as in the main window.
 LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format);
 
 // The index of the voltage option a line names, or -1.

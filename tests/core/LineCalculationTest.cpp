@@ -287,6 +287,10 @@ TEST_F(LineCalculation, ANameNoListHoldsStopsTheLineBeforeTheCalculation) {
     EXPECT_EQ(Stop(), "Трансформатор «ТМ-1000» не найден в базе данных <Трансформаторы>.");
     line[LineInput::Transformer] = std::string(kWithoutTransformer);
     EXPECT_EQ(Stop(), "(sized)");
+    // No temperature: the table's own, as choosing it in the main window
+    // presets; 25 C derates nothing.
+    line[LineInput::Temperature] = "";
+    EXPECT_EQ(Stop(), "(sized)");
 
     line[LineInput::Voltage] = "220";
     EXPECT_EQ(Stop(), "Напряжение сети «220» не из списка: 380 + 0; 2 x 380+0; 3 x 380+0.");
@@ -338,6 +342,35 @@ TEST_F(LineCalculation, AJournalReadsItsTablesOnce) {
     EXPECT_NE(std::get<LineResults>(journal.Line(1).outcome).continuousCurrent,
               std::get<LineResults>(journal.Line(0).outcome).continuousCurrent);
     EXPECT_EQ(test::ReadBytes(dir / "ВВГ3.xml.away"), table);
+}
+
+// The drop-downs offer what the line's voltage allows; a name the folder
+// lacks is marked, an empty one and "без трансформатора" are not.
+TEST_F(LineCalculation, ChoicesAndMissingNamesFollowTheFolder) {
+    BatchTables tables(dir.Path());
+    EXPECT_EQ(ChoicesFor(LineInput::Table, line, tables, kComma),
+              std::vector<std::string>{"ВВГ3.xml"});
+    EXPECT_EQ(ChoicesFor(LineInput::Series, line, tables, kComma),
+              (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-100"}));
+    EXPECT_EQ(ChoicesFor(LineInput::Transformer, line, tables, kComma),
+              (std::vector<std::string>{"без трансформатора", "TM-25/10", "TM-40/10", "TM-63/10"}));
+    EXPECT_TRUE(ChoicesFor(LineInput::Power, line, tables, kComma).empty());
+    line[LineInput::Voltage] = "";
+    EXPECT_EQ(ChoicesFor(LineInput::Table, line, tables, kComma),
+              (std::vector<std::string>{"ВВГ3.xml", "ВВГ4.xml"}));
+    EXPECT_EQ(ChoicesFor(LineInput::Series, line, tables, kComma).size(), 4U);
+
+    EXPECT_TRUE(MissingNames(line, tables).empty());
+    line[LineInput::Table] = "Чужая.xml";
+    line[LineInput::Series] = "S201";
+    line[LineInput::Transformer] = "ТМГ-630";
+    EXPECT_EQ(
+        MissingNames(line, tables),
+        (std::vector<LineInput>{LineInput::Table, LineInput::Series, LineInput::Transformer}));
+    line[LineInput::Table] = "";
+    line[LineInput::Series] = "";
+    line[LineInput::Transformer] = std::string(kWithoutTransformer);
+    EXPECT_TRUE(MissingNames(line, tables).empty());
 }
 
 }  // namespace
