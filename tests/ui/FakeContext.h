@@ -12,10 +12,11 @@
 
 namespace kalvenor::ui {
 
-// The save dialog answers from a plan (nothing planned: cancelled).
-class FakeSaveFileChooser final : public SaveFileChooser {
-public:
-    std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) override {
+// A file dialog that answers from a plan (nothing planned: cancelled) and
+// keeps what it was asked.
+template <typename Request>
+struct PlannedFiles {
+    std::optional<std::filesystem::path> Answer(const Request& request) {
         requests.push_back(request);
         if (answers.empty()) {
             return std::nullopt;
@@ -28,20 +29,22 @@ public:
     std::deque<std::optional<std::filesystem::path>> answers;
 };
 
-// The open dialog answers from a plan too.
-class FakeOpenFileChooser final : public OpenFileChooser {
+class FakeSaveFileChooser final : public SaveFileChooser,
+                                  public PlannedFiles<SaveFileChooser::Request> {
 public:
-    std::optional<std::filesystem::path> ChooseOpenFile(const Request& request) override {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
+    std::optional<std::filesystem::path> ChooseSaveFile(
+        const SaveFileChooser::Request& request) override {
+        return Answer(request);
     }
-    std::vector<Request> requests;
-    std::deque<std::optional<std::filesystem::path>> answers;
+};
+
+class FakeOpenFileChooser final : public OpenFileChooser,
+                                  public PlannedFiles<OpenFileChooser::Request> {
+public:
+    std::optional<std::filesystem::path> ChooseOpenFile(
+        const OpenFileChooser::Request& request) override {
+        return Answer(request);
+    }
 };
 
 // Records what would have been printed; with a PDF file named, prints

@@ -11,19 +11,10 @@
 #include <QMenu>
 #include <QProcess>
 #include <QTableView>
-#include <fstream>
-#include <sstream>
 
 namespace kalvenor::ui {
 
 namespace {
-
-std::string FileText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void Trigger(QWidget* window, const char* name) {
     Find<QAction>(window, name)->trigger();
@@ -105,7 +96,7 @@ private slots:
                                          QString::fromStdString(written.string())});
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(FileText(written), FileText(exported));
+        QCOMPARE(test::ReadBytes(written), test::ReadBytes(exported));
 
         if (const QByteArray shots = qgetenv("KALVENOR_SCREENSHOTS"); !shots.isEmpty()) {
             Window()->resize(1260, 600);
