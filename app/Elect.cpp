@@ -80,6 +80,8 @@ void TForm1::Wire() {
     Connect(ToolButton18, &QToolButton::clicked, &TForm1::N25Click);
     Connect(Word1, &QAction::triggered, &TForm1::Word1Click);
     Connect(ToolButton20, &QToolButton::clicked, &TForm1::Word1Click);
+    Connect(N26, &QAction::triggered, &TForm1::N26Click);
+    Connect(ToolButton21, &QToolButton::clicked, &TForm1::N26Click);
     Connect(N15, &QAction::triggered, &TForm1::N15Click);
     Connect(ToolButton4, &QToolButton::clicked, &TForm1::N15Click);
     Connect(N17, &QAction::triggered, &TForm1::N17Click);
@@ -486,7 +488,7 @@ void TForm1::N3Click() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Write-back at the end of the run takes along a row still being typed;
     // a row that cannot be posted keeps the program open.
-    if (!peers_.PostTableEdits()) {
+    if (!peers_.PostTableEdits() || !peers_.CloseJournal()) {
         event->ignore();
         return;
     }
@@ -535,6 +537,10 @@ void TForm1::N11Click() {
 
 void TForm1::N25Click() {
     reportCommands_.StartCalculator();
+}
+
+void TForm1::N26Click() {
+    peers_.ShowJournal();
 }
 
 void TForm1::Word1Click() {

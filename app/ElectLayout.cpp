@@ -96,6 +96,8 @@ const CommandIconNames kCoefficientIcon{{"format-number-percent", "accessories-c
                                         QStyle::SP_FileDialogInfoView};
 const CommandIconNames kCalculatorIcon{{"accessories-calculator"}, QStyle::SP_DesktopIcon};
 const CommandIconNames kWordIcon{{"x-office-document"}, QStyle::SP_FileIcon};
+const CommandIconNames kJournalIcon{{"view-list-text", "document-multiple"},
+                                    QStyle::SP_FileDialogListView};
 const CommandIconNames kCurrentTablesIcon{{"x-office-spreadsheet"}, QStyle::SP_FileDialogListView};
 const CommandIconNames kBreakersIcon{{"network-disconnect", "server-database"},
                                      QStyle::SP_DriveHDIcon};
@@ -145,6 +147,8 @@ void TForm1::CreateMenu() {
     N24 = menu("N24", "Сервис");
     N25 = item(N24, "N25", "Калькулятор", nullptr, &kCalculatorIcon);
     Word1 = item(N24, "Word1", "Microsoft Word", nullptr, &kWordIcon);
+    N24->addSeparator();
+    N26 = item(N24, "N26", "Журнал линий", "Ctrl+J", &kJournalIcon);
     N8 = menu("N8", "База данных");
     N15 = item(N8, "N15", "Допустимые длительные токи", "Ctrl+D", &kCurrentTablesIcon);
     N17 = item(N8, "N17", "Автоматы", "Ctrl+E", &kBreakersIcon);
@@ -196,6 +200,7 @@ void TForm1::CreateToolbars() {
     QToolBar* toolBar5 = bar("ToolBar5");
     ToolButton18 = button(toolBar5, "ToolButton18", "Калькулятор", kCalculatorIcon);
     ToolButton20 = button(toolBar5, "ToolButton20", "Microsoft Word", kWordIcon);
+    ToolButton21 = button(toolBar5, "ToolButton21", "Журнал линий", kJournalIcon);
     QToolBar* toolBar2 = bar("ToolBar2");
     ComboBox1 = Named(new TCloseUpComboBox, "ComboBox1");
     ComboBox1->setToolTip("Таблицы <Допустимые длительные токи>");

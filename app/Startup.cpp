@@ -123,7 +123,8 @@ ProgramWindows::ProgramWindows(const Context& context)
       editor_(BazaT),
       chooser_(InsertAvtomat),
       dropLimit_(ProsentMin),
-      transformers_(BazaTran) {}
+      transformers_(BazaTran),
+      journal_(LineJournal) {}
 
 ProgramWindows::~ProgramWindows() {
     if (!writtenBack_) {
@@ -167,6 +168,7 @@ void ProgramWindows::CreateOtherWindows() {
     dropLimit_.Create(context_);
     transformers_.Create(context_, tables_.transformers).FormCreate();
     main_->FillTransformerList(tables_.transformers);
+    journal_.Create(context_, *this);
     otherWindowsCreated_ = true;
 }
 
@@ -254,6 +256,27 @@ bool ProgramWindows::PostTableEdits() {
         }
     }
     return true;
+}
+
+void ProgramWindows::ShowJournal() {
+    if (!journal_->isVisible()) {
+        CentreOnScreen(journal_.Get());
+    }
+    journal_->show();
+    journal_->raise();
+    journal_->activateWindow();
+}
+
+bool ProgramWindows::CloseJournal() {
+    return journal_.Get() == nullptr || journal_->ConfirmClose();
+}
+
+LineInputs ProgramWindows::MainWindowLine() {
+    return main_->CurrentLine();
+}
+
+void ProgramWindows::ShowInMainWindow(const LineInputs& line) {
+    main_->ShowLine(line);
 }
 
 }  // namespace kalvenor

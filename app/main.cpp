@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
     QtMessageBox shownMessages;
     UnattendedAfterRequest messages(shownMessages);
     QtSaveFileChooser saveFiles;
+    QtOpenFileChooser openFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
     const std::filesystem::path programDirectory =
@@ -73,6 +74,7 @@ int main(int argc, char* argv[]) {
         .format = NumberFormat{DecimalSeparator()},
         .directory = directory,
         .saveFiles = saveFiles,
+        .openFiles = openFiles,
         .printer = printer,
         .launcher = launcher,
         .help = help,

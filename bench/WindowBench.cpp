@@ -145,6 +145,7 @@ void WriteCurrentTable(const std::filesystem::path& path, int rows, std::size_t 
 struct Program {
     QtMessageBox messages;
     QtSaveFileChooser saveFiles;
+    QtOpenFileChooser openFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
     HelpWindowViewer help;
@@ -157,6 +158,7 @@ struct Program {
               .format = NumberFormat{','},
               .directory = folder,
               .saveFiles = saveFiles,
+              .openFiles = openFiles,
               .printer = printer,
               .launcher = launcher,
               .help = help,

@@ -36,6 +36,8 @@ CalculationDriver::CalculationDriver(MainWindowPort& window, UserPort& user,
     : window_(window),
       user_(user),
       tables_(std::move(tables)),
+      files_(tables_.directory),
+      reader_(tables_.reader != nullptr ? *tables_.reader : files_),
       format_(format),
       state_(window.State()) {}
 
@@ -53,6 +55,10 @@ std::string CalculationDriver::Material() const {
     return window_.Text(TableParameter::Material);
 }
 
+const Dataset* CalculationDriver::ReadBreakers() {
+    return reader_.ReadBreakers(tables_.breakers) ? &tables_.breakers : nullptr;
+}
+
 void CalculationDriver::Reset() {
     state_.ReducedSection = 0;
     state_.VoltageDrop = 0;
@@ -68,8 +74,7 @@ void CalculationDriver::ReloadCurrentTable() {
     if (window_.ItemIndex(Choice::CurrentTable) < 0) {
         return;
     }
-    OpenCurrentTable(tables_.currentTable, tables_.directory,
-                     window_.ChoiceText(Choice::CurrentTable));
+    reader_.ReadCurrentTable(tables_.currentTable, window_.ChoiceText(Choice::CurrentTable));
 }
 
 // Inputs and rows that pass the checks of the form but would make a formula
@@ -103,8 +108,10 @@ void CalculationDriver::ComputeNominalCurrent() {
 }
 
 void CalculationDriver::ChooseBreakerAndTransformer() {
+    const Dataset* breakers = ReadBreakers();
     const std::vector<std::string> series =
-        ListBreakers(tables_.breakers, tables_.directory, option_->poles, nominalCurrent_);
+        breakers != nullptr ? ListBreakers(*breakers, option_->poles, nominalCurrent_)
+                            : std::vector<std::string>{};
     if (series.empty()) {
         throw CalculationStop(
             {MissingBreakerQuestion(option_->poles), "Предупреждение", Buttons::YesNo},
@@ -170,7 +177,9 @@ void CalculationDriver::ReadTransformer() {
 }
 
 void CalculationDriver::CheckShortCircuitTrip() {
-    const auto multiple = ReleaseMultiple(tables_.breakers, tables_.directory, chosenSeries_);
+    const Dataset* breakers = ReadBreakers();
+    const auto multiple =
+        breakers != nullptr ? ReleaseMultiple(*breakers, chosenSeries_) : std::nullopt;
     if (!multiple) {
         // The database was edited since the series was chosen: a trip
         // current of 0 would pass every line.

@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "calc/Ports.h"
 #include "calc/Stop.h"
+#include "calc/TableReads.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
@@ -18,6 +19,9 @@ struct CalculationTables {
     Dataset& breakers;
     Dataset& transformers;
     std::filesystem::path directory;
+    // How the current table and the breaker database are read into their
+    // datasets; without one, from the directory at every calculation.
+    TableReader* reader = nullptr;
 };
 
 // One calculation, from the calculate button to the results and the report,
@@ -38,6 +42,10 @@ public:
     // The conductor's specific conductivity of the running calculation,
     // from the material the main window shows.
     double Conductivity() const { return conductivity_; }
+    // The breaker's rated current and the short-circuit current at the
+    // line's end of a calculation that reached its report.
+    double BreakerRating() const { return ratedCurrent_; }
+    double FaultCurrent() const { return shortCircuitCurrent_; }
 
 private:
     void Steps();
@@ -59,10 +67,14 @@ private:
     // Data that pass the input checks and still make no sense.
     [[noreturn]] static void Stop(const std::string& message);
     std::string Material() const;
+    // The breaker database as read now, or nullptr when there is none.
+    const Dataset* ReadBreakers();
 
     MainWindowPort& window_;
     UserPort& user_;
     CalculationTables tables_;
+    DirectoryTableReader files_;
+    TableReader& reader_;
     NumberFormat format_;
     MainWindowState& state_;
 

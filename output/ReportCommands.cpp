@@ -39,7 +39,7 @@ void ReportCommands::Save(const std::string& plainText) {
 
 void ReportCommands::Print(QTextDocument& report) {
     // The job's title in the printer queue is a single blank.
-    context_.printer.Print(report, " ");
+    context_.printer.Print(report, " ", PageOrientation::Portrait);
 }
 
 void ReportCommands::StartWordProcessor() {

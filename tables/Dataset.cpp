@@ -180,6 +180,15 @@ void Dataset::Load(const std::filesystem::path& path, std::optional<std::string_
     ReadReplacing(path, order, false);
 }
 
+void Dataset::Load(const TableFile& file, std::optional<std::string_view> order) {
+    Discard();
+    // A copy of rows read before belongs to no file of its own.
+    readOnlyReason_.reset();
+    stampPath_.clear();
+    TakeRows(file, order);
+    Notify();
+}
+
 void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::string_view> order) {
     ReadReplacing(path, order, true);
 }
@@ -317,8 +326,12 @@ void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::str
                        bool ofBound) {
     TableFile file = ReadTableFile(path);
     readOnlyReason_ = ofBound ? WriteRefusal(path, file.unkept) : std::nullopt;
-    kept_ = std::move(file.kept);
     stampPath_ = path;
+    TakeRows(std::move(file), order);
+}
+
+void Dataset::TakeRows(TableFile file, std::optional<std::string_view> order) {
+    kept_ = std::move(file.kept);
     stamp_ = file.stamp;
     fields_ = std::move(file.fields);
     indexes_ = std::move(file.indexes);

@@ -19,6 +19,8 @@
 
 namespace kalvenor {
 
+struct TableFile;
+
 struct FieldDef {
     std::string name;
     FieldType type = FieldType::String;
@@ -106,6 +108,9 @@ public:
     // cannot be read throws FileError and leaves the dataset closed.
     void Load(const std::filesystem::path& path,
               std::optional<std::string_view> order = std::nullopt);
+    // The same from a file read before: a batch of calculations reads each
+    // table file once and loads a fresh copy for every calculation.
+    void Load(const TableFile& file, std::optional<std::string_view> order = std::nullopt);
     // Load, and bind to the same file so that edits go back to it. When the
     // file cannot be read the dataset is left closed and bound to nothing, so
     // no write can ever replace a file that was not read; so too when the
@@ -204,6 +209,7 @@ private:
     // With `ofBound`, the file edits go back to: whether they can is judged.
     void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order,
                   bool ofBound);
+    void TakeRows(TableFile file, std::optional<std::string_view> order);
     bool ChangedSinceRead() const;
     // Write-back to the bound file, unless another program changed it and
     // the policy says otherwise.

@@ -37,6 +37,13 @@ public:
 
     RowStore() = default;
     explicit RowStore(std::vector<FieldType> types);
+    // A copy holds the used words only: a batch copies a table it read once
+    // for every calculation.
+    RowStore(const RowStore& other);
+    RowStore& operator=(const RowStore& other);
+    RowStore(RowStore&&) noexcept = default;
+    RowStore& operator=(RowStore&&) noexcept = default;
+    ~RowStore() = default;
 
     const std::vector<FieldType>& Types() const { return types_; }
     std::size_t FieldCount() const { return types_.size(); }

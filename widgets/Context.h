@@ -16,6 +16,7 @@ struct Context {
     NumberFormat format;
     std::filesystem::path directory;  // the application directory, where the tables live
     SaveFileChooser& saveFiles;
+    OpenFileChooser& openFiles;
     PrintService& printer;
     ProgramLauncher& launcher;
     HelpViewer& help;
