@@ -47,6 +47,7 @@ struct ProgramRun {
                   .format = fakes.context.format,
                   .directory = fakes.context.directory,
                   .saveFiles = fakes.saveFiles,
+                  .openFiles = fakes.openFiles,
                   .printer = fakes.printer,
                   .launcher = fakes.launcher,
                   .help = fakes.help},
