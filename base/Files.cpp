@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <system_error>
 
 namespace kalvenor {
@@ -17,9 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Ends every temporary name: never ".xml", so no table list shows one, and
-// unmistakably ours, so start-up removes only what a killed write left.
-constexpr std::string_view kTemporarySuffix = ".kalvenor-tmp";
+// Temporary files take their names from this small set: hidden, never
+// ".xml", so no table list shows one, and unmistakably ours. Start-up finds
+// what a killed write left by trying these names alone, however many tables
+// the folder holds. One program writes one file at a time, so a hundred
+// leaves room for the leftovers of many kills and for other copies of the
+// program working in the same folder.
+constexpr std::string_view kTemporaryPrefix = ".kalvenor-tmp-";
+constexpr int kTemporaryNames = 100;
+
+std::string TemporaryName(int number) {
+    std::string name(kTemporaryPrefix);
+    name += static_cast<char>('0' + number / 10);
+    name += static_cast<char>('0' + number % 10);
+    return name;
+}
 
 class Descriptor {
 public:
@@ -62,24 +73,28 @@ FileError WriteError(const fs::path& path, int code) {
 }
 
 // Not mkstemp: that creates the file 0600, and a new table should get the
-// permissions the user's umask gives.
-int CreateTemporary(const std::string& target, std::string& name) {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
-        for (int i = 0; i < 6; ++i) {
-            name += kLetters[pick(random)];
-        }
-        name += kTemporarySuffix;
+// permissions the user's umask gives. The first of the temporary names that
+// is free in the directory; EEXIST when none is.
+int CreateTemporary(const fs::path& directory, std::string& name) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        name = (directory / TemporaryName(number)).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
     }
+    errno = EEXIST;
     return -1;
+}
+
+FileStamp StampFrom(const struct stat& status) {
+    return FileStamp{
+        .device = static_cast<std::uint64_t>(status.st_dev),
+        .inode = static_cast<std::uint64_t>(status.st_ino),
+        .size = static_cast<std::int64_t>(status.st_size),
+        .modifiedSeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+        .modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec),
+    };
 }
 
 bool WriteAll(int fd, std::string_view text) {
@@ -148,6 +163,14 @@ std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
 }
 
+std::optional<FileStamp> StampOf(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return StampFrom(status);
+}
+
 namespace {
 
 // Opened non-blocking, so that a FIFO in a table's place cannot hang the
@@ -177,6 +200,7 @@ FileReader::FileReader(const fs::path& path) : path_(path) {
     struct stat status {};
     CheckRegularFile(path, file, status);
     size_ = static_cast<std::size_t>(status.st_size);
+    stamp_ = StampFrom(status);
     fd_ = file.Release();
 }
 
@@ -264,10 +288,10 @@ std::string ReadFileBytes(const fs::path& path, std::string_view until) {
     }
 }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+FileStamp WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     const std::string target = path.string();
     std::string temporary;
-    Descriptor file(CreateTemporary(target, temporary));
+    Descriptor file(CreateTemporary(path.parent_path(), temporary));
     if (file.Get() < 0) {
         throw WriteError(path, errno);
     }
@@ -278,7 +302,11 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::fchmod(file.Get(), old.st_mode & 07777);
     }
     int error = 0;
-    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0) {
+    // Taken from the file itself before it is renamed: a stat of the name
+    // afterwards could see another program's file put there meanwhile.
+    struct stat written {};
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
+        ::fstat(file.Get(), &written) != 0) {
         error = errno;
     }
     if (file.Close() != 0 && error == 0) {
@@ -292,6 +320,7 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         throw WriteError(path, error);
     }
     SyncDirectory(path);
+    return StampFrom(written);
 }
 
 fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
@@ -305,14 +334,19 @@ fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
 }
 
 bool IsTemporaryFileName(std::string_view name) {
-    return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
+    if (name.size() != kTemporaryPrefix.size() + 2 || !name.starts_with(kTemporaryPrefix)) {
+        return false;
+    }
+    const char tens = name[kTemporaryPrefix.size()];
+    const char ones = name[kTemporaryPrefix.size() + 1];
+    return tens >= '0' && tens <= '9' && ones >= '0' && ones <= '9';
 }
 
 int FolderWriteError(const fs::path& directory) {
     // A file of our own naming: should the program die before removing it,
     // the next start-up does.
     std::string name;
-    const int fd = CreateTemporary((directory / "Kalvenor").string(), name);
+    const int fd = CreateTemporary(directory, name);
     if (fd < 0) {
         return errno;
     }
@@ -323,12 +357,11 @@ int FolderWriteError(const fs::path& directory) {
 
 int RemoveStaleTemporaryFiles(const fs::path& directory) {
     int removed = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::error_code typeError;
-        if (IsTemporaryFileName(entry->path().filename().string()) &&
-            entry->is_regular_file(typeError) && fs::remove(entry->path(), typeError)) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        const std::string name = (directory / TemporaryName(number)).string();
+        struct stat status {};
+        if (::lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::unlink(name.c_str()) == 0) {
             ++removed;
         }
     }

@@ -2,8 +2,10 @@
 
 #include "base/UserError.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,20 @@ std::string SystemErrorText(int code);
 
 // "«text»", as every message quotes a file or a field.
 std::string Quoted(std::string_view text);
+
+// What tells a file's bytes apart without reading them: the same device,
+// inode, size and modification time mean that nobody has replaced or
+// written the file since the stamp was taken.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file a path leads to now, or nothing when there is none.
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
 // The bytes of a regular file; with `until`, only as far as the end of its
 // first occurrence (the whole file when it does not occur). Anything that is
@@ -58,6 +74,8 @@ public:
 
     // The size when the file was opened.
     std::size_t Size() const { return size_; }
+    // The file as it was when opened.
+    const FileStamp& Stamp() const { return stamp_; }
     // Up to `size` bytes from `offset`, fewer only at the end of the file.
     std::size_t ReadAt(std::size_t offset, char* into, std::size_t size);
     // Everything from the start to the end, as ReadFileBuffer gives it.
@@ -67,13 +85,14 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;
     std::size_t size_ = 0;
+    FileStamp stamp_;
 };
 
 // Writes a temporary file beside the target, flushes it to the disk and
 // renames it over the target, so that a crash, a kill or a full disk leaves
 // either the old file or the new one, never a broken one. Throws FileError
-// and leaves no temporary file behind.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// and leaves no temporary file behind. Returns the new file's stamp.
+FileStamp WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Whether files can be created in the directory: 0, or the system's error
 // number. Tried by creating and removing a temporary file of our own naming.
@@ -90,7 +109,8 @@ std::filesystem::path ChooseApplicationDirectory(const std::filesystem::path& ex
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);
 // Removes the temporary files a killed write left in the directory; returns
-// how many were removed. Only names of our own making are touched.
+// how many were removed. Only the program's own temporary names are tried,
+// so a folder of thousands of tables is never read for them.
 int RemoveStaleTemporaryFiles(const std::filesystem::path& directory);
 
 }  // namespace kalvenor

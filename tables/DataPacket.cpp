@@ -1090,7 +1090,7 @@ private:
 // into one buffer. `cellAt(row, field)` gives the cells; it throws
 // Unwritable for a value no file can hold, before any file is touched.
 template <typename CellAt>
-void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
+FileStamp WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
                const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt) {
     if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
         throw Unwritable(path, *problem);
@@ -1098,8 +1098,7 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     std::string header = WriteHeader(fields, indexes);
     constexpr std::string_view kNoRows = "  <ROWDATA />\n</DATAPACKET>\n";
     if (rowCount == 0) {
-        WriteFileAtomically(path, header);
-        return;
+        return WriteFileAtomically(path, header);
     }
     if (!header.ends_with(kNoRows)) {
         throw std::logic_error("Заголовок таблицы записан не в том виде.");
@@ -1183,7 +1182,7 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     // The bound of the last row left room for the end.
     std::memcpy(text.Data() + size, kEnd.data(), kEnd.size());
     size += kEnd.size();
-    WriteFileAtomically(path, text.View(size));
+    return WriteFileAtomically(path, text.View(size));
 }
 
 }  // namespace
@@ -1193,16 +1192,20 @@ TableFile ReadTableFile(const fs::path& path) {
     constexpr std::size_t kInPieces = std::size_t{1} << 20;
     try {
         FileReader reader(path);
+        const auto stamped = [&reader](TableFile file) {
+            file.stamp = reader.Stamp();
+            return file;
+        };
         if (reader.Size() > kInPieces) {
             if (std::optional<TableFile> file = ReadQuicklyInPieces(reader)) {
-                return std::move(*file);
+                return stamped(std::move(*file));
             }
         }
         FileBuffer bytes = reader.ReadAll();
         if (std::optional<TableFile> file = ReadQuickly(bytes.View())) {
-            return std::move(*file);
+            return stamped(std::move(*file));
         }
-        return ParseWhole(bytes.data.get(), bytes.size, true);
+        return stamped(ParseWhole(bytes.data.get(), bytes.size, true));
     } catch (const Damage& damage) {
         ThrowDamaged(path, damage);
     }
@@ -1291,7 +1294,7 @@ void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
     WriteRows(path, fields, indexes, rowCount, cellAt);
 }
 
-void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
+FileStamp WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
                     const std::vector<IndexDef>& indexes, const RowStore& rows,
                     std::span<const RowStore::Slot> order) {
     if (rows.FieldCount() != fields.size() && !order.empty()) {
@@ -1320,7 +1323,7 @@ void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
         }
         return cell;
     };
-    WriteRows(path, fields, indexes, order.size(), cellAt);
+    return WriteRows(path, fields, indexes, order.size(), cellAt);
 }
 
 }  // namespace kalvenor

@@ -20,11 +20,12 @@ struct DataPacket {
 };
 
 // A table file as a dataset keeps it: slot i of the rows holds the file's
-// row i, with sequence number i.
+// row i, with sequence number i. The stamp is the file's as it was read.
 struct TableFile {
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;
     RowStore rows;
+    FileStamp stamp;
 };
 
 // All three throw FileError naming the file.
@@ -42,8 +43,9 @@ void WriteDataPacket(const std::filesystem::path& path, const std::vector<FieldD
                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
                      const std::function<const Row&(std::size_t)>& rowAt);
 
-// The rows of the store in the order of the slots given.
-void WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+// The rows of the store in the order of the slots given; returns the
+// written file's stamp.
+FileStamp WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
                     const std::vector<IndexDef>& indexes, const RowStore& rows,
                     std::span<const RowStore::Slot> order);
 

@@ -177,6 +177,20 @@ void Dataset::Open() {
     }
 }
 
+bool Dataset::RevertToFile(const std::filesystem::path& path) {
+    if (!active_ || modified_ || bound_ != path || stampedPath_ != path ||
+        StampOf(path) != stamp_) {
+        return false;
+    }
+    corrections_.clear();
+    corrected_ = false;
+    // The sequences are the rows' places in the file (a read numbers them
+    // so, a write renumbers them so): this is the order a read would give.
+    Sort();
+    Notify();
+    return true;
+}
+
 void Dataset::Discard() {
     if (!active_) {
         return;
@@ -184,6 +198,7 @@ void Dataset::Discard() {
     if (modified_ && !bound_.empty()) {
         Write(bound_);
     }
+    stampedPath_.clear();
     rows_ = {};
     store_ = RowStore();
     corrections_.clear();
@@ -211,8 +226,15 @@ void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes
 }
 
 void Dataset::Write(const std::filesystem::path& path) {
-    WriteTableFile(path, fields_, indexes_, store_, rows_);
+    stamp_ = WriteTableFile(path, fields_, indexes_, store_, rows_);
+    stampedPath_ = path;
     modified_ = false;
+    // The file holds the rows in this order: numbered by it, equal keys keep
+    // it in every order as they would after reading the file back.
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        store_.SetSequence(rows_[position], position);
+    }
+    nextSequence_ = rows_.size();
 }
 
 void Dataset::WriteThrough() {
@@ -222,7 +244,10 @@ void Dataset::WriteThrough() {
 }
 
 void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order) {
+    stampedPath_.clear();
     TableFile file = ReadTableFile(path);
+    stampedPath_ = path;
+    stamp_ = file.stamp;
     fields_ = std::move(file.fields);
     indexes_ = std::move(file.indexes);
     store_ = std::move(file.rows);
@@ -245,6 +270,7 @@ void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::str
 }
 
 void Dataset::OpenEmpty() {
+    stampedPath_.clear();
     std::vector<FieldType> types;
     for (const FieldDef& field : fields_) {
         types.push_back(field.type);

@@ -93,6 +93,13 @@ public:
     const std::filesystem::path& BoundFile() const { return bound_; }
     // Opens the loaded rows, or reads the bound file when nothing is loaded.
     void Open();
+    // When the dataset holds the file at `path` exactly as it stands on the
+    // disk (bound to it, nothing unsaved, and the file's device, inode, size
+    // and modification time those of the last read or write here), drops the
+    // calculation's corrections and returns true: the rows are then what
+    // reading the file again would give, without reading it. Otherwise
+    // touches nothing and returns false.
+    bool RevertToFile(const std::filesystem::path& path);
     // Writes back when bound and modified, then drops the rows. A failed
     // write throws FileError and leaves the dataset open and modified.
     void Close();
@@ -184,6 +191,10 @@ private:
     std::vector<Slot> rows_;  // the slot of each row, in the current order
     std::vector<Correction> corrections_;
     std::filesystem::path bound_;
+    // The file the rows were last read from or written to, and its stamp
+    // then; empty when the rows are in no file.
+    std::filesystem::path stampedPath_;
+    FileStamp stamp_;
     std::string order_;
     std::uint64_t nextSequence_ = 0;
     bool active_ = false;

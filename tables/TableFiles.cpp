@@ -2,11 +2,12 @@
 
 #include "base/Utf8.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <stdexcept>
-#include <system_error>
 
 namespace kalvenor {
 
@@ -149,46 +150,72 @@ std::vector<IndexDef> CurrentTableIndexDefs() {
     return {IndexDef{"", {std::string(kSectionField)}, true, true}};
 }
 
-bool NaturalNameLess(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        const NameUnit left = NextUnit(a, i);
-        const NameUnit right = NextUnit(b, j);
-        if (left.number && right.number) {
-            if (left.digits.size() != right.digits.size()) {
-                return left.digits.size() < right.digits.size();
+// Each unit's weight in three bytes, the first never 0, so that the 0 that
+// ends the units sorts before any further unit: a shorter name goes first.
+// A number adds its count of significant digits (a longer run is a larger
+// number) and the digits. After the 0 come the name's bytes, which decide
+// between names equal unit for unit.
+std::string NaturalSortKey(std::string_view name) {
+    std::string key;
+    key.reserve(name.size() * 4 + 1);
+    std::size_t at = 0;
+    while (at < name.size()) {
+        const NameUnit unit = NextUnit(name, at);
+        key += static_cast<char>((unit.weight >> 16) + 1);
+        key += static_cast<char>((unit.weight >> 8) & 0xFF);
+        key += static_cast<char>(unit.weight & 0xFF);
+        if (unit.number) {
+            const auto length = static_cast<std::uint32_t>(unit.digits.size());
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                key += static_cast<char>((length >> shift) & 0xFF);
             }
-            if (left.digits != right.digits) {
-                return left.digits < right.digits;
-            }
-        } else if (left.weight != right.weight) {
-            return left.weight < right.weight;
+            key += unit.digits;
         }
     }
-    if ((i < a.size()) != (j < b.size())) {
-        return j < b.size();  // the shorter name goes first
-    }
-    return a < b;
+    key += '\0';
+    key += name;
+    return key;
+}
+
+bool NaturalNameLess(std::string_view a, std::string_view b) {
+    return NaturalSortKey(a) < NaturalSortKey(b);
 }
 
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::string name = entry->path().filename().string();
-        std::error_code typeError;
-        if (name.ends_with(".xml") && name != kBreakerFileName && name != kTransformerFileName &&
-            entry->is_regular_file(typeError)) {
-            names.push_back(std::move(name));
+    // Each name's key is made once: comparing names by decoding them again
+    // at every step of the sort cost four times the sort itself.
+    std::vector<std::string> keys;
+    DIR* const folder = ::opendir(directory.c_str());
+    if (folder == nullptr) {
+        return {};
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (!name.ends_with(".xml") || name == kBreakerFileName || name == kTransformerFileName) {
+            continue;
+        }
+        // The folder's own record of the kind saves a stat for every table;
+        // a link is followed to what it names.
+        struct stat status {};
+        const bool regular =
+            entry->d_type == DT_REG ||
+            ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+             ::fstatat(::dirfd(folder), entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode));
+        if (regular) {
+            // Every name ends in ".xml": the names proper decide, so "T"
+            // comes before "T-1".
+            keys.push_back(NaturalSortKey(name.substr(0, name.size() - 4)));
         }
     }
-    // Every name ends in ".xml": the names proper decide, so "T" comes before "T-1".
-    std::sort(names.begin(), names.end(), [](std::string_view a, std::string_view b) {
-        return NaturalNameLess(a.substr(0, a.size() - 4), b.substr(0, b.size() - 4));
-    });
-    return names;
+    ::closedir(folder);
+    std::sort(keys.begin(), keys.end());
+    // A name holds no 0 byte: the last one ends the units, and the name
+    // follows it.
+    for (std::string& key : keys) {
+        key.erase(0, key.rfind('\0') + 1);
+        key += ".xml";
+    }
+    return keys;
 }
 
 std::optional<std::string> TableNameProblem(std::string_view name) {

@@ -62,6 +62,8 @@ std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& dire
 // value ("T2" before "T10"). Names equal that way are ordered by their bytes,
 // so no two different names are ever equivalent.
 bool NaturalNameLess(std::string_view a, std::string_view b);
+// A text whose byte order is that order, made once per name for a sort.
+std::string NaturalSortKey(std::string_view name);
 
 // Why a typed table name cannot become a file of the application directory
 // (a path separator, "..", a control character, a character that a file

@@ -32,9 +32,13 @@ TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
         WriteBytes(dir / name, "");
     }
     std::filesystem::create_directory(dir / "folder.xml");
+    // A link counts as what it names.
+    std::filesystem::create_symlink("ВВГ.xml", dir / "link.xml");
+    std::filesystem::create_symlink("folder.xml", dir / "to folder.xml");
+    std::filesystem::create_symlink("gone.xml", dir / "dead.xml");
     EXPECT_EQ(
         ListCurrentTableFiles(dir.Path()),
-        (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "NYM.xml", "T.xml",
+        (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "link.xml", "NYM.xml", "T.xml",
                                   "T-1.xml", "T2.xml", "T10.xml", "а.xml", "АВВГ.xml", "б.xml",
                                   "Б2.xml", "ВВГ.xml", "Ежи.xml", "Ёж.xml", "Жук.xml", "Я.xml"}));
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
