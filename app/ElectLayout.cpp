@@ -5,6 +5,7 @@
 #include "widgets/ElidedLabel.h"
 #include "widgets/HelpKey.h"
 #include "widgets/Icons.h"
+#include "widgets/NumberInput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -341,6 +342,9 @@ void TForm1::CreateControls() {
     row(network, Label9, Edit3, Label12);
     row(network, Label20, Edit11, nullptr);
     row(network, Label10, Edit4, Label13);
+    for (QLineEdit* number : {Edit6, Edit3, Edit11, Edit4}) {
+        MakeNumberInput(number, context_.format.decimalSeparator);
+    }
     LabelFor(Label19, ComboBox2);
     LabelFor(Label29, Edit12);
     LabelFor(Label23, ComboBox3);

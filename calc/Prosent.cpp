@@ -44,8 +44,7 @@ TProsentMin::TProsentMin(const Context& context)
     const int width = std::max(222, Label1->width() + 2 * kMargin);
     Label1->move((width - Label1->width()) / 2, kMargin);
     const int fieldTop = Label1->y() + Label1->height() + 6;
-    Edit1->setGeometry((width - 121) / 2, fieldTop, 121,
-                       std::max(21, Edit1->sizeHint().height()));
+    Edit1->setGeometry((width - 121) / 2, fieldTop, 121, std::max(21, Edit1->sizeHint().height()));
     const int buttonTop = Edit1->y() + Edit1->height() + 19;
     Button1->setGeometry((width - 75) / 2, buttonTop, 75,
                          std::max(25, Button1->sizeHint().height()));

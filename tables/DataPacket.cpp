@@ -1091,7 +1091,7 @@ private:
 // Unwritable for a value no file can hold, before any file is touched.
 template <typename CellAt>
 FileStamp WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
-               const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt) {
+                    const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt) {
     if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
         throw Unwritable(path, *problem);
     }
@@ -1295,8 +1295,8 @@ void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
 }
 
 FileStamp WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
-                    const std::vector<IndexDef>& indexes, const RowStore& rows,
-                    std::span<const RowStore::Slot> order) {
+                         const std::vector<IndexDef>& indexes, const RowStore& rows,
+                         std::span<const RowStore::Slot> order) {
     if (rows.FieldCount() != fields.size() && !order.empty()) {
         throw std::logic_error("Строки таблицы не подходят к её полям.");
     }

@@ -46,7 +46,7 @@ void WriteDataPacket(const std::filesystem::path& path, const std::vector<FieldD
 // The rows of the store in the order of the slots given; returns the
 // written file's stamp.
 FileStamp WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                    const std::vector<IndexDef>& indexes, const RowStore& rows,
-                    std::span<const RowStore::Slot> order);
+                         const std::vector<IndexDef>& indexes, const RowStore& rows,
+                         std::span<const RowStore::Slot> order);
 
 }  // namespace kalvenor

@@ -2,6 +2,7 @@
 
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Guard.h"
+#include "widgets/NumberInput.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -19,8 +20,11 @@ namespace {
 // field the program defines, and a bound for a text of any length.
 constexpr int kMeasuredCharacters = 64;
 
-bool Unmodified(const QKeyEvent* event) {
-    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+// Yes and No with the question icon: the grid's usual delete confirmation.
+constexpr int kConfirmDelete = kMbYesNo | 0x20;
+
+Qt::KeyboardModifiers Modifiers(const QKeyEvent* event) {
+    return event->modifiers() & ~Qt::KeypadModifier;
 }
 
 }  // namespace
@@ -39,6 +43,9 @@ public:
         if (auto* line = qobject_cast<QLineEdit*>(editor); line != nullptr && model != nullptr) {
             if (const int size = model->FieldSize(index.column()); size > 0) {
                 line->setMaxLength(size);
+            }
+            if (const char separator = model->DecimalSeparator(index.column())) {
+                MakeNumberInput(line, separator);
             }
         }
         open = editor;
@@ -211,6 +218,19 @@ bool CancelRowOnEscape(QKeyEvent* event, DatasetGrid* grid) {
     return true;
 }
 
+void DatasetGrid::DeleteRow() {
+    const int row = CurrentRow();
+    if (model_ == nullptr || model_->ReadOnly() || row < 0) {
+        return;
+    }
+    if (messages_.MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) != kIdYes) {
+        return;
+    }
+    FinishEditor(false);
+    model_->Delete(row);
+    SelectRow(row);
+}
+
 void DatasetGrid::CancelRow() {
     const int row = CurrentRow();
     FinishEditor(false);
@@ -243,7 +263,16 @@ bool DatasetGrid::AppendFromLastRow() {
 }
 
 bool DatasetGrid::HandleKey(const QKeyEvent* event, bool inEditor) {
-    if (model_ == nullptr || !Unmodified(event)) {
+    if (model_ == nullptr) {
+        return false;
+    }
+    // In a cell's editor too, as the grids the users know do it.
+    if (event->key() == Qt::Key_Delete && Modifiers(event) == Qt::ControlModifier &&
+        !model_->ReadOnly()) {
+        RunGuarded(messages_, [this] { DeleteRow(); });
+        return true;
+    }
+    if (Modifiers(event) != Qt::NoModifier) {
         return false;
     }
     bool used = false;

@@ -14,9 +14,10 @@ class DatasetTableModel;
 
 // A grid over a dataset model, with the keys of the data grids engineers
 // know: Insert inserts a row, Down on the last row appends one, Enter posts
-// the row being typed, Escape cancels it. A row being edited is posted when
-// the cursor leaves it; a row that cannot be posted keeps the cursor. The
-// grid is where a refused text or row is shown.
+// the row being typed, Escape cancels it, Ctrl+Delete deletes the current
+// row. A row being edited is posted when the cursor leaves it; a row that
+// cannot be posted keeps the cursor. The grid is where a refused text or row
+// is shown.
 //
 // Columns are sized when the grid is first shown and when its table changes,
 // from the rows in sight: a hidden grid measures nothing, and a long table
@@ -42,6 +43,9 @@ public:
     bool InsertRow(int at);
     // Drops the row being edited or inserted, and the text in its editor.
     void CancelRow();
+    // Deletes the current row once the user confirms; nothing in a
+    // read-only grid.
+    void DeleteRow();
 
 signals:
     void datasetModelChanged();

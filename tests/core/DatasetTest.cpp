@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <compare>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <random>

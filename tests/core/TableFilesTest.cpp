@@ -36,11 +36,11 @@ TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
     std::filesystem::create_symlink("ВВГ.xml", dir / "link.xml");
     std::filesystem::create_symlink("folder.xml", dir / "to folder.xml");
     std::filesystem::create_symlink("gone.xml", dir / "dead.xml");
-    EXPECT_EQ(
-        ListCurrentTableFiles(dir.Path()),
-        (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "link.xml", "NYM.xml", "T.xml",
-                                  "T-1.xml", "T2.xml", "T10.xml", "а.xml", "АВВГ.xml", "б.xml",
-                                  "Б2.xml", "ВВГ.xml", "Ежи.xml", "Ёж.xml", "Жук.xml", "Я.xml"}));
+    EXPECT_EQ(ListCurrentTableFiles(dir.Path()),
+              (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "link.xml",
+                                        "NYM.xml", "T.xml", "T-1.xml", "T2.xml", "T10.xml", "а.xml",
+                                        "АВВГ.xml", "б.xml", "Б2.xml", "ВВГ.xml", "Ежи.xml",
+                                        "Ёж.xml", "Жук.xml", "Я.xml"}));
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
     EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
 }

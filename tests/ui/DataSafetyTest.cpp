@@ -137,7 +137,7 @@ private slots:
     }
 
     void staleTemporaryFilesGoAtStartUp() {
-        test::WriteBytes(*ui.dir / "Avtomat.xml.Ab12Cd.kalvenor-tmp", "half a table");
+        test::WriteBytes(*ui.dir / ".kalvenor-tmp-00", "half a table");
         test::WriteBytes(*ui.dir / "notes.tmp", "the user's");
         ui.Restart();
         QCOMPARE(test::FileNames(ui.dir->Path()),

@@ -283,10 +283,11 @@ class GridKeysTest : public QObject {
     }
 
     // A key pressed in the open cell editor; false without one.
-    [[nodiscard]] static bool KeyInEditor(DatasetGrid* grid, Qt::Key key) {
+    [[nodiscard]] static bool KeyInEditor(DatasetGrid* grid, Qt::Key key,
+                                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QLineEdit* editor = OpenEditor(grid);
         if (editor != nullptr) {
-            QTest::keyClick(editor, key);
+            QTest::keyClick(editor, key, modifiers);
         }
         return editor != nullptr;
     }
@@ -352,6 +353,37 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Escape);
         QCOMPARE(Column(grid->model(), 0), (QStringList{"АП50", "ВА47-63"}));
         QVERIFY(ui.messages->shown.empty());
+    }
+
+    // Ctrl+Delete deletes the current row after the navigator's question, from
+    // the grid or from a cell's editor; No keeps the row. A read-only grid
+    // neither asks nor deletes, and Delete alone deletes no row.
+    void ctrlDeleteDeletesTheRowAfterTheQuestion() {
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        for (const double maximum : {16.0, 25.0, 32.0}) {
+            BazaAvt->AVT1.InsertRow({"ВА-" + std::to_string(static_cast<int>(maximum)), 1.0,
+                                     maximum, std::int64_t{1}, 5.0});
+        }
+        grid->SelectRow(1);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 3U);
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<testing::ShownMessage>{{"Удалить запись?", "Подтверждение", 36}}));
+        ui.messages->Plan(kIdYes);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16", "ВА-32"}));
+        QCOMPARE(grid->CurrentRow(), 1);
+
+        grid->edit(grid->currentIndex());
+        ui.messages->Plan(kIdYes);
+        QVERIFY(KeyInEditor(grid, Qt::Key_Delete, Qt::ControlModifier));
+        QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16"}));
+
+        grid->DatasetModel()->SetReadOnly(true);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
+        QCOMPARE(ui.messages->shown.size(), 3U);
     }
 
     // In the transformer window Enter still presses "Ok" when no row is
