@@ -82,6 +82,9 @@ public:
     kalvenor::GroupingTarget& Grouping() { return grouping_; }
     // The read-only table view shows the one current-table dataset.
     void BindTableView(kalvenor::Dataset& currentTable);
+    // Wide enough for a whole report line, high enough for the layout, and
+    // not below the designed 801 x 564: the size the window opens at.
+    QSize OpeningSize();
 
     void Button1Click();
     void Button3Click();
@@ -137,6 +140,7 @@ private:
     void CreateControls();
     void CreateMenu();
     void CreateToolbars();
+    int LeftColumnWidth();
     void Wire();
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -169,6 +170,14 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
         return std::nullopt;
     }
     return StampFrom(status);
+}
+
+bool StampSettled(const FileStamp& stamp) {
+    const auto modified = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(stamp.modifiedSeconds) +
+            std::chrono::nanoseconds(stamp.modifiedNanoseconds)));
+    return std::chrono::system_clock::now() - modified >= std::chrono::seconds(2);
 }
 
 namespace {

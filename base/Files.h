@@ -44,6 +44,10 @@ struct FileStamp {
 };
 // The stamp of the file a path leads to now, or nothing when there is none.
 std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+// Whether a change made from now on would show in the stamp: its time lies
+// two seconds or more in the past. File systems keep times in ticks (up to
+// two seconds), and a change within the tick of the stamp leaves it as it was.
+bool StampSettled(const FileStamp& stamp);
 
 // The bytes of a regular file; with `until`, only as far as the end of its
 // first occurrence (the whole file when it does not occur). Anything that is

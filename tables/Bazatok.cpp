@@ -40,8 +40,6 @@ constexpr int kOpeningRows = 10;
 // The widest titles a current table's columns can have: the two data
 // fields and the longest value of each parameter (a brand has up to nine
 // characters).
-// The widest file name: a table name has up to nine characters.
-constexpr const char* kWidestFileName = "ААББВВГГД.xml";
 const char* const kWidestTitles[] = {
     "Сечение", "Длительный ток", "ААББВВГГД", "Четыре провода в трубе", "4", "Провод", "Алюминий",
 };
@@ -166,7 +164,7 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     }
     const int groupMargins =
         tableBox->contentsMargins().left() + tableBox->contentsMargins().right();
-    fileListWidth_ = FileListBox1->fontMetrics().horizontalAdvance(kWidestFileName) +
+    fileListWidth_ = FileListBox1->fontMetrics().horizontalAdvance(ToQString(kWidestTableFileName)) +
                      2 * FileListBox1->frameWidth() +
                      FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
     tableWidth_ = std::max(
@@ -192,6 +190,9 @@ QSize TBazaT::OpeningSize() const {
 }
 
 void TBazaT::setVisible(bool visible) {
+    if (visible) {
+        RefreshChangedFileList();
+    }
     if (visible && !opened_) {
         opened_ = true;
         ResizeAroundCentre(this, OpeningSize());
@@ -221,20 +222,42 @@ void TBazaT::SelectFile(const QString& name) {
 }
 
 void TBazaT::RefreshFileList() {
+    // Taken first: a change while the folder is read shows at the next look,
+    // and so does one in the clock's tick of a change just made.
+    folderStamp_ = StampOf(context_.directory);
+    if (folderStamp_ && !StampSettled(*folderStamp_)) {
+        folderStamp_.reset();
+    }
+    std::vector<std::string> names = ListCurrentTableFiles(context_.directory);
+    if (names == fileNames_) {
+        return;
+    }
+    fileNames_ = std::move(names);
     const QListWidgetItem* current = SelectedFile();
     const QString selected = current != nullptr ? current->text() : QString();
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(fileNames_.size()));
+    for (const std::string& name : fileNames_) {
+        items << ToQString(name);
+    }
     {
         const QSignalBlocker blocker(FileListBox1);
         FileListBox1->clear();
-        for (const std::string& name : ListCurrentTableFiles(context_.directory)) {
-            FileListBox1->addItem(ToQString(name));
-        }
+        FileListBox1->addItems(items);
     }
     SelectFile(selected);
 }
 
+// Rebuilding a list of thousands of tables at every click cost fifty times
+// loading the table clicked; the folder's stamp says when it is due.
+void TBazaT::RefreshChangedFileList() {
+    if (StampOf(context_.directory) != folderStamp_) {
+        RefreshFileList();
+    }
+}
+
 void TBazaT::FileListBox1Change() {
-    RefreshFileList();
+    RefreshChangedFileList();
     if (FileListBox1->count() > 0) {
         ClientDataSet1.Close();
     }
@@ -311,10 +334,10 @@ void TBazaT::Button2Click() {
     }
     {
         const QSignalBlocker blocker(FileListBox1);
-        delete FileListBox1->takeItem(FileListBox1->row(item));
         FileListBox1->clearSelection();
         FileListBox1->setCurrentRow(-1);
     }
+    // The list follows the folder: a file that could not be deleted stays.
     RefreshFileList();
 }
 

@@ -11,6 +11,9 @@
 namespace kalvenor {
 
 inline constexpr std::string_view kBreakerFileName = "Avtomat.xml";
+// A table file name of as many characters as the editor takes for a name:
+// what a list or a title must show whole.
+inline constexpr std::string_view kWidestTableFileName = "ААББВВГГД.xml";
 inline constexpr std::string_view kTransformerFileName = "tranform.xml";
 
 // Current table fields read by name.

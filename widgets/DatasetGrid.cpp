@@ -4,10 +4,10 @@
 #include "widgets/Guard.h"
 #include "widgets/NumberInput.h"
 
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -74,6 +74,7 @@ DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(DatasetTableModel::kRowHeight);
     verticalHeader()->setFixedWidth(DatasetTableModel::kRowHeaderWidth);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DatasetGrid::RowsInSightChanged);
 }
 
 void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
@@ -105,29 +106,38 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
         }
     });
     connect(model, &DatasetTableModel::tableChanged, this, &DatasetGrid::TableChanged);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &DatasetGrid::RowsInSightChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this, &DatasetGrid::RowsInSightChanged);
     TableChanged();
     emit datasetModelChanged();
 }
 
 void DatasetGrid::TableChanged() {
     if (isVisible()) {
-        SizeColumns();
+        SizeColumns(false);
     } else {
         sizePending_ = true;
+    }
+}
+
+void DatasetGrid::RowsInSightChanged() {
+    if (isVisible() && !sizePending_) {
+        SizeColumns(true);
     }
 }
 
 void DatasetGrid::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
     if (sizePending_) {
-        SizeColumns();
+        SizeColumns(false);
     }
 }
 
 // Each column as wide as its title and as the first characters of its
 // cells in sight; the titles are the table's parameters and must be
-// readable.
-void DatasetGrid::SizeColumns() {
+// readable. Rows that come into sight later only ever widen a column, and
+// never one the user has sized.
+void DatasetGrid::SizeColumns(bool widenOnly) {
     sizePending_ = false;
     if (model_ == nullptr) {
         return;
@@ -136,17 +146,31 @@ void DatasetGrid::SizeColumns() {
     const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
     const int first = std::max(rowAt(0), 0);
     const int last = std::min(model_->rowCount(), first + viewport()->height() / rowHeight + 1);
-    const QFontMetrics metrics(font());
-    const int margin =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    // Each text measured as the delegate measures it, the style's margins
+    // and the laid-out text's rounding included, and the grid line beside
+    // the cell: measured any other way, a column came out a pixel short and
+    // cut its text ("ВА47-29…").
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const int gridLine = showGrid() ? 1 : 0;
+    measured_.resize(static_cast<std::size_t>(model_->columnCount()));
     for (int column = 0; column < model_->columnCount(); ++column) {
-        int width = header->sectionSizeHint(column);
+        int& measured = measured_[static_cast<std::size_t>(column)];
+        if (widenOnly && header->sectionSize(column) != measured) {
+            continue;
+        }
+        int width =
+            std::max(header->sectionSizeHint(column), widenOnly ? header->sectionSize(column) : 0);
         for (int row = first; row < last; ++row) {
-            width = std::max(width, metrics.horizontalAdvance(
-                                        model_->CellPrefix(row, column, kMeasuredCharacters)) +
-                                        margin);
+            option.text = model_->CellPrefix(row, column, kMeasuredCharacters);
+            width = std::max(
+                width,
+                style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() +
+                    gridLine);
         }
         header->resizeSection(column, width);
+        measured = width;
     }
 }
 

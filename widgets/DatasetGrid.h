@@ -20,8 +20,9 @@ class DatasetTableModel;
 // is shown.
 //
 // Columns are sized when the grid is first shown and when its table changes,
-// from the rows in sight: a hidden grid measures nothing, and a long table
-// or a long text costs no more than a short one.
+// from the rows in sight, and widened for rows scrolled or typed into sight:
+// a hidden grid measures nothing, and a long table or a long text costs no
+// more than a short one.
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:
@@ -63,7 +64,8 @@ private:
     bool HandleKey(const QKeyEvent* event, bool inEditor);
     bool AppendFromLastRow();
     void TableChanged();
-    void SizeColumns();
+    void RowsInSightChanged();
+    void SizeColumns(bool widenOnly);
 
     MessageBoxPort& messages_;
     DatasetTableModel* model_ = nullptr;
@@ -72,6 +74,8 @@ private:
     // The widths before a reset of the same table (a new order, the
     // calculation's correction), put back after it.
     std::vector<int> widths_;
+    // The widths the grid itself gave the columns last.
+    std::vector<int> measured_;
 };
 
 // Escape anywhere in a window with a data grid: the row being typed is

@@ -355,6 +355,22 @@ private slots:
         QVERIFY(ui.messages->shown.empty());
     }
 
+    // A full stop typed into a number cell is the comma; a text keeps it.
+    void aFullStopInANumberCellIsTheSeparator() {
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QVERIFY(TypeCell(grid, 0, 0, ""));
+        QTest::keyClicks(OpenEditor(grid), "VA47.29");
+        grid->FinishEditor(true);
+        QVERIFY(TypeCell(grid, 0, 1, ""));
+        QTest::keyClicks(OpenEditor(grid), "1.6");
+        QCOMPARE(OpenEditor(grid)->text(), QString("1,6"));
+        grid->FinishEditor(true);
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), QString("VA47.29"));
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("1,6"));
+        QVERIFY(ui.messages->shown.empty());
+    }
+
     // Ctrl+Delete deletes the current row after the navigator's question, from
     // the grid or from a cell's editor; No keeps the row. A read-only grid
     // neither asks nor deletes, and Delete alone deletes no row.
