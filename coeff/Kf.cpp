@@ -81,8 +81,8 @@ void TForm6::CreateControls() {
 
     // The columns as designed, or as wide as their titles need: in a larger
     // font the designed widths cut them.
-    const int left = std::max({185, GroupBox2->minimumSizeHint().width(),
-                               GroupBox3->minimumSizeHint().width()});
+    const int left =
+        std::max({185, GroupBox2->minimumSizeHint().width(), GroupBox3->minimumSizeHint().width()});
     GroupBox2->setGeometry(16, 28, left, 49);
     ComboBox1->setGeometry(16, 20, left - 32, 24);
     GroupBox3->setGeometry(16, 84, left, 49);
@@ -97,9 +97,8 @@ void TForm6::CreateControls() {
     }
     // The dialog keeps 20 pixels right of the spacing frame, and its own
     // frame's title shows whole.
-    openingWidth_ =
-        std::max({414, RadioGroup1->geometry().right() + 1 + 20,
-                  GroupBox1->minimumSizeHint().width() + 2 * Panel1->frameWidth()});
+    openingWidth_ = std::max({414, RadioGroup1->geometry().right() + 1 + 20,
+                              GroupBox1->minimumSizeHint().width() + 2 * Panel1->frameWidth()});
 }
 
 void TForm6::Wire() {

@@ -164,9 +164,9 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     }
     const int groupMargins =
         tableBox->contentsMargins().left() + tableBox->contentsMargins().right();
-    fileListWidth_ = FileListBox1->fontMetrics().horizontalAdvance(ToQString(kWidestTableFileName)) +
-                     2 * FileListBox1->frameWidth() +
-                     FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
+    fileListWidth_ =
+        FileListBox1->fontMetrics().horizontalAdvance(ToQString(kWidestTableFileName)) +
+        2 * FileListBox1->frameWidth() + FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
     tableWidth_ = std::max(
         kTableWidth, columns + DBGrid1->verticalHeader()->width() + 2 * DBGrid1->frameWidth() +
                          DBGrid1->verticalScrollBar()->sizeHint().width() + groupMargins);

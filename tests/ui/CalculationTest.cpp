@@ -113,9 +113,9 @@ private slots:
         QCOMPARE(ProsentMin->Button1->nextInFocusChain(), ProsentMin->Edit1);
         const QRect inside = ProsentMin->rect();
         QVERIFY(ProsentMin->Label1->width() >= ProsentMin->Label1->sizeHint().width());
-        for (const QWidget* part : {static_cast<QWidget*>(ProsentMin->Label1),
-                                    static_cast<QWidget*>(ProsentMin->Edit1),
-                                    static_cast<QWidget*>(ProsentMin->Button1)}) {
+        for (const QWidget* part :
+             {static_cast<QWidget*>(ProsentMin->Label1), static_cast<QWidget*>(ProsentMin->Edit1),
+              static_cast<QWidget*>(ProsentMin->Button1)}) {
             QVERIFY(inside.contains(part->geometry()));
         }
         QVERIFY(ProsentMin->Label1->geometry().bottom() < ProsentMin->Edit1->y());
