@@ -83,7 +83,8 @@ public:
     // The read-only table view shows the one current-table dataset.
     void BindTableView(kalvenor::Dataset& currentTable);
     // Wide enough for a whole report line, high enough for the layout, and
-    // not below the designed 801 x 564: the size the window opens at.
+    // not below the designed 801 x 564: the size the window opens at. Sets
+    // the left column's width for it.
     QSize OpeningSize();
 
     void Button1Click();
@@ -140,7 +141,9 @@ private:
     void CreateControls();
     void CreateMenu();
     void CreateToolbars();
-    int LeftColumnWidth();
+    // The left column's width for its titles alone, and with the longest
+    // parameters whole too.
+    void MeasureLeftColumn();
     void Wire();
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
@@ -156,6 +159,8 @@ private:
     kalvenor::Dataset* transformers_ = nullptr;
     int transformersObserver_ = 0;
     kalvenor::MainWindowState state_;
+    int leftLeast_ = 0;
+    int leftFull_ = 0;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
     kalvenor::ReportCommands reportCommands_{context_};
     // What the voltage option and the table list showed before the user's

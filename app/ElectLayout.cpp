@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextEdit>
@@ -217,30 +218,30 @@ void TForm1::CreateToolbars() {
     strip->addStretch();
 }
 
-int TForm1::LeftColumnWidth() {
-    // The value labels claim no width (they cut a long text short): the
-    // widest value is added to what the captions and the frames take.
-    const QString name = ToQString(kWidestTableFileName);
-    const QFontMetrics metrics(Label6->font());
-    int value = 0;
-    for (const QString& text : {name.chopped(4), QString("Четыре провода в трубе"),
-                                QString("Алюминий"), QString("Кабель"), QString("Провод")}) {
-        value = std::max(value, metrics.horizontalAdvance(text));
-    }
-    const int parameters = GroupBox1->sizeHint().width() + value;
+void TForm1::MeasureLeftColumn() {
     // The titles as they read once a table is chosen, and the toggle's
-    // longer caption.
+    // longer caption: these must show whole.
+    const QString name = ToQString(kWidestTableFileName);
     const QString parametersTitle = GroupBox7->title();
     const QString tableTitle = GroupBox6->title();
     const QString toggle = Button3->text();
     GroupBox7->setTitle("Параметры таблицы    " + name);
     GroupBox6->setTitle("Таблица   " + name);
     Button3->setText(QString::fromUtf8(kCloseTable));
-    const int titles = GroupBox1->sizeHint().width();
+    leftLeast_ = GroupBox1->sizeHint().width();
     GroupBox7->setTitle(parametersTitle);
     GroupBox6->setTitle(tableTitle);
     Button3->setText(toggle);
-    return std::max(parameters, titles);
+    // The value labels claim no width (they cut a long text short): the
+    // widest value a table made in the editor has is added to what the
+    // captions and the frames take.
+    const QFontMetrics metrics(Label6->font());
+    int value = 0;
+    for (const QString& text : {name.chopped(4), QString("Четыре провода в трубе"),
+                                QString("Алюминий"), QString("Кабель"), QString("Провод")}) {
+        value = std::max(value, metrics.horizontalAdvance(text));
+    }
+    leftFull_ = std::max(leftLeast_, GroupBox1->sizeHint().width() + value);
 }
 
 QSize TForm1::OpeningSize() {
@@ -253,8 +254,18 @@ QSize TForm1::OpeningSize() {
                      RichEdit1->verticalScrollBar()->sizeHint().width() + 2;
     const int narrowest = RichEdit1->minimumWidth();
     RichEdit1->setMinimumWidth(line);
-    const QSize size = sizeHint().expandedTo(QSize(801, 564));
+    GroupBox1->setFixedWidth(leftFull_);
+    QSize size = sizeHint().expandedTo(QSize(801, 564));
     RichEdit1->setMinimumWidth(narrowest);
+    // On a narrow screen (a laptop at 125 %) a whole report line comes
+    // before the longest laying method, which the left column then cuts
+    // short; the titles still show whole.
+    if (const QScreen* shownOn = screen()) {
+        const int narrower = std::clamp(size.width() - shownOn->availableGeometry().width(), 0,
+                                        leftFull_ - leftLeast_);
+        GroupBox1->setFixedWidth(leftFull_ - narrower);
+        size.rwidth() -= narrower;
+    }
     return size;
 }
 
@@ -423,7 +434,8 @@ void TForm1::CreateControls() {
     // A long table name or laying method from elsewhere is cut short rather
     // than move the inputs: the left column keeps the width of the longest
     // ones a table made in the editor has.
-    GroupBox1->setFixedWidth(LeftColumnWidth());
+    MeasureLeftColumn();
+    GroupBox1->setFixedWidth(leftFull_);
 
     // F1 on the toolbar strip has a section of its own.
     InstallHelpKey(this, context_, [this] {

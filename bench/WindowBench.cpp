@@ -438,6 +438,9 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
 // ---- Pictures ------------------------------------------------------------------
 
 void SaveScreen(const std::filesystem::path& file) {
+    // The X server draws what was shown or hidden a moment after.
+    const Clock::time_point start = Clock::now();
+    Spin([start] { return MsSince(start) > 300; });
     Settle();
     QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(file.string()));
 }
