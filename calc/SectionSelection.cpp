@@ -3,49 +3,37 @@
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
-#include <array>
+#include <algorithm>
+#include <cmath>
 
 namespace kalvenor {
 
 namespace {
 
-struct TemperatureBand {
-    int from;  // the band runs up to the next band's start
-    double notInGround;
-    double inGround;
-};
-
-constexpr std::array<TemperatureBand, 7> kBands{{
-    {-5, 1.32, 1.12},
-    {0, 1.27, 1.14},
-    {10, 1.17, 1.05},
-    {20, 1.06, 0.95},
-    // 0.64 in the ground, below the 0.71 of the band above: the published
-    // table has it so and the program keeps it.
-    {30, 0.94, 0.64},
-    {40, 0.79, 0.71},
-    {50, 0.61, 0.55},
-}};
-
-constexpr int kReferenceNotInGround = 25;
-constexpr int kReferenceInGround = 15;
+// The conductor's permitted temperature and the ambient temperatures the
+// tables of continuous currents are printed for.
+constexpr double kConductorTemperature = 65;
+constexpr double kReferenceNotInGround = 25;
+constexpr double kReferenceInGround = 15;
+constexpr int kColdest = -5;
+constexpr int kHottest = 50;
 
 }  // namespace
 
+// The heating law the printed tables of correction factors come from: the
+// permitted current goes with the square root of the temperature rise the
+// conductor may still take. Taken per degree, not per band of ten, because a
+// band's factor at its lower edge overrates every warmer degree of the band
+// (28 degrees in air would carry more than 25). Rounded to two decimals as
+// those tables print it.
 double TemperatureCoefficient(int temperature, bool notInGround) {
-    if (temperature == (notInGround ? kReferenceNotInGround : kReferenceInGround)) {
-        return 1.0;
-    }
-    // The input checks admit -5 to 50 only; anything colder takes the first
-    // band and anything hotter the last, so a factor is never 0 and never
-    // wipes out the table's currents.
-    const TemperatureBand* band = &kBands.front();
-    for (const TemperatureBand& candidate : kBands) {
-        if (temperature >= candidate.from) {
-            band = &candidate;
-        }
-    }
-    return notInGround ? band->notInGround : band->inGround;
+    // The input checks admit -5 to 50 only; holding to that range keeps the
+    // root real and the factor positive whatever reaches here.
+    const double ambient = std::clamp(temperature, kColdest, kHottest);
+    const double reference = notInGround ? kReferenceNotInGround : kReferenceInGround;
+    const double factor =
+        std::sqrt((kConductorTemperature - ambient) / (kConductorTemperature - reference));
+    return std::floor(factor * 100 + 0.5) / 100;
 }
 
 bool IsCableInGround(const Dataset& table) {

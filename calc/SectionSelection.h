@@ -5,10 +5,10 @@
 
 namespace kalvenor {
 
-// The derating factor for the ambient temperature. Bands of ten degrees,
-// inclusive below and exclusive above, with 50 alone in the last one; each
-// column has one reference temperature where the factor is exactly 1 (25 for
-// wires and cables in the air, 15 for cables in the ground).
+// The derating factor for the ambient temperature (whole degrees):
+// sqrt((65 - t) / (65 - t0)) to two decimals, halves up, t0 being 25 for
+// wires and cables in the air and 15 for cables in the ground, where the
+// factor is exactly 1. It never rises with the temperature.
 double TemperatureCoefficient(int temperature, bool notInGround);
 
 // A cable laid in the ground: laying method "В земле" and wiring type

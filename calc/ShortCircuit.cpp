@@ -12,6 +12,10 @@ namespace kalvenor {
 namespace {
 
 constexpr double kPhaseVoltage = 230;
+// The transformer's rated current and impedance belong to its 0,4 kV
+// windings: built on the phase voltage they come out a third of the real
+// impedance, and the check would pass breakers a real fault never trips.
+constexpr double kLineVoltage = 400;
 constexpr double kReactancePerMetre = 0.0006;
 constexpr double kApproxVoltage = 176;
 constexpr double kApproxResistanceFactor = 1.5;
@@ -41,9 +45,9 @@ double ShortCircuitCurrent(std::string_view material, double section, double uk,
     const double resistance = 2 * Resistivity(material) * length / section;
     const double reactance = kReactancePerMetre * length;
     const double lineImpedance = std::hypot(resistance, reactance);
-    const double transformerCurrent = powerKva * 1000 / (std::numbers::sqrt3 * kPhaseVoltage);
+    const double transformerCurrent = powerKva * 1000 / (std::numbers::sqrt3 * kLineVoltage);
     const double transformerImpedance =
-        uk * kPhaseVoltage / (std::numbers::sqrt3 * transformerCurrent * 100);
+        uk * kLineVoltage / (std::numbers::sqrt3 * transformerCurrent * 100);
     const double impedance = lineImpedance + transformerImpedance;
     if (!(impedance > 0) || !std::isfinite(impedance)) {
         return 0;

@@ -14,7 +14,10 @@ namespace kalvenor {
 double Resistivity(std::string_view material);
 
 // Single-phase short circuit at the end of the line through the supply
-// transformer, in A, rounded to a whole number. 0 when the data give no
+// transformer, in A, rounded to a whole number: 230 V over the line's loop
+// impedance plus the transformer's uk * 400^2 / (100 * S). That is the figure
+// for a transformer whose zero-sequence impedance equals its positive-sequence
+// one (delta/star); a star/star one gives less. 0 when the data give no
 // finite positive impedance (see the definition).
 double ShortCircuitCurrent(std::string_view material, double section, double uk, double powerKva,
                            double length);

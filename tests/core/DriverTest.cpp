@@ -124,19 +124,20 @@ TEST_F(Calculation, ResetsResultsAndStateBeforeAFailingCheck) {
 
 // 10 kW on "380 + 0": 45,455 A. 30 kVA asks for the 40 kVA transformer. The
 // first selection gives 6 mm2 (46 A); the breaker's 50 A asks for 10 mm2
-// (70 A). Through 40 kVA and 4,7 % the short circuit at 100 m is 538 A,
-// above the 500 A that trip АП50 (50 A x 10). The drop at 10 mm2 is 7,25 %.
+// (70 A). Through 40 kVA and 4,7 % (0,188 Ohm) the short circuit at 100 m of
+// 10 mm2 is 416 A, short of the 500 A that trip АП50 (50 A x 10); 16 mm2
+// gives 546 A. The drop at 16 mm2 is 4,53 %.
 TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
     Run();
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{DropQuestionText("7,25")}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{DropQuestionText("4,53")}));
     EXPECT_EQ(window.messages.shown[0].caption, "Предупреждение");
     EXPECT_EQ(window.messages.shown[0].flags, 52);
     EXPECT_EQ(window.combos[Combo::ComboBox2].index, 1);
     EXPECT_EQ(window.offeredSeries, (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-100"}));
-    EXPECT_EQ(Results(), (std::vector<std::string>{"10", "70", "45,455"}));
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
     EXPECT_EQ(window.texts[Control::Label21], "Напряжение = 380 + 0 v.");
     EXPECT_EQ(window.state.SelectedSection, 10);
-    EXPECT_EQ(window.state.VoltageDrop, 7.25);
+    EXPECT_EQ(window.state.VoltageDrop, 4.53);
     EXPECT_EQ(window.report, (std::vector<std::string>{"Расчет электрической сети",
                                                        "",
                                                        "Мощность нагрузки - 10 KWT",
@@ -151,11 +152,11 @@ TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
                                                        kSeparator,
                                                        "Номинальный ток - 45,5 A",
                                                        kSeparator,
-                                                       "Потери напряжения - 7,25 %",
+                                                       "Потери напряжения - 4,53 %",
                                                        kSeparator,
-                                                       "Сечение жил - 10 кв.мм",
+                                                       "Сечение жил - 16 кв.мм",
                                                        kSeparator,
-                                                       "Ток короткого замыкания - 538 A",
+                                                       "Ток короткого замыкания - 546 A",
                                                        kSeparator,
                                                        "Автомат серии - АП50   50  A",
                                                        kSeparator}));
@@ -220,20 +221,20 @@ TEST_F(Calculation, ACorrectionLeftFromAnotherTemperatureNeverStands) {
 
 TEST_F(Calculation, YesToTheQuestionTakesTheSectionOfThePermittedDrop) {
     window.messages.Plan(kIdYes);
-    window.permittedDrop = 5;  // asks for 14,5 mm2: the table gives 16
+    window.permittedDrop = 3;  // asks for 24,2 mm2: the table gives 25
     Run();
-    EXPECT_EQ(window.askedDrops, std::vector<double>{7.25});
-    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
-    EXPECT_EQ(window.state.ReducedSection, 16);
-    EXPECT_EQ(window.report[14], "Потери напряжения - 4,53 %");
-    EXPECT_EQ(window.report[16], "Сечение жил - 16 кв.мм");
+    EXPECT_EQ(window.askedDrops, std::vector<double>{4.53});
+    EXPECT_EQ(Results(), (std::vector<std::string>{"25", "115", "45,455"}));
+    EXPECT_EQ(window.state.ReducedSection, 25);
+    EXPECT_EQ(window.report[14], "Потери напряжения - 2,9 %");
+    EXPECT_EQ(window.report[16], "Сечение жил - 25 кв.мм");
 }
 
 TEST_F(Calculation, ClosingTheDialogByItsTitleBarChangesNothing) {
     window.messages.Plan(kIdYes);
     Run();
-    EXPECT_EQ(window.askedDrops, std::vector<double>{7.25});
-    EXPECT_EQ(Results(), (std::vector<std::string>{"10", "70", "45,455"}));
+    EXPECT_EQ(window.askedDrops, std::vector<double>{4.53});
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
     EXPECT_EQ(window.state.ReducedSection, 0);
 }
 

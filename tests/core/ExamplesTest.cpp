@@ -1,5 +1,7 @@
 #include "base/Numbers.h"
 #include "calc/Breakers.h"
+#include "calc/Driver.h"
+#include "calc/ShortCircuit.h"
 #include "calc/Transformers.h"
 #include "examples/ExampleTables.h"
 #include "tables/Catalogue.h"
@@ -7,6 +9,7 @@
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
 #include "tests/core/TempDir.h"
+#include "tests/support/FakeMainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -311,6 +314,107 @@ TEST(ExampleTransformers, OnePerStandardPowerAscendingFrom25To2500) {
         previous = values;
     }
     EXPECT_EQ(powers, (std::vector<double>{25, 40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500}));
+}
+
+// No fault at the end of a line can draw more than the transformer gives at
+// its own terminals in a three-phase fault: its rated current over uk.
+TEST(ExampleTransformers, NoLineDrawsMoreThanTheTransformerAtItsTerminals) {
+    Dataset transformers;
+    transformers.Load(kExamples / kTransformerFileName);
+    for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+        const std::string name = std::get<std::string>(transformers.RowAt(row)[0]);
+        SCOPED_TRACE(name);
+        const double power = *TransformerPower(transformers, name);
+        const double uk = *TransformerUk(transformers, name);
+        const double terminalFault = power * 1000 / (std::sqrt(3.0) * 400) / (uk / 100);
+        for (const double length : {0.0, 1.0, 10.0}) {
+            const double current = ShortCircuitCurrent("Медь", 240, uk, power, length);
+            EXPECT_GT(current, 0);
+            EXPECT_LE(current, terminalFault) << length << " m";
+        }
+    }
+}
+
+// The README's first calculation over the example tables: 10 kW on
+// "2 x 380+0" through ВВГвозд3.xml and ТМ-25/10 with ВА47-29 C, whose 32 A
+// trip at 320 A.
+class FirstCalculation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        examples::WriteExampleTables(dir.Path());
+        transformers.Load(dir.Path() / kTransformerFileName);
+        std::vector<std::string> names;
+        for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
+            names.push_back(std::get<std::string>(transformers.RowAt(row)[0]));
+        }
+        window.combos[Combo::ComboBox2] = {names, 0, ""};
+        window.combos[Combo::ComboBox1] = {{"ВВГвозд3.xml"}, 0, ""};
+        window.combos[Combo::ComboBox3].index = 1;
+        window.texts[Control::Label6] = "В воздухе";
+        window.texts[Control::Label8] = "Медь";
+        window.texts[Control::Edit3] = "10";
+        const auto offered = ListBreakers(breakers, dir.Path(), 2, 26.316);
+        window.chosenItem = static_cast<std::size_t>(
+            std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
+        ASSERT_LT(window.chosenItem, offered.size());
+    }
+
+    std::vector<std::string> Run(const char* length) {
+        window.texts[Control::Edit6] = length;
+        window.messages.shown.clear();
+        CalculationDriver(window, window, {currentTable, breakers, transformers, dir.Path()},
+                          NumberFormat{','})
+            .Run();
+        std::vector<std::string> shown;
+        for (const auto& message : window.messages.shown) {
+            shown.push_back(message.text);
+        }
+        return shown;
+    }
+
+    std::vector<std::string> Results() const {
+        return {window.texts.at(Control::Edit1),
+                window.texts.at(Control::Edit2),
+                window.texts.at(Control::Edit5),
+                window.report.at(14),
+                window.report.at(18),
+                window.report.at(20)};
+    }
+
+    TempDir dir;
+    Dataset currentTable;
+    Dataset breakers;
+    Dataset transformers;
+    testing::FakeMainWindow window;
+};
+
+// At 50 m the 4 mm2 that the breaker's rating asks for gives a fault current
+// of 311 A, short of 320 A: the check takes 6 mm2 (390 A), whose drop asks
+// nothing.
+TEST_F(FirstCalculation, At50MetresTheShortCircuitCheckSetsTheSection) {
+    EXPECT_TRUE(Run("50").empty());
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"6", "42", "26,316", "Потери напряжения - 2,02 %",
+                                        "Ток короткого замыкания - 390 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
+}
+
+// At 70 m 6 mm2 just trips the breaker (324 A) and drops 2,83 %: "Нет"
+// keeps it, "Да" with 2,5 % asks for 6,8 mm2 and takes 10.
+TEST_F(FirstCalculation, At70MetresTheDropQuestionDecides) {
+    EXPECT_EQ(Run("70"),
+              std::vector<std::string>{"Падение напряжения  2,83. Уменьшить падение напряжения?"});
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"6", "42", "26,316", "Потери напряжения - 2,83 %",
+                                        "Ток короткого замыкания - 324 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
+    window.messages.Plan(kIdYes);
+    window.permittedDrop = 2.5;
+    Run("70");
+    EXPECT_EQ(Results(),
+              (std::vector<std::string>{"10", "55", "26,316", "Потери напряжения - 1,7 %",
+                                        "Ток короткого замыкания - 423 A",
+                                        "Автомат серии - ВА47-29 C   32  A"}));
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ class CalculationTest : public QObject {
     // transformers, as a newcomer enters them.
     void PrepareTables() {
         const auto dir = ui.dir->Path();
-        testing::WriteCurrentTable(dir / "ВВГ2.xml", "В воздухе", "2",
-                                   {{1.5, 19}, {2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 90}});
+        testing::WriteCurrentTable(
+            dir / "ВВГ2.xml", "В воздухе", "2",
+            {{1.5, 19}, {2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 90}, {25, 115}});
         testing::WriteBreakers(dir, {{"ВА47-63", 6, 63, 1, 5}, {"АП50", 1.6, 50, 1, 10}});
         Dataset transformers;
         testing::FillTransformers(
@@ -53,8 +54,9 @@ private slots:
         PrepareTables();
         ChooseSeries("АП50");
         ui.messages->Plan(kIdYes);
-        // The dialog: a value above the drop, one of zero, a text that is not
-        // a number are refused and it stays open; 5 is taken.
+        // The short-circuit check has moved 10 mm2 to 16 (416 A, then 546 A,
+        // against 500 A). The dialog: a value above the drop, one of zero, a
+        // text that is not a number are refused and it stays open; 3 is taken.
         ui.messages->onShow = [](const ShownMessage& message) {
             if (message.text.find("Уменьшить") == std::string::npos) {
                 return;
@@ -62,7 +64,7 @@ private slots:
             WhenModal([] {
                 QVERIFY(ProsentMin->isVisible());
                 QCOMPARE(ProsentMin->Edit1->text(), QString("2,5"));
-                for (const char* typed : {"8", "0", "пять", "5"}) {
+                for (const char* typed : {"8", "0", "пять", "3"}) {
                     ProsentMin->Edit1->setText(typed);
                     ProsentMin->Button1->click();
                 }
@@ -71,23 +73,23 @@ private slots:
         Form1->Button1->click();
         ui.messages->onShow = nullptr;
         QCOMPARE(ui.Texts(), (std::vector<std::string>{
-                                 "Падение напряжения  7,25. Уменьшить падение напряжения?",
-                                 "Процент падения напряжения должен быть меньше или равно 7,25",
+                                 "Падение напряжения  4,53. Уменьшить падение напряжения?",
+                                 "Процент падения напряжения должен быть меньше или равно 4,53",
                                  "Процент падения напряжения должен быть больше нуля",
                                  "\"пять\" не является числом."}));
         QVERIFY(!ProsentMin->isVisible());
-        QCOMPARE(Form1->Edit1->text(), QString("16"));
-        QCOMPARE(Form1->Edit2->text(), QString("90"));
+        QCOMPARE(Form1->Edit1->text(), QString("25"));
+        QCOMPARE(Form1->Edit2->text(), QString("115"));
         QCOMPARE(Form1->Edit5->text(), QString("45,455"));
         const QStringList lines = ReportLines();
         QCOMPARE(lines.size(), 22);
         QCOMPARE(lines[0], QString("Расчет электрической сети"));
         QCOMPARE(lines[12], QString("Номинальный ток - 45,5 A"));
-        QCOMPARE(lines[14], QString("Потери напряжения - 4,53 %"));
-        QCOMPARE(lines[16], QString("Сечение жил - 16 кв.мм"));
+        QCOMPARE(lines[14], QString("Потери напряжения - 2,9 %"));
+        QCOMPARE(lines[16], QString("Сечение жил - 25 кв.мм"));
         QCOMPARE(lines[20], QString("Автомат серии - АП50   50  A"));
         // The dialog keeps what the user typed last.
-        QCOMPARE(ProsentMin->Edit1->text(), QString("5"));
+        QCOMPARE(ProsentMin->Edit1->text(), QString("3"));
     }
 
     void closingTheDialogByItsTitleBarKeepsTheSection() {
@@ -97,8 +99,8 @@ private slots:
         ui.messages->onShow = [](const ShownMessage&) { WhenModal([] { ProsentMin->reject(); }); };
         Form1->Button1->click();
         ui.messages->onShow = nullptr;
-        QCOMPARE(Form1->Edit1->text(), QString("10"));
-        QCOMPARE(ReportLines()[14], QString("Потери напряжения - 7,25 %"));
+        QCOMPARE(Form1->Edit1->text(), QString("16"));
+        QCOMPARE(ReportLines()[14], QString("Потери напряжения - 4,53 %"));
     }
 
     // The field says what it holds, in its unit, and everything shows whole

@@ -28,7 +28,8 @@ class DatabasesTest : public QObject {
     // Inputs for a calculation on a one-phase table "Two.xml".
     void PrepareCalculation() {
         const auto dir = ui.dir->Path();
-        testing::WriteCurrentTable(dir / "Two.xml", "В воздухе", "2", {{2.5, 27}, {10, 70}});
+        testing::WriteCurrentTable(dir / "Two.xml", "В воздухе", "2",
+                                   {{2.5, 27}, {10, 70}, {16, 90}});
         testing::WriteBreakers(dir, {{"ВА47-63", 6, 63, 1, 5}, {"АП50", 1.6, 50, 1, 10}});
         Dataset transformers;
         testing::FillTransformers(transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}});
@@ -216,7 +217,7 @@ private slots:
         Form1->Button1->click();
         // The calculation goes on to the 2,5 % question, answered No.
         QCOMPARE(ui.Texts(), std::vector<std::string>{
-                                 "Падение напряжения  7,25. Уменьшить падение напряжения?"});
+                                 "Падение напряжения  4,53. Уменьшить падение напряжения?"});
         QCOMPARE(offered, (QStringList{"АП50", "ВА47-63"}));
         QCOMPARE(InsertAvtomat->ChosenSeries, std::string("АП50"));
         QCOMPARE(Form1->Edit5->text(), QString("45,455"));
