@@ -4,6 +4,7 @@
 // the ratio of the two medians. Memory is counted by the allocator itself.
 
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -479,26 +480,80 @@ void RefreshCatalogue(benchmark::State& state) {
 }
 BENCHMARK(RefreshCatalogue)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The table names of a directory in the order the lists show them, beside
-// sorting the same names' sort keys made beforehand (views of them, so that
-// the floor copies no text before it sorts).
+// The names of a folder's files with plain system calls, in no order.
+std::vector<std::string> ReadNames(const fs::path& directory) {
+    std::vector<std::string> names;
+    DIR* folder = ::opendir(directory.c_str());
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name.ends_with(".xml")) {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(folder);
+    return names;
+}
+
+// The names' sort keys made beforehand, in one block as the program keeps
+// them, and views of them to sort.
+struct SortKeys {
+    explicit SortKeys(const std::vector<std::string>& names) {
+        std::vector<std::size_t> ends;
+        for (const std::string& name : names) {
+            keys += NaturalSortKey(std::string_view(name).substr(0, name.size() - 4));
+            ends.push_back(keys.size());
+        }
+        std::size_t begin = 0;
+        for (const std::size_t end : ends) {
+            views.emplace_back(keys.data() + begin, end - begin);
+            begin = end;
+        }
+    }
+    void Sort() {
+        sorted = views;
+        std::sort(sorted.begin(), sorted.end());
+        benchmark::DoNotOptimize(sorted.data());
+    }
+    std::string keys;
+    std::vector<std::string_view> views;
+    std::vector<std::string_view> sorted;
+};
+
+// Putting the names of a folder of tables in the order the lists show
+// them, beside sorting the same names' sort keys made beforehand.
+void OrderTableNames(benchmark::State& state) {
+    const std::vector<std::string> names =
+        ReadNames(Files().Directory(static_cast<int>(state.range(0))));
+    SortKeys keys(names);
+    std::vector<double> mine;
+    std::vector<double> floor;
+    for (auto _ : state) {
+        std::vector<std::string> ordered = names;
+        const double seconds = Seconds([&] { SortTableFileNames(ordered); });
+        mine.push_back(seconds);
+        state.SetIterationTime(seconds);
+        floor.push_back(Seconds([&] { keys.Sort(); }));
+    }
+    state.counters["sort_keys_ms"] = Median(floor) * 1e3;
+    state.counters["x_sort_keys"] = Median(mine) / Median(floor);
+}
+BENCHMARK(OrderTableNames)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The whole listing, the folder read by the system included, beside reading
+// the same folder's names and sorting their keys made beforehand.
 void ListTableNames(benchmark::State& state) {
     const fs::path& directory = Files().Directory(static_cast<int>(state.range(0)));
-    std::vector<std::string> keys;
-    for (const fs::path& file : FilesOf(directory)) {
-        const std::string name = file.filename().string();
-        keys.push_back(NaturalSortKey(name.substr(0, name.size() - 4)));
-    }
-    const std::vector<std::string_view> unsorted(keys.begin(), keys.end());
-    std::vector<std::string_view> sorted;
+    SortKeys keys(ReadNames(directory));
     Compare(state,
             [&] {
                 const std::vector<std::string> names = ListCurrentTableFiles(directory);
                 benchmark::DoNotOptimize(names.data());
             },
-            {{"sort_keys", [&] {
-                  sorted = unsorted;
-                  std::sort(sorted.begin(), sorted.end());
+            {{"read_names", [&] { benchmark::DoNotOptimize(ReadNames(directory).data()); }},
+             {"sort_keys", [&] { keys.Sort(); }},
+             {"read_names_sort_keys", [&] {
+                  benchmark::DoNotOptimize(ReadNames(directory).data());
+                  keys.Sort();
               }}});
 }
 BENCHMARK(ListTableNames)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 namespace kalvenor {
@@ -14,13 +16,6 @@ namespace kalvenor {
 namespace {
 
 constexpr std::string_view kRefusedInNames = "/\\<>:\"|?*";
-
-// One character of a name, or a whole run of digits.
-struct NameUnit {
-    bool number = false;
-    std::uint32_t weight = 0;  // a character's place in the order
-    std::string_view digits;   // a number's digits without leading zeros
-};
 
 // A byte that does not start a well-formed sequence stands for itself,
 // after every character: a name the file system allows but that is not
@@ -30,6 +25,18 @@ constexpr std::uint32_t kStrayByte = 0x110000;
 // Decodes the code point at `at` and moves past it.
 std::uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at]);
+    // Latin and Cyrillic, which table names are written in, first.
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    if (lead >= 0xC2 && lead < 0xE0 && at + 1 < text.size() &&
+        (static_cast<unsigned char>(text[at + 1]) & 0xC0) == 0x80) {
+        const std::uint32_t point =
+            (lead & 0x1Fu) << 6 | (static_cast<unsigned char>(text[at + 1]) & 0x3Fu);
+        at += 2;
+        return point;
+    }
     std::size_t length = lead < 0x80    ? 1
                          : lead >= 0xF0 ? 4
                          : lead >= 0xE0 ? 3
@@ -48,7 +55,7 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
 }
 
 // Lower case for the letters a table name is written in; Ё folds to ё.
-std::uint32_t FoldCase(std::uint32_t point) {
+constexpr std::uint32_t FoldCase(std::uint32_t point) {
     if ((point >= 'A' && point <= 'Z') || (point >= 0xC0 && point <= 0xDE && point != 0xD7)) {
         return point + 0x20;
     }
@@ -62,27 +69,27 @@ std::uint32_t FoldCase(std::uint32_t point) {
 }
 
 // Code point order, except that ё stands between е and ж.
-std::uint32_t Weight(std::uint32_t point) {
+constexpr std::uint32_t FoldedWeight(std::uint32_t point) {
     constexpr std::uint32_t kE = 0x435;
     constexpr std::uint32_t kYo = 0x451;
     const std::uint32_t folded = FoldCase(point);
     return folded == kYo ? kE * 2 + 1 : folded * 2;
 }
 
-NameUnit NextUnit(std::string_view text, std::size_t& at) {
-    const auto isDigit = [&text](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
-    if (!isDigit(at)) {
-        return NameUnit{false, Weight(NextCodePoint(text, at)), {}};
+// The weights of the characters of one and two bytes (Latin, Cyrillic)
+// looked up, not worked out: the key of every name of a folder of thousands
+// is made from them.
+constexpr std::uint32_t kLookedUp = 0x800;
+constexpr std::array<std::uint32_t, kLookedUp> kWeights = [] {
+    std::array<std::uint32_t, kLookedUp> weights{};
+    for (std::uint32_t point = 0; point < kLookedUp; ++point) {
+        weights[point] = FoldedWeight(point);
     }
-    const std::size_t begin = at;
-    while (at < text.size() && isDigit(at)) {
-        ++at;
-    }
-    std::size_t significant = begin;
-    while (significant + 1 < at && text[significant] == '0') {
-        ++significant;
-    }
-    return NameUnit{true, Weight('0'), text.substr(significant, at - significant)};
+    return weights;
+}();
+
+std::uint32_t Weight(std::uint32_t point) {
+    return point < kLookedUp ? kWeights[point] : FoldedWeight(point);
 }
 
 FieldDef Float(std::string_view name, bool required = false) {
@@ -150,30 +157,72 @@ std::vector<IndexDef> CurrentTableIndexDefs() {
     return {IndexDef{"", {std::string(kSectionField)}, true, true}};
 }
 
-// Each unit's weight in three bytes, the first never 0, so that the 0 that
-// ends the units sorts before any further unit: a shorter name goes first.
-// A number adds its count of significant digits (a longer run is a larger
-// number) and the digits. After the 0 come the name's bytes, which decide
-// between names equal unit for unit.
-std::string NaturalSortKey(std::string_view name) {
-    std::string key;
-    key.reserve(name.size() * 4 + 1);
+namespace {
+
+// The most bytes the units of a name take: a run of digits of one byte
+// gives five (its weight, its count, the digit).
+std::size_t UnitsBound(std::size_t nameBytes) {
+    return nameBytes * 5;
+}
+
+// A weight in as few bytes as keep the order: two for Latin, Cyrillic and
+// the rest below U+4000 (a first byte of 1 to 0x80), three above (0x81 on).
+// No first byte is 0, so the 0 that ends the units sorts before any further
+// unit: a shorter name goes first.
+char* WriteWeight(char* out, std::uint32_t weight) {
+    if (weight < 0x8000) {
+        *out++ = static_cast<char>((weight >> 8) + 1);
+    } else {
+        *out++ = static_cast<char>((weight >> 16) + 0x81);
+        *out++ = static_cast<char>((weight >> 8) & 0xFF);
+    }
+    *out++ = static_cast<char>(weight & 0xFF);
+    return out;
+}
+
+// Each character's weight, and for a run of digits the weight of "0", its
+// count of significant digits in two bytes (a longer run is a larger number;
+// a name has at most 255 bytes) and the digits; then a 0 and the tail, the
+// name's bytes, which decide between names equal unit for unit. Returns the
+// key's end.
+char* WriteSortKey(char* out, std::string_view name, std::string_view tail) {
+    const auto isDigit = [&name](std::size_t i) { return name[i] >= '0' && name[i] <= '9'; };
     std::size_t at = 0;
     while (at < name.size()) {
-        const NameUnit unit = NextUnit(name, at);
-        key += static_cast<char>((unit.weight >> 16) + 1);
-        key += static_cast<char>((unit.weight >> 8) & 0xFF);
-        key += static_cast<char>(unit.weight & 0xFF);
-        if (unit.number) {
-            const auto length = static_cast<std::uint32_t>(unit.digits.size());
-            for (int shift = 24; shift >= 0; shift -= 8) {
-                key += static_cast<char>((length >> shift) & 0xFF);
+        if (!isDigit(at)) {
+            // Most names are letters: looked up and written at once.
+            const auto lead = static_cast<unsigned char>(name[at]);
+            if (lead < 0x80) {
+                out = WriteWeight(out, kWeights[lead]);
+                ++at;
+            } else {
+                out = WriteWeight(out, Weight(NextCodePoint(name, at)));
             }
-            key += unit.digits;
+            continue;
         }
+        std::size_t begin = at;
+        while (at < name.size() && isDigit(at)) {
+            ++at;
+        }
+        while (begin + 1 < at && name[begin] == '0') {
+            ++begin;
+        }
+        const std::size_t digits = at - begin;
+        out = WriteWeight(out, kWeights['0']);
+        *out++ = static_cast<char>((digits >> 8) & 0xFF);
+        *out++ = static_cast<char>(digits & 0xFF);
+        out = std::copy(name.begin() + static_cast<std::ptrdiff_t>(begin),
+                        name.begin() + static_cast<std::ptrdiff_t>(at), out);
     }
-    key += '\0';
-    key += name;
+    *out++ = '\0';
+    return std::copy(tail.begin(), tail.end(), out);
+}
+
+}  // namespace
+
+std::string NaturalSortKey(std::string_view name) {
+    std::string key(UnitsBound(name.size()) + 1 + name.size(), '\0');
+    key.resize(static_cast<std::size_t>(WriteSortKey(key.data(), name, name) - key.data()));
     return key;
 }
 
@@ -181,13 +230,49 @@ bool NaturalNameLess(std::string_view a, std::string_view b) {
     return NaturalSortKey(a) < NaturalSortKey(b);
 }
 
+void SortTableFileNames(std::vector<std::string>& names) {
+    // Each name's key is made once, all in one block, and the sort moves
+    // views of them: comparing names by decoding them again at every step
+    // cost four times the sort itself. The names proper make the units, so
+    // that "T" comes before "T-1"; the whole name is the tail, which orders
+    // names equal unit for unit as their names proper do, for a ".xml"
+    // after a name that is the start of another means more units. The
+    // name's place in the list follows, so that it is moved, not copied.
+    constexpr std::size_t kPlace = 4;
+    std::size_t bound = 0;
+    for (const std::string& name : names) {
+        bound += UnitsBound(name.size()) + 1 + name.size() + kPlace;
+    }
+    const std::unique_ptr<char[]> keys(new char[bound]);
+    std::vector<std::string_view> sorted;
+    sorted.reserve(names.size());
+    char* end = keys.get();
+    for (std::size_t place = 0; place < names.size(); ++place) {
+        const std::string_view name = names[place];
+        char* const begin = end;
+        end = WriteSortKey(begin, name.substr(0, name.size() - 4), name);
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            *end++ = static_cast<char>((place >> shift) & 0xFF);
+        }
+        sorted.emplace_back(begin, static_cast<std::size_t>(end - begin));
+    }
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<std::string> ordered(names.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        std::size_t place = 0;
+        for (const char byte : sorted[i].substr(sorted[i].size() - kPlace)) {
+            place = place << 8 | static_cast<unsigned char>(byte);
+        }
+        ordered[i] = std::move(names[place]);
+    }
+    names.swap(ordered);
+}
+
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory) {
-    // Each name's key is made once: comparing names by decoding them again
-    // at every step of the sort cost four times the sort itself.
-    std::vector<std::string> keys;
+    std::vector<std::string> names;
     DIR* const folder = ::opendir(directory.c_str());
     if (folder == nullptr) {
-        return {};
+        return names;
     }
     while (const dirent* entry = ::readdir(folder)) {
         const std::string_view name = entry->d_name;
@@ -197,25 +282,16 @@ std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& dire
         // The folder's own record of the kind saves a stat for every table;
         // a link is followed to what it names.
         struct stat status {};
-        const bool regular =
-            entry->d_type == DT_REG ||
+        if (entry->d_type == DT_REG ||
             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-             ::fstatat(::dirfd(folder), entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode));
-        if (regular) {
-            // Every name ends in ".xml": the names proper decide, so "T"
-            // comes before "T-1".
-            keys.push_back(NaturalSortKey(name.substr(0, name.size() - 4)));
+             ::fstatat(::dirfd(folder), entry->d_name, &status, 0) == 0 &&
+             S_ISREG(status.st_mode))) {
+            names.emplace_back(name);
         }
     }
     ::closedir(folder);
-    std::sort(keys.begin(), keys.end());
-    // A name holds no 0 byte: the last one ends the units, and the name
-    // follows it.
-    for (std::string& key : keys) {
-        key.erase(0, key.rfind('\0') + 1);
-        key += ".xml";
-    }
-    return keys;
+    SortTableFileNames(names);
+    return names;
 }
 
 std::optional<std::string> TableNameProblem(std::string_view name) {

@@ -59,6 +59,8 @@ std::vector<IndexDef> CurrentTableIndexDefs();
 // Every "*.xml" of the directory except the two databases, as a person sorts
 // their names (NaturalNameLess).
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory);
+// Puts names that end in ".xml" in that order, by the names without it.
+void SortTableFileNames(std::vector<std::string>& names);
 
 // Names as a person sorts them: letter case ignored (Latin and Cyrillic),
 // Cyrillic in alphabetical order (Ё right after Е), runs of digits by their

@@ -25,10 +25,11 @@ TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
 TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
     TempDir dir;
     for (const char* name :
-         {"ВВГ.xml",     "АВВГ.xml",  "NYM.xml",   "a b.xml",      "Avtomat.xml", "tranform.xml",
-          "avtomat.xml", "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml",         "T10.xml",
-          "T2.xml",      "T.xml",     "T-1.xml",   "Я.xml",        "б.xml",       "Б2.xml",
-          "а.xml",       "A.xml",     "b.xml",     "Ёж.xml",       "Ежи.xml",     "Жук.xml"}) {
+         {"ВВГ.xml", "АВВГ.xml", "NYM.xml", "a b.xml", "Avtomat.xml", "tranform.xml", "avtomat.xml",
+          "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml", "T10.xml", "T2.xml", "T.xml", "T-1.xml",
+          "Я.xml", "б.xml", "Б2.xml", "а.xml", "A.xml", "b.xml", "Ёж.xml", "Ежи.xml", "Жук.xml",
+          // equal but for the case of a letter or for leading zeros
+          "B.xml", "T02.xml", "x00.xml", "x0.xml"}) {
         WriteBytes(dir / name, "");
     }
     std::filesystem::create_directory(dir / "folder.xml");
@@ -37,10 +38,11 @@ TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
     std::filesystem::create_symlink("folder.xml", dir / "to folder.xml");
     std::filesystem::create_symlink("gone.xml", dir / "dead.xml");
     EXPECT_EQ(ListCurrentTableFiles(dir.Path()),
-              (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "link.xml",
-                                        "NYM.xml", "T.xml", "T-1.xml", "T2.xml", "T10.xml", "а.xml",
-                                        "АВВГ.xml", "б.xml", "Б2.xml", "ВВГ.xml", "Ежи.xml",
-                                        "Ёж.xml", "Жук.xml", "Я.xml"}));
+              (std::vector<std::string>{"A.xml",    "a b.xml", "avtomat.xml", "B.xml",   "b.xml",
+                                        "link.xml", "NYM.xml", "T.xml",       "T-1.xml", "T02.xml",
+                                        "T2.xml",   "T10.xml", "x0.xml",      "x00.xml", "а.xml",
+                                        "АВВГ.xml", "б.xml",   "Б2.xml",      "ВВГ.xml", "Ежи.xml",
+                                        "Ёж.xml",   "Жук.xml", "Я.xml"}));
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
     EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
 }
