@@ -208,7 +208,6 @@ void CreateOtherWindows(const Context& context) {
     BazaAvt = new TBazaAvt(context);
     BazaAvt->FormCreate();
     BazaT = new TBazaT(context);
-    BazaT->FormCreate();
     Form1->BindTableView(BazaT->ClientDataSet1);
     InsertAvtomat = new TInsertAvtomat(context);
     ProsentMin = new TProsentMin(context);

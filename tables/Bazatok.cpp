@@ -189,6 +189,8 @@ QSize TBazaT::OpeningSize() const {
     return {parametersWidth_ + tableWidth_ + fileListWidth_ + 35, groupHeight + kButtonRow};
 }
 
+// The list is read when the window is shown, not at start-up: a folder of
+// ten thousand tables would hold up the start for a list nobody sees yet.
 void TBazaT::setVisible(bool visible) {
     if (visible) {
         RefreshChangedFileList();
@@ -203,10 +205,6 @@ void TBazaT::setVisible(bool visible) {
 // The grid's model watches ClientDataSet1, which is gone before the children are.
 TBazaT::~TBazaT() {
     delete DBGrid1->DatasetModel();
-}
-
-void TBazaT::FormCreate() {
-    RefreshFileList();
 }
 
 QListWidgetItem* TBazaT::SelectedFile() const {

@@ -31,7 +31,6 @@ public:
     explicit TBazaT(const kalvenor::Context& context);
     ~TBazaT() override;
 
-    void FormCreate();
     void FileListBox1Change();
     void ComboBox1Change();
     void Button1Click();
@@ -40,7 +39,8 @@ public:
     // Every current table of the application directory, by name; keeps the
     // selection when the selected file is still there.
     void RefreshFileList();
-    // The same, only when the folder changed since the list was made.
+    // The same, only when the folder changed since the list was made (or
+    // it was never made).
     void RefreshChangedFileList();
     void done(int result) override;
     // The first showing opens the window large enough for the longest
