@@ -342,6 +342,17 @@ fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
     return FolderWriteError(userDataDirectory) == 0 ? userDataDirectory : executableDirectory;
 }
 
+fs::path KeepAside(const fs::path& path, std::error_code& error) {
+    fs::path backup = path;
+    backup += ".bad";
+    for (int n = 2; fs::exists(backup, error); ++n) {
+        backup = path;
+        backup += ".bad" + std::to_string(n);
+    }
+    fs::rename(path, backup, error);
+    return backup;
+}
+
 bool IsTemporaryFileName(std::string_view name) {
     if (name.size() != kTemporaryPrefix.size() + 2 || !name.starts_with(kTemporaryPrefix)) {
         return false;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace kalvenor {
 
@@ -109,6 +110,11 @@ int FolderWriteError(const std::filesystem::path& directory);
 // executable's folder, where the program then says edits cannot be saved.
 std::filesystem::path ChooseApplicationDirectory(const std::filesystem::path& executableDirectory,
                                                  const std::filesystem::path& userDataDirectory);
+
+// Moves a file the program will not overwrite (a damaged table or journal)
+// out of the way, to the first free name of "<name>.bad", "<name>.bad2", …
+// beside it, and returns its new path; `error` tells whether the rename failed.
+std::filesystem::path KeepAside(const std::filesystem::path& path, std::error_code& error);
 
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);

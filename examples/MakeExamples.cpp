@@ -1,6 +1,7 @@
-// Writes the example tables into a folder, so that a newcomer can calculate
-// without typing a table first: make_examples FOLDER
+// Writes the example tables and the example journal into a folder, so that a
+// newcomer can calculate without typing a table first: make_examples FOLDER
 
+#include "examples/ExampleJournal.h"
 #include "examples/ExampleTables.h"
 
 #include <exception>
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "Usage: make_examples FOLDER\n"
                      "Writes the example current tables, Avtomat.xml and tranform.xml into "
-                     "FOLDER, replacing files of the same names.\n";
+                     "FOLDER, and the example journal, replacing files of the same names.\n";
         return 2;
     }
     try {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         for (const std::string& name : kalvenor::examples::WriteExampleTables(folder)) {
             std::cout << name << '\n';
         }
+        std::cout << kalvenor::examples::WriteExampleJournal(folder) << '\n';
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return 1;

@@ -32,17 +32,6 @@ void ResetEmpty(Dataset& dataset, const std::vector<FieldDef>& fields,
     dataset.Create(fields, indexes);
 }
 
-std::filesystem::path FreeBackupName(const std::filesystem::path& path) {
-    std::filesystem::path backup = path;
-    backup += ".bad";
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(backup, error); ++n) {
-        backup = path;
-        backup += ".bad" + std::to_string(n);
-    }
-    return backup;
-}
-
 // An empty database in memory only: nothing is bound to the file, so no
 // write-back can ever replace it.
 std::optional<std::string> KeepInMemory(Dataset& dataset, const std::vector<FieldDef>& fields,
@@ -118,8 +107,7 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
         return KeepInMemory(dataset, fields, indexes, orderField,
                             problem + "\nФайл оставлен как есть, " + std::string(kNotSaved));
     }
-    const std::filesystem::path backup = FreeBackupName(path);
-    std::filesystem::rename(path, backup, error);
+    const std::filesystem::path backup = KeepAside(path, error);
     if (error) {
         return KeepInMemory(dataset, fields, indexes, orderField,
                             problem + "\nПереименовать его не удалось (" +

@@ -647,31 +647,15 @@ void Dataset::ApplyCorrection(std::string_view fieldName, double k1, double k2) 
 }
 
 int Dataset::AddObserver(std::function<void(const DatasetChange&)> observer) {
-    observers_.emplace_back(nextObserver_, std::move(observer));
-    return nextObserver_++;
+    return observers_.Add(std::move(observer));
 }
 
 void Dataset::RemoveObserver(int id) {
-    std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
+    observers_.Remove(id);
 }
 
 void Dataset::Notify(const DatasetChange& change) {
-    // An observer may remove itself or others while it is being called: walk a
-    // copy of the ids, skip those removed meanwhile, and call a copy of each
-    // function so that removing it does not destroy it mid-call.
-    std::vector<int> ids;
-    ids.reserve(observers_.size());
-    for (const auto& entry : observers_) {
-        ids.push_back(entry.first);
-    }
-    for (int id : ids) {
-        const auto found = std::find_if(observers_.begin(), observers_.end(),
-                                        [id](const auto& entry) { return entry.first == id; });
-        if (found != observers_.end()) {
-            const std::function<void(const DatasetChange&)> observer = found->second;
-            observer(change);
-        }
-    }
+    observers_.Notify(change);
 }
 
 }  // namespace kalvenor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Files.h"
+#include "base/Observers.h"
 #include "tables/RowStore.h"
 
 #include <compare>
@@ -200,8 +201,7 @@ private:
     bool active_ = false;
     bool modified_ = false;
     bool corrected_ = false;
-    std::vector<std::pair<int, std::function<void(const DatasetChange&)>>> observers_;
-    int nextObserver_ = 0;
+    Observers<DatasetChange> observers_;
 };
 
 }  // namespace kalvenor

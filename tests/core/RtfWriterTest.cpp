@@ -2,6 +2,7 @@
 
 #include "base/Files.h"
 #include "tests/core/TempDir.h"
+#include "tests/core/Unrtf.h"
 
 #include <gtest/gtest.h>
 
@@ -29,89 +30,11 @@ std::string RussianReport() {
     return report;
 }
 
-void AppendUtf8(std::string& text, char32_t point) {
-    if (point < 0x80) {
-        text += static_cast<char>(point);
-    } else if (point < 0x800) {
-        text += static_cast<char>(0xC0 | (point >> 6));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        text += static_cast<char>(0xE0 | (point >> 12));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (point >> 18));
-        text += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    }
-}
-
-// unrtf's text output with its Unicode characters as "&#N;" (one per UTF-16
-// unit) and "&" as "&amp;", turned back into UTF-8.
-std::string DecodeUnrtfText(const std::string& body) {
-    std::string text;
-    char32_t highSurrogate = 0;
-    for (std::size_t at = 0; at < body.size();) {
-        if (body.compare(at, 5, "&amp;") == 0) {
-            text += '&';
-            at += 5;
-            continue;
-        }
-        if (body.compare(at, 2, "&#") == 0) {
-            const std::size_t end = body.find(';', at);
-            const auto unit = static_cast<char32_t>(std::stoul(body.substr(at + 2, end - at - 2)));
-            at = end + 1;
-            if (unit >= 0xD800 && unit < 0xDC00) {
-                highSurrogate = unit;
-            } else if (unit >= 0xDC00 && unit < 0xE000) {
-                AppendUtf8(text, 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
-            } else {
-                AppendUtf8(text, unit);
-            }
-            continue;
-        }
-        text += body[at++];
-    }
-    return text;
-}
-
-// Reads an RTF file back with unrtf, an RTF reader of its own, and returns
-// the text of its body: every paragraph ending in a line break.
-std::string ReadBackWithUnrtf(const fs::path& rtf, const test::TempDir& dir) {
-    // unrtf writes Unicode characters as "?" in plain text unless its output
-    // personality says how; a copy of the stock one that says so.
-    const fs::path config = dir / "unrtf";
-    fs::create_directories(config);
-    std::string personality;
-    try {
-        personality = ReadFileBytes("/usr/share/unrtf/text.conf");
-    } catch (const FileError& error) {
-        ADD_FAILURE() << "unrtf is not installed (scripts/setup installs it): " << error.what();
-        return {};
-    }
-    test::WriteBytes(config / "text.conf", personality + "unisymbol_print\n\t&#%;\n38\n\t&amp;\n");
-    const fs::path output = dir / "unrtf.txt";
-    const std::string command = "unrtf --nopict -P '" + config.string() + "' --text '" +
-                                rtf.string() + "' > '" + output.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    const std::string printed = test::ReadBytes(output);
-    EXPECT_EQ(status, 0) << printed;
-    // The body follows the reader's own header and its line of 17 hyphens.
-    const std::string bodyStart = "\n-----------------\n";
-    const std::size_t body = printed.find(bodyStart);
-    if (body == std::string::npos) {
-        ADD_FAILURE() << printed;
-        return {};
-    }
-    return DecodeUnrtfText(printed.substr(body + bodyStart.size()));
-}
-
 std::string RoundTrip(std::string_view text) {
     const test::TempDir dir;
     const fs::path file = dir / "report.doc";
     SaveReport(file, text);
-    return ReadBackWithUnrtf(file, dir);
+    return test::ReadBackWithUnrtf(file, dir);
 }
 
 TEST(RtfWriter, AnotherReaderGetsTheReportLineForLine) {
@@ -172,6 +95,81 @@ TEST(SaveReport, FailureThrowsAndLeavesNoFile) {
     EXPECT_THROW(SaveReport(dir / "report.doc", "отчёт"), FileError);
     EXPECT_TRUE(fs::is_directory(dir / "report.doc"));
     EXPECT_EQ(test::FileNames(dir.Path()), std::set<std::string>{"report.doc"});
+}
+
+// ---- A table document ------------------------------------------------------
+
+RtfTableDocument Journal(bool landscape) {
+    RtfTableDocument document;
+    document.title = "Кабельный журнал";
+    document.lines = {"Цех №2 {черновик}", "12.05.2025"};
+    document.landscape = landscape;
+    document.columns = {
+        {"Обозначение линии", 24, false}, {"Мощность, кВт", 9, true}, {"Состояние", 20, false}};
+    document.rows = {
+        {"Гр.1  Освещение", "12,5", "OK"},
+        {"Гр.2\nвторая строка", "", "Введите мощность"},
+        {"C:\\Путь\\{x}", "7"},
+    };
+    return document;
+}
+
+// Every text of the document without its blanks and line ends, in order.
+std::string Letters(const std::string& text) {
+    std::string letters;
+    for (const char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+            letters += c;
+        }
+    }
+    return letters;
+}
+
+TEST(RtfTableDocument, AnotherReaderGetsEveryTextInItsOrder) {
+    const test::TempDir dir;
+    const RtfTableDocument document = Journal(true);
+    WriteFileAtomically(dir / "journal.rtf", RtfDocument(document));
+    std::string expected = document.title;
+    for (const std::string& line : document.lines) {
+        expected += line;
+    }
+    for (const RtfColumn& column : document.columns) {
+        expected += column.header;
+    }
+    for (const auto& row : document.rows) {
+        for (const std::string& cell : row) {
+            expected += cell;
+        }
+    }
+    EXPECT_EQ(Letters(test::ReadBackWithUnrtf(dir / "journal.rtf", dir)), Letters(expected));
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size())) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(RtfTableDocument, EveryRowHasACellPerColumnAcrossThePage) {
+    const std::string landscape = RtfDocument(Journal(true));
+    // The header row and three rows, three cells each (a short row padded),
+    // the header repeated on every page.
+    EXPECT_EQ(Count(landscape, "\\row\n"), 4u);
+    EXPECT_EQ(Count(landscape, "\\cell\n"), 12u);
+    EXPECT_EQ(Count(landscape, "\\trhdr"), 1u);
+    EXPECT_EQ(Count(landscape, "\\cellx15136\n"), 4u) << "the last column ends at the margin";
+    EXPECT_EQ(Count(landscape, "\\cellx6854\n"), 4u) << "24 of 53 parts of the width";
+    EXPECT_EQ(Count(landscape, "\\paperw16838\\paperh11906"), 1u);
+    EXPECT_EQ(Count(landscape, "\\landscape"), 1u);
+    EXPECT_EQ(Count(landscape, "\\qr"), 3u) << "figures to the right, not their header";
+
+    const std::string portrait = RtfDocument(Journal(false));
+    EXPECT_EQ(Count(portrait, "\\paperw11906\\paperh16838"), 1u);
+    EXPECT_EQ(Count(portrait, "\\landscape"), 0u);
+    EXPECT_EQ(Count(portrait, "\\cellx10204\n"), 4u);
 }
 
 }  // namespace
