@@ -94,6 +94,7 @@ private slots:
         QVERIFY(ui.messages->shown.empty());  // start-up has said it once already
         QVERIFY(!Editable(BazaAvt->DBGrid3));
         QVERIFY(!Editable(BazaTran->DBGrid1));
+        BazaT->show();
         BazaT->FileListBox1->setCurrentRow(0);
         QCOMPARE(BazaT->ClientDataSet1.RowCount(), 1U);
         QVERIFY(!Editable(BazaT->DBGrid1));
@@ -131,6 +132,7 @@ private slots:
         QCOMPARE(BazaAvt->AVT1.FieldDefs().size(), 5U);
         QVERIFY(!Editable(BazaAvt->DBGrid3));
         QVERIFY(!Editable(BazaTran->DBGrid1));
+        BazaT->show();
         QCOMPARE(BazaT->FileListBox1->count(), 0);
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::remove(*ui.dir / "tranform.xml");
