@@ -252,11 +252,14 @@ QSize TForm1::OpeningSize() {
                      2 * static_cast<int>(RichEdit1->document()->documentMargin()) +
                      2 * RichEdit1->frameWidth() +
                      RichEdit1->verticalScrollBar()->sizeHint().width() + 2;
-    const int narrowest = RichEdit1->minimumWidth();
-    RichEdit1->setMinimumWidth(line);
+    // Added to the size the layout asks for rather than set as the box's
+    // least width: the window must stay free to shrink below it on a narrow
+    // screen, and a least width set and taken back stays in the layout's
+    // cached minimum until the window is shown.
     GroupBox1->setFixedWidth(leftFull_);
-    QSize size = sizeHint().expandedTo(QSize(801, 564));
-    RichEdit1->setMinimumWidth(narrowest);
+    QSize size = sizeHint();
+    size.rwidth() += std::max(0, line - RichEdit1->sizeHint().width());
+    size = size.expandedTo(QSize(801, 564));
     // On a narrow screen (a laptop at 125 %) a whole report line comes
     // before the longest laying method, which the left column then cuts
     // short; the titles still show whole.

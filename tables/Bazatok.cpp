@@ -361,12 +361,17 @@ void TBazaT::resizeEvent(QResizeEvent* event) {
     const int height = event->size().height();
     Panel1->setGeometry(0, 0, width, height);
     const int groupHeight = height - kButtonRow;
+    // On a screen narrower than the opening size (a laptop at 125 %) the
+    // table gives up width, its grid scrolling sideways: the parameters and
+    // the file list, with their titles and buttons, stay whole in the window.
+    const int tableWidth =
+        std::clamp(width - parametersWidth_ - fileListWidth_ - 35, 0, tableWidth_);
     GroupBox1->setGeometry(4, 4, parametersWidth_, groupHeight);
-    GroupBox2->setGeometry(8 + parametersWidth_, 4, tableWidth_, groupHeight);
-    GroupBox3->setGeometry(12 + parametersWidth_ + tableWidth_, 4,
-                           width - parametersWidth_ - tableWidth_ - 20, groupHeight);
+    GroupBox2->setGeometry(8 + parametersWidth_, 4, tableWidth, groupHeight);
+    GroupBox3->setGeometry(12 + parametersWidth_ + tableWidth, 4,
+                           width - parametersWidth_ - tableWidth - 20, groupHeight);
     Button2->resize(Button2->sizeHint());
-    FileListBox1->setGeometry(8, 20, width - parametersWidth_ - tableWidth_ - 35,
+    FileListBox1->setGeometry(8, 20, width - parametersWidth_ - tableWidth - 35,
                               groupHeight - 28 - Button2->height());
     Button2->move(GroupBox3->width() / 2 - Button2->width() / 2,
                   groupHeight - Button2->height() - 6);

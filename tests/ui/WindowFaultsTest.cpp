@@ -364,6 +364,13 @@ private slots:
         Choose(Form1->ComboBox3, "380 + 0");
         QVERIFY(BazaT->isVisible());
         CheckFitsTheScreen(BazaT);
+        // On a narrower screen (this one at 125 %) the editor's table gives
+        // up the width: the file list and its button stay in the window.
+        const QSize opening = BazaT->size();
+        BazaT->resize(opening.width() - 150, opening.height());
+        QCOMPARE(BazaT->width(), opening.width() - 150);
+        CheckCaptionsWhole(BazaT);
+        BazaT->resize(opening);
         BazaT->hide();
         CheckFitsTheScreen(Form1);
     }
