@@ -257,15 +257,31 @@ void SortTableFileNames(std::vector<std::string>& names) {
         sorted.emplace_back(begin, static_cast<std::size_t>(end - begin));
     }
     std::sort(sorted.begin(), sorted.end());
-    std::vector<std::string> ordered(names.size());
+    // Where each name comes from, then the names moved along those cycles
+    // in place: no second list of ten thousand names to build and free.
+    std::vector<std::uint32_t> from(sorted.size());
     for (std::size_t i = 0; i < sorted.size(); ++i) {
-        std::size_t place = 0;
+        std::uint32_t place = 0;
         for (const char byte : sorted[i].substr(sorted[i].size() - kPlace)) {
             place = place << 8 | static_cast<unsigned char>(byte);
         }
-        ordered[i] = std::move(names[place]);
+        from[i] = place;
     }
-    names.swap(ordered);
+    for (std::size_t start = 0; start < from.size(); ++start) {
+        if (from[start] == start) {
+            continue;
+        }
+        std::string first = std::move(names[start]);
+        std::size_t at = start;
+        while (from[at] != start) {
+            const std::size_t next = from[at];
+            names[at] = std::move(names[next]);
+            from[at] = static_cast<std::uint32_t>(at);
+            at = next;
+        }
+        names[at] = std::move(first);
+        from[at] = static_cast<std::uint32_t>(at);
+    }
 }
 
 std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory) {

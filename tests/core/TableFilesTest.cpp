@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "tests/core/TempDir.h"
 
 namespace kalvenor {
@@ -74,6 +79,26 @@ TEST(NaturalNameLess, FoldsCaseOrdersCyrillicAndReadsNumbers) {
     }
     for (std::string_view name : {"", "Т10", "\xFF\xD0"}) {
         EXPECT_FALSE(NaturalNameLess(name, name)) << name;
+    }
+}
+
+// A list in any order comes out in the order of its names proper, every
+// name once: the names are moved along the cycles of the order they take.
+TEST(SortTableFileNames, PutsAnyListInTheNaturalOrderOfItsNames) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        const std::string number = std::to_string(i * 37 % 101);
+        names.push_back((i % 3 == 0 ? "Т" : i % 3 == 1 ? "t" : "Кабель ") + number + ".xml");
+    }
+    std::mt19937 random(7);
+    for (int round = 0; round < 5; ++round) {
+        std::shuffle(names.begin(), names.end(), random);
+        std::vector<std::string> expected = names;
+        std::sort(expected.begin(), expected.end(), [](std::string_view a, std::string_view b) {
+            return NaturalNameLess(a.substr(0, a.size() - 4), b.substr(0, b.size() - 4));
+        });
+        SortTableFileNames(names);
+        ASSERT_EQ(names, expected);
     }
 }
 
