@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 
 namespace kalvenor {
@@ -238,23 +237,34 @@ void SortTableFileNames(std::vector<std::string>& names) {
     // names equal unit for unit as their names proper do, for a ".xml"
     // after a name that is the start of another means more units. The
     // name's place in the list follows, so that it is moved, not copied.
+    if (names.size() < 2) {
+        return;
+    }
     constexpr std::size_t kPlace = 4;
     std::size_t bound = 0;
+    std::size_t longest = 0;
     for (const std::string& name : names) {
-        bound += UnitsBound(name.size()) + 1 + name.size() + kPlace;
+        const std::size_t size = UnitsBound(name.size()) + 1 + name.size() + kPlace;
+        bound += size;
+        longest = std::max(longest, size);
     }
-    const std::unique_ptr<char[]> keys(new char[bound]);
+    // A key is written beside the block and then added to it; the block's
+    // room is kept beforehand, so no view into it ever moves, and no byte
+    // of it is filled twice.
+    std::string key(longest, '\0');
+    std::string keys;
+    keys.reserve(bound);
     std::vector<std::string_view> sorted;
     sorted.reserve(names.size());
-    char* end = keys.get();
     for (std::size_t place = 0; place < names.size(); ++place) {
         const std::string_view name = names[place];
-        char* const begin = end;
-        end = WriteSortKey(begin, name.substr(0, name.size() - 4), name);
+        char* end = WriteSortKey(key.data(), name.substr(0, name.size() - 4), name);
         for (int shift = 24; shift >= 0; shift -= 8) {
             *end++ = static_cast<char>((place >> shift) & 0xFF);
         }
-        sorted.emplace_back(begin, static_cast<std::size_t>(end - begin));
+        const auto length = static_cast<std::size_t>(end - key.data());
+        keys.append(key.data(), length);
+        sorted.emplace_back(keys.data() + keys.size() - length, length);
     }
     std::sort(sorted.begin(), sorted.end());
     // Where each name comes from, then the names moved along those cycles
