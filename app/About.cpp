@@ -1,5 +1,6 @@
 #include "app/About.h"
 
+#include "app/Version.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
 
@@ -94,7 +95,7 @@ TAboutBox::TAboutBox(const Context& context) : QDialog(nullptr, kDialogFrame), c
     const QIcon icon = QApplication::windowIcon();
     ProgramIcon->setPixmap(icon.isNull() ? CablePicture() : icon.pixmap(64, 64));
 
-    Label3 = NavyLabel(Panel1, "Label3", "Kalvenor 1.1.2.0", 16);
+    Label3 = NavyLabel(Panel1, "Label3", kProgramTitle, 16);
     Label3->setGeometry(88, 8, 298, 20);
     ProductName = NavyLabel(Panel1, "ProductName", " Расчет сечений проводов и кабелей.", 13);
     ProductName->setGeometry(88, 31, 298, 18);

@@ -1,5 +1,6 @@
 #include "app/Elect.h"
 
+#include "app/Version.h"
 #include "calc/Driver.h"
 #include "calc/InputEvents.h"
 #include "calc/VoltageOptions.h"
@@ -32,7 +33,7 @@ TForm1* Form1 = nullptr;
 
 TForm1::TForm1(const Context& context, MainWindowPeers& peers) : context_(context), peers_(peers) {
     setObjectName("Form1");
-    setWindowTitle("Kalvenor 1.1.2.0");
+    setWindowTitle(kProgramTitle);
     // System menu and minimise button only; the window may be resized, the
     // report taking the width.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -56,9 +57,6 @@ TForm1::~TForm1() {
     }
     if (transformers_ != nullptr) {
         transformers_->RemoveObserver(transformersObserver_);
-    }
-    if (Form1 == this) {
-        Form1 = nullptr;
     }
 }
 
@@ -134,71 +132,95 @@ void TForm1::FormCreate() {
 
 // ---- Main-window port ------------------------------------------------------
 
-QWidget* TForm1::ControlWidget(Control control) const {
-    switch (control) {
-        case Control::Edit1:
-            return Edit1;
-        case Control::Edit2:
-            return Edit2;
-        case Control::Edit3:
+QLineEdit* TForm1::InputEdit(Input input) const {
+    switch (input) {
+        case Input::Power:
             return Edit3;
-        case Control::Edit4:
-            return Edit4;
-        case Control::Edit5:
-            return Edit5;
-        case Control::Edit6:
-            return Edit6;
-        case Control::Edit11:
+        case Input::CosPhi:
             return Edit11;
-        case Control::Edit12:
+        case Input::Length:
+            return Edit6;
+        case Input::Temperature:
+            return Edit4;
+        case Input::Grouping:
             return Edit12;
-        case Control::Label6:
-            return Label6;
-        case Control::Label8:
-            return Label8;
-        case Control::Label21:
+    }
+    return nullptr;
+}
+
+QWidget* TForm1::ResultControl(Result result) const {
+    switch (result) {
+        case Result::Section:
+            return Edit1;
+        case Result::PermissibleCurrent:
+            return Edit2;
+        case Result::NominalCurrent:
+            return Edit5;
+        case Result::VoltageLine:
             return Label21;
     }
     return nullptr;
 }
 
-QComboBox* TForm1::ComboFor(Combo combo) const {
-    switch (combo) {
-        case Combo::ComboBox1:
+QLabel* TForm1::ParameterLabel(TableParameter parameter) const {
+    switch (parameter) {
+        case TableParameter::LayingMethod:
+            return Label6;
+        case TableParameter::Material:
+            return Label8;
+    }
+    return nullptr;
+}
+
+QComboBox* TForm1::ChoiceBox(Choice choice) const {
+    switch (choice) {
+        case Choice::CurrentTable:
             return ComboBox1;
-        case Combo::ComboBox2:
+        case Choice::Transformer:
             return ComboBox2;
-        case Combo::ComboBox3:
+        case Choice::Voltage:
             return ComboBox3;
     }
     return nullptr;
 }
 
-std::string TForm1::Text(Control control) const {
-    QWidget* widget = ControlWidget(control);
-    if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
-        return ToStdString(edit->text());
-    }
-    return ToStdString(static_cast<const QLabel*>(widget)->text());
+std::string TForm1::Text(Input input) const {
+    return ToStdString(InputEdit(input)->text());
 }
 
-void TForm1::SetText(Control control, const std::string& text) {
-    QWidget* widget = ControlWidget(control);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        edit->setText(ToQString(text));
-    } else {
-        static_cast<QLabel*>(widget)->setText(ToQString(text));
-    }
+void TForm1::SetText(Input input, const std::string& text) {
+    InputEdit(input)->setText(ToQString(text));
 }
 
-void TForm1::SelectAndFocus(Control control) {
-    auto* edit = static_cast<QLineEdit*>(ControlWidget(control));
+void TForm1::SelectAndFocus(Input input) {
+    QLineEdit* edit = InputEdit(input);
     edit->selectAll();
     edit->setFocus();
 }
 
-int TForm1::ItemIndex(Combo combo) const {
-    const QComboBox* box = ComboFor(combo);
+std::string TForm1::Text(Result result) const {
+    QWidget* control = ResultControl(result);
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control)) {
+        return ToStdString(edit->text());
+    }
+    return ToStdString(static_cast<const QLabel*>(control)->text());
+}
+
+void TForm1::SetText(Result result, const std::string& text) {
+    QWidget* control = ResultControl(result);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(ToQString(text));
+    } else {
+        static_cast<QLabel*>(control)->setText(ToQString(text));
+    }
+}
+
+std::string TForm1::Text(TableParameter parameter) const {
+    return ToStdString(ParameterLabel(parameter)->text());
+}
+
+int TForm1::ItemIndex(Choice choice) const {
+    const QComboBox* box = ChoiceBox(choice);
     const int index = box->currentIndex();
     // A name typed into an editable box selects nothing, even while the
     // list's highlight still rests on an item.
@@ -208,22 +230,12 @@ int TForm1::ItemIndex(Combo combo) const {
     return index;
 }
 
-void TForm1::SetItemIndex(Combo combo, int index) {
-    ComboFor(combo)->setCurrentIndex(index);
+void TForm1::SetItemIndex(Choice choice, int index) {
+    ChoiceBox(choice)->setCurrentIndex(index);
 }
 
-std::string TForm1::ComboText(Combo combo) const {
-    return ToStdString(ComboFor(combo)->currentText());
-}
-
-std::vector<std::string> TForm1::Items(Combo combo) const {
-    const QComboBox* box = ComboFor(combo);
-    std::vector<std::string> items;
-    items.reserve(static_cast<std::size_t>(box->count()));
-    for (int i = 0; i < box->count(); ++i) {
-        items.push_back(ToStdString(box->itemText(i)));
-    }
-    return items;
+std::string TForm1::ChoiceText(Choice choice) const {
+    return ToStdString(ChoiceBox(choice)->currentText());
 }
 
 void TForm1::ClearReport() {
@@ -234,8 +246,8 @@ void TForm1::AddReportLine(const std::string& line) {
     RichEdit1->append(ToQString(line));
 }
 
-int TForm1::MessageBox(const std::string& text, const std::string& caption, int flags) {
-    return context_.messages.MessageBox(text, caption, flags);
+Answer TForm1::MessageBox(const Message& message) {
+    return context_.messages.MessageBox(message);
 }
 
 void TForm1::ShowBreakerDatabaseModal() {
@@ -265,7 +277,7 @@ void TForm1::FillTransformerList(Dataset& transformers) {
 }
 
 void TForm1::RefillTransformerList() {
-    const int selected = ItemIndex(Combo::ComboBox2);
+    const int selected = ItemIndex(Choice::Transformer);
     const QString previous = selected >= 0 ? ComboBox2->itemText(selected) : QString();
     // All names in one call: an editable box filters its completer at every
     // single addition.
@@ -320,19 +332,19 @@ void TForm1::ToolButton2Click() {
 // ---- Inputs -----------------------------------------------------------------
 
 void TForm1::Edit3Change() {
-    InputChanged(Control::Edit3, *this, *this, context_.format);
+    InputChanged(Input::Power, *this, *this, context_.format);
 }
 
 void TForm1::Edit4Change() {
-    InputChanged(Control::Edit4, *this, *this, context_.format);
+    InputChanged(Input::Temperature, *this, *this, context_.format);
 }
 
 void TForm1::Edit6Change() {
-    InputChanged(Control::Edit6, *this, *this, context_.format);
+    InputChanged(Input::Length, *this, *this, context_.format);
 }
 
 void TForm1::Edit11Change() {
-    InputChanged(Control::Edit11, *this, *this, context_.format);
+    InputChanged(Input::CosPhi, *this, *this, context_.format);
 }
 
 void TForm1::ComboBox2Change() {
@@ -346,9 +358,10 @@ void TForm1::Button1Click() {
     if (!peers_.PostTableEdits()) {
         return;
     }
+    TableDatasets& tables = peers_.Tables();
     CalculationDriver driver(
         *this, *this,
-        {peers_.CurrentTable(), peers_.Breakers(), peers_.Transformers(), context_.directory},
+        {tables.currentTable, tables.breakers, tables.transformers, context_.directory},
         context_.format);
     driver.Run();
 }
@@ -367,11 +380,11 @@ void TForm1::N20Click() {
     ClearReport();
     // The message comes every time: the user should know what the mode costs.
     MessageBox(
-        "При использовании данного пункта меню \nвыполняется приблеженное вычисление ток "
-        "короткого замыкания.\nПри короткой длине трассы и при большой мощности нагрузки\nток "
-        "короткого замыкания вычисляется с большой погрешностью.\nЖелательно использовать пункт "
-        "меню <Использовать трансформатор>",
-        "Kalvenor", kMbOk);
+        {"При использовании данного пункта меню \nвыполняется приблеженное вычисление ток "
+         "короткого замыкания.\nПри короткой длине трассы и при большой мощности нагрузки\nток "
+         "короткого замыкания вычисляется с большой погрешностью.\nЖелательно использовать пункт "
+         "меню <Использовать трансформатор>",
+         "Kalvenor"});
     N19->setChecked(false);
     N20->setChecked(true);
 }
@@ -391,7 +404,7 @@ void TForm1::ComboBox3Change() {
     }
     ClearResults(*this);
     ComboBox1->clear();
-    peers_.CurrentTable().Close();
+    peers_.Tables().currentTable.Close();
     const int option = ComboBox3->currentIndex();
     const CatalogueScan scan = ScanCatalogue(context_.directory, option, context_.format);
     for (const std::string& name : scan.tables) {
@@ -399,16 +412,17 @@ void TForm1::ComboBox3Change() {
     }
     ComboBox1->setCurrentIndex(-1);
     if (!scan.skipped.empty()) {
-        MessageBox(SkippedTablesMessage(scan.skipped), "Kalvenor", kMbOkWarning);
+        MessageBox({SkippedTablesMessage(scan.skipped), "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     if (scan.tables.empty()) {
-        const int answer = MessageBox(MissingTablesQuestion(option), "Kalvenor", kMbYesNo);
+        const Answer answer =
+            MessageBox({MissingTablesQuestion(option), "Kalvenor", Buttons::YesNo});
         ComboBox3->setCurrentIndex(-1);
         GroupBox7->setTitle("Параметры таблицы");
         GroupBox6->setTitle("таблица");
         ClearTableParameters();
         Label21->clear();
-        if (answer == kIdYes) {
+        if (answer == Answer::Yes) {
             peers_.ShowTableEditor(false);
         }
     }
@@ -430,15 +444,15 @@ void TForm1::ComboBox1Change() {
         ComboBox1->setCurrentIndex(-1);
         ClearTableParameters();
     };
-    Dataset& table = peers_.CurrentTable();
+    Dataset& table = peers_.Tables().currentTable;
     try {
         if (!OpenCurrentTable(table, context_.directory, name)) {
-            MessageBox("Невозможно открыть файл", "", kMbOk);
+            MessageBox({"Невозможно открыть файл", ""});
             refuse();
             return;
         }
     } catch (const FileError& failure) {
-        MessageBox(failure.what(), "Kalvenor", kMbOkStop);
+        MessageBox(ErrorMessage(failure.what()));
         refuse();
         return;
     }
@@ -459,7 +473,7 @@ void TForm1::ComboBox1Change() {
 
 void TForm1::ComboBox1CloseUp() {
     if (ComboBox3->currentIndex() < 0) {
-        MessageBox("Выберите необходимое напряжение сети", "Kalvenor", kMbOk);
+        MessageBox(kChooseVoltage);
     }
 }
 
@@ -508,7 +522,7 @@ void TForm1::N7Click() {
 // afterwards too.
 void TForm1::N4Click() {
     std::filesystem::current_path(context_.directory);
-    context_.help.ShowHelp(0);
+    context_.help.ShowHelp(HelpSection::Contents);
 }
 
 void TForm1::N10Click() {

@@ -51,24 +51,23 @@ public:
     // The table view toggle's two captions.
     static constexpr const char* kOpenTable = "Открыть таблицу";
     static constexpr const char* kCloseTable = "Закрыть таблицу";
-    // Help sections of the window and of its toolbar strip, for F1.
-    static constexpr int kHelpContext = 10;
-    static constexpr int kToolbarHelpContext = 1040;
 
     // Main-window port of the calculation.
-    std::string Text(kalvenor::Control control) const override;
-    void SetText(kalvenor::Control control, const std::string& text) override;
-    void SelectAndFocus(kalvenor::Control control) override;
-    int ItemIndex(kalvenor::Combo combo) const override;
-    void SetItemIndex(kalvenor::Combo combo, int index) override;
-    std::string ComboText(kalvenor::Combo combo) const override;
-    std::vector<std::string> Items(kalvenor::Combo combo) const override;
+    std::string Text(kalvenor::Input input) const override;
+    void SetText(kalvenor::Input input, const std::string& text) override;
+    void SelectAndFocus(kalvenor::Input input) override;
+    std::string Text(kalvenor::Result result) const override;
+    void SetText(kalvenor::Result result, const std::string& text) override;
+    std::string Text(kalvenor::TableParameter parameter) const override;
+    int ItemIndex(kalvenor::Choice choice) const override;
+    void SetItemIndex(kalvenor::Choice choice, int index) override;
+    std::string ChoiceText(kalvenor::Choice choice) const override;
     void ClearReport() override;
     void AddReportLine(const std::string& line) override;
     kalvenor::MainWindowState& State() override { return state_; }
 
     // What the calculation asks of the user.
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    kalvenor::Answer MessageBox(const kalvenor::Message& message) override;
     void ShowBreakerDatabaseModal() override;
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override;
     std::optional<double> AskPermittedDrop(double voltageDrop) override;
@@ -147,8 +146,11 @@ private:
     void Wire();
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
-    QWidget* ControlWidget(kalvenor::Control control) const;
-    QComboBox* ComboFor(kalvenor::Combo combo) const;
+    // The one mapping from the calculation's terms to the controls.
+    QLineEdit* InputEdit(kalvenor::Input input) const;
+    QWidget* ResultControl(kalvenor::Result result) const;
+    QLabel* ParameterLabel(kalvenor::TableParameter parameter) const;
+    QComboBox* ChoiceBox(kalvenor::Choice choice) const;
     void ShowTableView(bool shown);
     void ClearTableParameters();
 

@@ -54,12 +54,6 @@ void TCloseUpComboBox::hidePopup() {
 
 namespace {
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
 QLabel* NewLabel(const char* name, const char* caption) {
     return Named(new QLabel(QString::fromUtf8(caption)), name);
 }
@@ -443,7 +437,8 @@ void TForm1::CreateControls() {
     // F1 on the toolbar strip has a section of its own.
     InstallHelpKey(this, context_, [this] {
         const QWidget* focused = QApplication::focusWidget();
-        return focused != nullptr && ControlBar1->isAncestorOf(focused) ? kToolbarHelpContext
-                                                                        : kHelpContext;
+        return focused != nullptr && ControlBar1->isAncestorOf(focused)
+                   ? HelpSection::ToolbarAndDropLimit
+                   : HelpSection::MainWindow;
     });
 }

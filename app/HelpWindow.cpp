@@ -110,25 +110,27 @@ std::filesystem::path HelpWindowViewer::TopicFile() const {
     return directory_ / kHelpFolder / kHelpTopic;
 }
 
-void HelpWindowViewer::ShowHelp(int helpContext) {
+void HelpWindowViewer::ShowHelp(HelpSection section) {
     const std::filesystem::path file = TopicFile();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        messages_.MessageBox("Файл справки «" + file.string() + "» не найден.", "Kalvenor",
-                             kMbOkWarning);
+        messages_.MessageBox({"Файл справки «" + file.string() + "» не найден.", "Kalvenor",
+                              Buttons::Ok, Icon::Warning});
         return;
     }
     // The browser shows an empty page for a file it cannot read; the user
     // should learn why instead.
     if (!std::ifstream(file).is_open()) {
-        messages_.MessageBox("Не удалось открыть файл справки «" + file.string() + "».", "Kalvenor",
-                             kMbOkWarning);
+        messages_.MessageBox({"Не удалось открыть файл справки «" + file.string() + "».",
+                              "Kalvenor", Buttons::Ok, Icon::Warning});
         return;
     }
     if (window_ == nullptr) {
         window_ = std::make_unique<HelpWindow>(messages_);
     }
-    window_->Open(file, helpContext == 0 ? QString() : QString("context-%1").arg(helpContext));
+    window_->Open(file, section == HelpSection::Contents
+                            ? QString()
+                            : QString("context-%1").arg(static_cast<int>(section)));
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -52,7 +52,7 @@ public:
     HelpWindowViewer(MessageBoxPort& messages, std::filesystem::path directory);
     ~HelpWindowViewer() override;
 
-    void ShowHelp(int helpContext) override;
+    void ShowHelp(HelpSection section) override;
 
     std::filesystem::path TopicFile() const;
     // Null until the help has been shown once.

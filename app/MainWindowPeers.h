@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tables/Dataset.h"
+#include "tables/TableDatasets.h"
 
 #include <optional>
 #include <string>
@@ -8,15 +8,14 @@
 
 namespace kalvenor {
 
-// What the main window needs of the other windows: the datasets they own
-// and the windows it shows. Start-up hands it the real windows; a test hands
-// it datasets and recorders of its own, so the main window is built alone.
+// What the main window needs of the other windows: the datasets they show
+// and the windows it opens. The owner of the windows is the real one; a test
+// hands it datasets and recorders of its own, so the main window is built
+// alone.
 class MainWindowPeers {
 public:
     virtual ~MainWindowPeers() = default;
-    virtual Dataset& CurrentTable() = 0;
-    virtual Dataset& Breakers() = 0;
-    virtual Dataset& Transformers() = 0;
+    virtual TableDatasets& Tables() = 0;
     // The current-table editor, modeless; centred when opened from the menu,
     // where it stood when the catalogue offers it.
     virtual void ShowTableEditor(bool centred) = 0;

@@ -1,9 +1,6 @@
 #include "app/Signals.h"
 
 #include "app/Elect.h"
-#include "tables/Basatrasformator.h"
-#include "tables/Bazatok.h"
-#include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetTableModel.h"
 
@@ -127,29 +124,23 @@ void TerminationRequests::Arrived() {
     }
 }
 
-void EndRunOnRequest() {
-    if (Form1 == nullptr) {
+void EndRunOnRequest(ProgramWindows& windows) {
+    TForm1* main = windows.MainWindow();
+    if (main == nullptr) {
         // Still starting, a box open perhaps: the request is taken up once
         // the main window exists.
-        QTimer::singleShot(0, QCoreApplication::instance(), EndRunOnRequest);
+        QTimer::singleShot(0, QCoreApplication::instance(),
+                           [&windows] { EndRunOnRequest(windows); });
         if (QApplication::activeModalWidget() != nullptr) {
             QCoreApplication::exit(0);
         }
         return;
     }
-    if (BazaT != nullptr) {
-        PostQuietly(BazaT->DBGrid1);
-        WriteNow(BazaT->ClientDataSet1);
+    for (const ProgramWindows::TableWindow& table : windows.TableWindows()) {
+        PostQuietly(table.grid);
+        WriteNow(*table.dataset);
     }
-    if (BazaAvt != nullptr) {
-        PostQuietly(BazaAvt->DBGrid3);
-        WriteNow(BazaAvt->AVT1);
-    }
-    if (BazaTran != nullptr) {
-        PostQuietly(BazaTran->DBGrid1);
-        WriteNow(BazaTran->ClientDataSet2);
-    }
-    Form1->close();
+    main->close();
     // A dialog that will not close (the breaker chooser has no close box)
     // must not keep the run alive: every nested loop ends, and none starts.
     if (QApplication::activeModalWidget() != nullptr) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Startup.h"
+
 #include <QObject>
 #include <functional>
 
@@ -32,4 +34,4 @@ private:
 // where it can be (a row that cannot is dropped: nobody is there to mend
 // it), every table with edits is written to its file at once, and the main
 // window is closed as the user closes it. Nothing waits for an answer.
-void EndRunOnRequest();
+void EndRunOnRequest(kalvenor::ProgramWindows& windows);

@@ -2,7 +2,7 @@
 
 #include "app/About.h"
 #include "app/Elect.h"
-#include "app/MainWindowPeers.h"
+#include "base/Files.h"
 #include "calc/Prosent.h"
 #include "coeff/Kf.h"
 #include "tables/Basatrasformator.h"
@@ -16,100 +16,17 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
-#include <array>
-#include <memory>
 
-using namespace kalvenor;
-
-namespace {
-
-// The main window's view of the other windows: the one instance of each.
-class WindowPeers final : public MainWindowPeers {
-public:
-    Dataset& CurrentTable() override { return BazaT->ClientDataSet1; }
-    Dataset& Breakers() override { return BazaAvt->AVT1; }
-    Dataset& Transformers() override { return BazaTran->ClientDataSet2; }
-
-    void ShowTableEditor(bool centred) override {
-        if (centred) {
-            CentreOnScreen(BazaT);
-        }
-        BazaT->show();
-        BazaT->raise();
-    }
-
-    void ShowBreakerDatabase(bool modal) override {
-        CentreOnScreen(BazaAvt);
-        if (modal) {
-            // A window already open from the menu would stay modeless: the
-            // calculation waits for it, so it comes back modal.
-            BazaAvt->hide();
-            BazaAvt->ShowModal();
-        } else {
-            BazaAvt->show();
-            BazaAvt->raise();
-        }
-    }
-
-    void ShowTransformerDatabase() override {
-        CentreOnScreen(BazaTran);
-        BazaTran->show();
-        BazaTran->raise();
-    }
-
-    std::string ChooseBreakerSeries(const std::vector<std::string>& series) override {
-        return InsertAvtomat->Choose(series);
-    }
-
-    std::optional<double> AskPermittedDrop(double voltageDrop) override {
-        return ProsentMin->Ask(voltageDrop);
-    }
-
-    void ShowAbout() override { AboutBox->exec(); }
-
-    void ShowCoefficients() override { Form6->Open(); }
-
-    bool PostTableEdits() override {
-        const std::array<std::pair<QWidget*, DatasetGrid*>, 3> grids{{
-            {BazaT, BazaT->DBGrid1},
-            {BazaAvt, BazaAvt->DBGrid3},
-            {BazaTran, BazaTran->DBGrid1},
-        }};
-        for (const auto& [window, grid] : grids) {
-            if (!grid->PostPending()) {
-                window->show();
-                window->raise();
-                return false;
-            }
-        }
-        return true;
-    }
-};
-
-WindowPeers peers;
-
-void WriteBack(Dataset* dataset, MessageBoxPort& messages) {
-    try {
-        dataset->Close();
-    } catch (const FileError& failure) {
-        messages.MessageBox(std::string(failure.what()) + "\nИзменения этой таблицы не сохранены.",
-                            "Kalvenor", kMbOkStop);
-    }
-}
-
-template <typename Window>
-void Destroy(Window*& window) {
-    delete window;
-    window = nullptr;
-}
+namespace kalvenor {
 
 // The second half of start-up, waiting for the main window's first paint.
 // It watches every event of the application until then: input or a close
 // must not reach a window before the rest exists.
 class DeferredStart final : public QObject {
 public:
-    DeferredStart(const Context& context, QWidget* window, std::function<void()> shown)
-        : context_(context), window_(window), shown_(std::move(shown)) {
+    DeferredStart(ProgramWindows& windows, const Context& context, QWidget* window,
+                  std::function<void()> shown)
+        : windows_(windows), context_(context), window_(window), shown_(std::move(shown)) {
         QApplication::instance()->installEventFilter(this);
         // Should no paint ever come (a window that starts minimised), the
         // rest is built anyway.
@@ -127,7 +44,7 @@ public:
             shown_();
         }
         try {
-            CreateOtherWindows(context_);
+            windows_.CreateOtherWindows();
             QApplication::instance()->removeEventFilter(this);
         } catch (...) {
             // As a failure of any start-up step: shown, then the run ends.
@@ -181,6 +98,7 @@ private:
         }
     }
 
+    ProgramWindows& windows_;
     const Context& context_;
     QWidget* window_;
     std::function<void()> shown_;
@@ -189,67 +107,133 @@ private:
     bool failed_ = false;
 };
 
-std::unique_ptr<DeferredStart> deferredStart;
-bool otherWindowsCreated = false;
+ProgramWindows::ProgramWindows(const Context& context)
+    : context_(context),
+      main_(Form1),
+      about_(AboutBox),
+      coefficients_(Form6),
+      breakers_(BazaAvt),
+      editor_(BazaT),
+      chooser_(InsertAvtomat),
+      dropLimit_(ProsentMin),
+      transformers_(BazaTran) {}
 
-}  // namespace
-
-void CreateMainWindow(const Context& context) {
-    otherWindowsCreated = false;
-    // What a killed write left beside the tables, before any table is read.
-    RemoveStaleTemporaryFiles(context.directory);
-    Form1 = new TForm1(context, peers);
-}
-
-void CreateOtherWindows(const Context& context) {
-    AboutBox = new TAboutBox(context);
-    AboutBox->SetTablesFolder(context.directory);
-    Form6 = new TForm6(context, Form1->Grouping());
-    BazaAvt = new TBazaAvt(context);
-    BazaAvt->FormCreate();
-    BazaT = new TBazaT(context);
-    Form1->BindTableView(BazaT->ClientDataSet1);
-    InsertAvtomat = new TInsertAvtomat(context);
-    ProsentMin = new TProsentMin(context);
-    BazaTran = new TBazaTran(context);
-    BazaTran->FormCreate();
-    Form1->FillTransformerList(BazaTran->ClientDataSet2);
-    otherWindowsCreated = true;
-}
-
-void CreateWindows(const Context& context) {
-    CreateMainWindow(context);
-    CreateOtherWindows(context);
-}
-
-bool OtherWindowsCreated() {
-    return otherWindowsCreated;
-}
-
-void ShowMainWindowFirst(const Context& context, std::function<void()> shown) {
-    CreateMainWindow(context);
-    CentreOnScreen(Form1);
-    deferredStart = std::make_unique<DeferredStart>(context, Form1, std::move(shown));
-    Form1->show();
-}
-
-void DestroyWindows(const Context& context) {
-    deferredStart.reset();
-    otherWindowsCreated = false;
-    for (Dataset* dataset : {BazaAvt != nullptr ? &BazaAvt->AVT1 : nullptr,
-                             BazaT != nullptr ? &BazaT->ClientDataSet1 : nullptr,
-                             BazaTran != nullptr ? &BazaTran->ClientDataSet2 : nullptr}) {
-        if (dataset != nullptr) {
-            WriteBack(dataset, context.messages);
+ProgramWindows::~ProgramWindows() {
+    deferredStart_.reset();
+    for (const TableWindow& table : TableWindows()) {
+        try {
+            table.dataset->Close();
+        } catch (const FileError& failure) {
+            context_.messages.MessageBox(ErrorMessage(std::string(failure.what()) +
+                                                      "\nИзменения этой таблицы не сохранены."));
         }
     }
-    // The main window's table view watches the editor's dataset: it goes first.
-    Destroy(Form1);
-    Destroy(BazaTran);
-    Destroy(ProsentMin);
-    Destroy(InsertAvtomat);
-    Destroy(BazaT);
-    Destroy(BazaAvt);
-    Destroy(Form6);
-    Destroy(AboutBox);
 }
+
+void ProgramWindows::CreateMainWindow() {
+    otherWindowsCreated_ = false;
+    // What a killed write left beside the tables, before any table is read.
+    RemoveStaleTemporaryFiles(context_.directory);
+    main_.Create(context_, *this);
+}
+
+void ProgramWindows::CreateOtherWindows() {
+    about_.Create(context_).SetTablesFolder(context_.directory);
+    coefficients_.Create(context_, main_->Grouping());
+    breakers_.Create(context_, tables_.breakers).FormCreate();
+    editor_.Create(context_, tables_.currentTable);
+    main_->BindTableView(tables_.currentTable);
+    chooser_.Create(context_);
+    dropLimit_.Create(context_);
+    transformers_.Create(context_, tables_.transformers).FormCreate();
+    main_->FillTransformerList(tables_.transformers);
+    otherWindowsCreated_ = true;
+}
+
+void ProgramWindows::CreateWindows() {
+    CreateMainWindow();
+    CreateOtherWindows();
+}
+
+bool ProgramWindows::OtherWindowsCreated() const {
+    return otherWindowsCreated_;
+}
+
+void ProgramWindows::ShowMainWindowFirst(std::function<void()> shown) {
+    CreateMainWindow();
+    CentreOnScreen(main_.Get());
+    deferredStart_ =
+        std::make_unique<DeferredStart>(*this, context_, main_.Get(), std::move(shown));
+    main_->show();
+}
+
+std::vector<ProgramWindows::TableWindow> ProgramWindows::TableWindows() const {
+    if (!otherWindowsCreated_) {
+        return {};
+    }
+    return {
+        {editor_.Get(), editor_->DBGrid1, &editor_->ClientDataSet1},
+        {breakers_.Get(), breakers_->DBGrid3, &breakers_->AVT1},
+        {transformers_.Get(), transformers_->DBGrid1, &transformers_->ClientDataSet2},
+    };
+}
+
+TForm1* ProgramWindows::MainWindow() const {
+    return main_.Get();
+}
+
+void ProgramWindows::ShowTableEditor(bool centred) {
+    if (centred) {
+        CentreOnScreen(editor_.Get());
+    }
+    editor_->show();
+    editor_->raise();
+}
+
+void ProgramWindows::ShowBreakerDatabase(bool modal) {
+    CentreOnScreen(breakers_.Get());
+    if (modal) {
+        // A window already open from the menu would stay modeless: the
+        // calculation waits for it, so it comes back modal.
+        breakers_->hide();
+        breakers_->ShowModal();
+    } else {
+        breakers_->show();
+        breakers_->raise();
+    }
+}
+
+void ProgramWindows::ShowTransformerDatabase() {
+    CentreOnScreen(transformers_.Get());
+    transformers_->show();
+    transformers_->raise();
+}
+
+std::string ProgramWindows::ChooseBreakerSeries(const std::vector<std::string>& series) {
+    return chooser_->Choose(series);
+}
+
+std::optional<double> ProgramWindows::AskPermittedDrop(double voltageDrop) {
+    return dropLimit_->Ask(voltageDrop);
+}
+
+void ProgramWindows::ShowAbout() {
+    about_->exec();
+}
+
+void ProgramWindows::ShowCoefficients() {
+    coefficients_->Open();
+}
+
+bool ProgramWindows::PostTableEdits() {
+    for (const TableWindow& table : TableWindows()) {
+        if (!table.grid->PostPending()) {
+            table.window->show();
+            table.window->raise();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace kalvenor

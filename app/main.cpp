@@ -1,4 +1,3 @@
-#include "app/Elect.h"
 #include "app/HelpWindow.h"
 #include "app/Signals.h"
 #include "app/Startup.h"
@@ -14,6 +13,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTranslator>
+#include <optional>
 
 using namespace kalvenor;
 
@@ -73,19 +73,27 @@ int main(int argc, char* argv[]) {
         .help = help,
         .tablesWritable = !folderProblem,
     };
-    const TerminationRequests terminations(EndRunOnRequest);
+    std::optional<ProgramWindows> windows;
+    const TerminationRequests terminations([&windows] {
+        if (windows) {
+            EndRunOnRequest(*windows);
+        }
+    });
+    windows.emplace(context);
     int result = 1;
     try {
         if (folderProblem) {
-            messages.MessageBox(*folderProblem, "Kalvenor", kMbOkWarning);
+            messages.MessageBox({*folderProblem, "Kalvenor", Buttons::Ok, Icon::Warning});
         }
         // The main window is on the screen first; the rest of start-up
         // follows its first paint.
-        ShowMainWindowFirst(context);
+        windows->ShowMainWindowFirst();
         result = QApplication::exec();
     } catch (...) {
         ShowCurrentException(messages);
     }
-    DestroyWindows(context);
+    // The tables are written back, and a request to end the run is still
+    // heard while that is reported.
+    windows.reset();
     return result;
 }

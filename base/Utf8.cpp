@@ -10,38 +10,49 @@ std::size_t Utf8Length(std::string_view text) {
     }));
 }
 
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // range of the second byte
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || at + length > text.size()) {
+        ++at;
+        return std::nullopt;
+    }
+    char32_t point = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = byte(at + k);
+        if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80) {
+            ++at;
+            return std::nullopt;
+        }
+        point = (point << 6) | (next & 0x3F);
+    }
+    at += length;
+    return point;
+}
+
 bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-        const unsigned char lead = byte(i);
-        std::size_t length = 0;
-        unsigned char low = 0x80;  // range of the second byte
-        unsigned char high = 0xBF;
-        if (lead < 0x80) {
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+    for (std::size_t at = 0; at < text.size();) {
+        if (!NextCodePoint(text, at)) {
             return false;
         }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = byte(i + k);
-            if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
     }
     return true;
 }

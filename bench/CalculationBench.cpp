@@ -85,11 +85,11 @@ void Calculate(benchmark::State& state, bool tableChanged) {
     transformers.OpenFile(folder.Path() / kTransformerFileName);
     transformers.SetOrder(kPowerField);
     testing::FakeMainWindow window;
-    window.combos[Combo::ComboBox1] = {{"Table.xml"}, 0, ""};
-    window.combos[Combo::ComboBox3].index = 0;
-    window.texts[Control::Edit3] = "10";
-    window.texts[Control::Edit6] = "100";
-    window.texts[Control::Label8] = "Медь";
+    window.choices[Choice::CurrentTable] = {{"Table.xml"}, 0, ""};
+    window.choices[Choice::Voltage].index = 0;
+    window.inputs[Input::Power] = "10";
+    window.inputs[Input::Length] = "100";
+    window.parameters[TableParameter::Material] = "Медь";
     const fs::path table = folder.Path() / "Table.xml";
     for (auto _ : state) {
         if (tableChanged) {
@@ -97,7 +97,7 @@ void Calculate(benchmark::State& state, bool tableChanged) {
             fs::last_write_time(table, fs::file_time_type::clock::now());
             state.ResumeTiming();
         }
-        window.combos[Combo::ComboBox2] = {
+        window.choices[Choice::Transformer] = {
             {"ТМ-25/10", "ТМ-40/10", "ТМ-63/10", "ТМ-100/10", "ТМ-160/10"}, 0, ""};
         window.log.clear();
         window.messages.shown.clear();

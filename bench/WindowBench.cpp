@@ -183,9 +183,10 @@ struct Program {
               .printer = printer,
               .launcher = launcher,
               .help = help,
-          } {}
+          },
+          windows(context) {}
 
-    ~Program() { DestroyWindows(context); }
+    ProgramWindows windows;
 };
 
 // True once the widget has had a paint event.
@@ -230,10 +231,10 @@ struct StartTimes {
     double ready = 0;
 };
 
-StartTimes StartProgram(const Context& context) {
+StartTimes StartProgram(ProgramWindows& windows) {
     StartTimes times;
-    ShowMainWindowFirst(context, [&times] { times.shown = MsSince(processStart); });
-    Spin([] { return OtherWindowsCreated(); });
+    windows.ShowMainWindowFirst([&times] { times.shown = MsSince(processStart); });
+    Spin([&windows] { return windows.OtherWindowsCreated(); });
     times.ready = MsSince(processStart);
     Settle();
     return times;
@@ -244,7 +245,7 @@ struct RunningProgram {
     RunningProgram(int& argc, char** argv, const std::filesystem::path& folder)
         : application(argc, argv), program(folder) {
         QApplication::setQuitOnLastWindowClosed(false);
-        times = StartProgram(program.context);
+        times = StartProgram(program.windows);
     }
 
     QApplication application;
@@ -410,11 +411,11 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
     Settle();
     const Answerer answerer;
     testing::FakeMainWindow fake;
-    fake.combos[Combo::ComboBox1] = {{"table.xml"}, 0, ""};
-    fake.combos[Combo::ComboBox3].index = 1;
-    fake.texts[Control::Edit3] = "10";
-    fake.texts[Control::Edit6] = "50";
-    fake.texts[Control::Label8] = "Медь";
+    fake.choices[Choice::CurrentTable] = {{"table.xml"}, 0, ""};
+    fake.choices[Choice::Voltage].index = 1;
+    fake.inputs[Input::Power] = "10";
+    fake.inputs[Input::Length] = "50";
+    fake.parameters[TableParameter::Material] = "Медь";
     Dataset table;
     Dataset breakers;
     Dataset transformers;
@@ -430,7 +431,11 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
             return 1;
         }
 
-        fake.combos[Combo::ComboBox2] = {Form1->Items(Combo::ComboBox2), 0, ""};
+        fake.choices[Choice::Transformer] = {{}, 0, ""};
+        for (int item = 0; item < Form1->ComboBox2->count(); ++item) {
+            fake.choices[Choice::Transformer].items.push_back(
+                Form1->ComboBox2->itemText(item).toStdString());
+        }
         const Clock::time_point core = Clock::now();
         CalculationDriver(fake, fake, {table, breakers, transformers, folder}, NumberFormat{','})
             .Run();

@@ -39,13 +39,8 @@ CalculationDriver::CalculationDriver(MainWindowPort& window, UserPort& user,
       format_(format),
       state_(window.State()) {}
 
-double CalculationDriver::Number(Control control) const {
-    return StrToFloat(window_.Text(control), format_);
-}
-
-bool CalculationDriver::Stop(const std::string& message) {
-    user_.MessageBox(message, "Kalvenor", kMbOkWarning);
-    return false;
+void CalculationDriver::Stop(const std::string& message) {
+    throw CalculationStop({message, "Kalvenor", Buttons::Ok, Icon::Warning});
 }
 
 // The short-circuit current is computed with the material the table itself
@@ -55,13 +50,12 @@ std::string CalculationDriver::Material() const {
     if (table.FieldDefs().size() > kMaterialPosition) {
         return table.FieldDefAt(kMaterialPosition).name;
     }
-    return window_.Text(Control::Label8);
+    return window_.Text(TableParameter::Material);
 }
 
 void CalculationDriver::Reset() {
     state_.ReducedSection = 0;
     state_.VoltageDrop = 0;
-    state_.CalcAborted = false;
     corrected_ = false;
     SetResults(window_, "0");
     window_.ClearReport();
@@ -73,138 +67,123 @@ void CalculationDriver::Reset() {
 // whose file is unchanged since it was read or written here is not read
 // again: its stored currents are the file's.
 void CalculationDriver::ReloadCurrentTable() {
-    if (window_.ItemIndex(Combo::ComboBox1) < 0) {
+    if (window_.ItemIndex(Choice::CurrentTable) < 0) {
         return;
     }
-    OpenCurrentTable(tables_.currentTable, tables_.directory, window_.ComboText(Combo::ComboBox1),
-                     TableReading::UnlessUnchanged);
+    OpenCurrentTable(tables_.currentTable, tables_.directory,
+                     window_.ChoiceText(Choice::CurrentTable), TableReading::UnlessUnchanged);
 }
 
 // Inputs and rows that pass the checks of the form but would make a formula
 // divide by zero: a length such as "00", a row of no cross-section.
-bool CalculationDriver::CheckData() {
-    length_ = Number(Control::Edit6);
-    cosPhi_ = Number(Control::Edit11);
+void CalculationDriver::CheckData() {
+    length_ = Number(Input::Length);
+    cosPhi_ = Number(Input::CosPhi);
     if (const auto problem = LengthProblem(length_)) {
-        return Stop(*problem);
+        Stop(*problem);
     }
     if (const auto problem = SectionTableProblem(tables_.currentTable, format_)) {
-        return Stop(*problem);
+        Stop(*problem);
     }
-    return true;
 }
 
-bool CalculationDriver::ComputeNominalCurrent() {
-    option_ = FindVoltageOption(window_.ItemIndex(Combo::ComboBox3));
+void CalculationDriver::ComputeNominalCurrent() {
+    option_ = FindVoltageOption(window_.ItemIndex(Choice::Voltage));
     if (option_ == nullptr) {
         // Without a voltage there is no poles count and no current to size
         // anything by; the catalogue reminds the user the same way.
-        user_.MessageBox("Выберите необходимое напряжение сети", "Kalvenor", kMbOk);
-        return false;
+        throw CalculationStop(kChooseVoltage);
     }
-    window_.SetText(Control::Label21, std::string(option_->voltageLine));
-    const double current = NominalCurrent(Number(Control::Edit3), cosPhi_, *option_);
+    window_.SetText(Result::VoltageLine, std::string(option_->voltageLine));
+    const double current = NominalCurrent(Number(Input::Power), cosPhi_, *option_);
     if (!std::isfinite(current)) {
-        return Stop(kOutOfRange);
+        Stop(kOutOfRange);
     }
-    window_.SetText(Control::Edit5, FloatToStr(RoundTo(current, -3), format_));
+    window_.SetText(Result::NominalCurrent, FloatToStr(RoundTo(current, -3), format_));
     // Every later step works with the rounded value the user sees.
-    nominalCurrent_ = Number(Control::Edit5);
-    return true;
+    nominalCurrent_ = Number(Result::NominalCurrent);
 }
 
-bool CalculationDriver::ChooseBreakerAndTransformer() {
+void CalculationDriver::ChooseBreakerAndTransformer() {
     const std::vector<std::string> series =
         ListBreakers(tables_.breakers, tables_.directory, option_->poles, nominalCurrent_);
     if (series.empty()) {
-        if (user_.MessageBox(MissingBreakerQuestion(option_->poles), "Предупреждение", kMbYesNo) ==
-            kIdYes) {
-            user_.ShowBreakerDatabaseModal();
-        }
-        SetResults(window_, "");
-        return false;
+        throw CalculationStop(
+            {MissingBreakerQuestion(option_->poles), "Предупреждение", Buttons::YesNo},
+            {.offersBreakerDatabase = true, .emptiesResults = true});
     }
     if (state_.UseTransformer) {
-        const std::string currentName = window_.ComboText(Combo::ComboBox2);
+        const std::string currentName = window_.ChoiceText(Choice::Transformer);
         const int index = ChooseTransformer(tables_.transformers,
                                             {.option = *option_,
                                              .currentName = currentName,
-                                             .currentIndex = window_.ItemIndex(Combo::ComboBox2),
-                                             .loadPowerKw = Number(Control::Edit3)},
-                                            user_, state_);
-        if (state_.CalcAborted) {
-            state_.CalcAborted = false;
-            return false;
-        }
-        window_.SetItemIndex(Combo::ComboBox2, index);
+                                             .currentIndex = window_.ItemIndex(Choice::Transformer),
+                                             .loadPowerKw = Number(Input::Power)});
+        window_.SetItemIndex(Choice::Transformer, index);
     }
     chosenSeries_ = user_.ChooseBreakerSeries(series);
-    return true;
 }
 
-bool CalculationDriver::SelectByContinuousCurrent() {
+void CalculationDriver::SelectByContinuousCurrent() {
     const SectionRequest request{
-        .temperature = static_cast<int>(std::trunc(Number(Control::Edit4))),
-        .grouping = Number(Control::Edit12),
+        .temperature = static_cast<int>(std::trunc(Number(Input::Temperature))),
+        .grouping = Number(Input::Grouping),
         .required = nominalCurrent_,
     };
-    permissibleCurrent_ = SelectSection(tables_.currentTable, request, corrected_, user_, state_);
-    if (permissibleCurrent_ == 0) {
-        return false;
+    const auto selected = SelectSection(tables_.currentTable, request, corrected_, state_);
+    if (!selected) {
+        throw CalculationStop(kNoSectionForLoad);
     }
+    permissibleCurrent_ = *selected;
     ratedCurrent_ = RatedCurrent(nominalCurrent_);
     if (ratedCurrent_ > permissibleCurrent_) {
-        // A 0 here has shown its message and keeps the first selection's
-        // cross-section; the calculation goes on.
+        // No row for the rating is told, and the first selection's
+        // cross-section stands: the calculation goes on.
         SectionRequest byRating = request;
         byRating.required = ratedCurrent_;
-        permissibleCurrent_ =
-            SelectSection(tables_.currentTable, byRating, corrected_, user_, state_);
+        const auto byRatedCurrent =
+            SelectSection(tables_.currentTable, byRating, corrected_, state_);
+        if (!byRatedCurrent) {
+            user_.MessageBox(kNoSectionForLoad);
+        }
+        permissibleCurrent_ = byRatedCurrent.value_or(0);
     }
-    return true;
 }
 
-bool CalculationDriver::ReadTransformer() {
+void CalculationDriver::ReadTransformer() {
     if (!state_.UseTransformer) {
-        return true;
+        return;
     }
-    const std::string name = window_.ComboText(Combo::ComboBox2);
+    const std::string name = window_.ChoiceText(Choice::Transformer);
     const auto power = TransformerPower(tables_.transformers, name);
     const auto uk = TransformerUk(tables_.transformers, name);
     if (const auto problem = TransformerDataProblem(name, power, uk)) {
-        return Stop(*problem);
+        Stop(*problem);
     }
     transformerPower_ = *power;
     transformerUk_ = *uk;
-    return true;
 }
 
-bool CalculationDriver::CheckShortCircuitTrip() {
+void CalculationDriver::CheckShortCircuitTrip() {
     const auto multiple = ReleaseMultiple(tables_.breakers, tables_.directory, chosenSeries_);
     if (!multiple) {
         // The database was edited since the series was chosen: a trip
         // current of 0 would pass every line.
-        return Stop(MissingSeriesMessage(chosenSeries_));
+        Stop(MissingSeriesMessage(chosenSeries_));
     }
-    shortCircuitSection_ = CheckShortCircuit(tables_.currentTable,
-                                             {.material = window_.Text(Control::Label8),
-                                              .length = length_,
-                                              .selectedSection = state_.SelectedSection,
-                                              .uk = transformerUk_,
-                                              .powerKva = transformerPower_,
-                                              .ratedCurrent = ratedCurrent_,
-                                              .releaseMultiple = *multiple,
-                                              .useTransformer = state_.UseTransformer},
-                                             user_, state_);
-    if (state_.CalcAborted) {
-        state_.CalcAborted = false;
-        return false;
-    }
-    return true;
+    shortCircuitSection_ =
+        CheckShortCircuit(tables_.currentTable, {.material = window_.Text(TableParameter::Material),
+                                                 .length = length_,
+                                                 .selectedSection = state_.SelectedSection,
+                                                 .uk = transformerUk_,
+                                                 .powerKva = transformerPower_,
+                                                 .ratedCurrent = ratedCurrent_,
+                                                 .releaseMultiple = *multiple,
+                                                 .useTransformer = state_.UseTransformer});
 }
 
-bool CalculationDriver::LimitVoltageDrop() {
-    const std::string material = window_.Text(Control::Label8);
+void CalculationDriver::LimitVoltageDrop() {
+    const std::string material = window_.Text(TableParameter::Material);
     const LineData line{.option = *option_,
                         .material = material,
                         .cosPhi = cosPhi_,
@@ -215,24 +194,21 @@ bool CalculationDriver::LimitVoltageDrop() {
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
         if (const auto rowSection = NumberAt(table, row, section);
             rowSection && !std::isfinite(VoltageDropPercent(line, *rowSection))) {
-            return Stop(kOutOfRange);
+            Stop(kOutOfRange);
         }
     }
-    if (!EnforceHardDropLimit(table, line, state_, user_, format_)) {
-        return false;
-    }
+    EnforceHardDropLimit(table, line, state_, format_);
     workingSection_ =
         std::max({state_.SelectedSection, shortCircuitSection_, state_.ReducedSection});
     state_.VoltageDrop = RoundTo(VoltageDropPercent(line, workingSection_), -2);
     if (state_.VoltageDrop > kAdvisoryDrop &&
-        user_.MessageBox(DropQuestion(state_.VoltageDrop, format_), "Предупреждение",
-                         kMbYesNoWarning) == kIdYes) {
+        user_.ConfirmsDropReduction({DropQuestion(state_.VoltageDrop, format_), "Предупреждение",
+                                     Buttons::YesNo, Icon::Warning})) {
         if (const auto permitted = user_.AskPermittedDrop(state_.VoltageDrop)) {
             ApplyPermittedDrop(tables_.currentTable, line, *permitted, state_, user_, format_);
         }
     }
     workingSection_ = std::max(workingSection_, state_.ReducedSection);
-    return true;
 }
 
 void CalculationDriver::ShowResults() {
@@ -255,17 +231,17 @@ void CalculationDriver::ShowResults() {
             break;
         }
     }
-    window_.SetText(Control::Edit2, FloatToStr(permissibleCurrent_, format_));
-    window_.SetText(Control::Edit1, FloatToStr(workingSection_, format_));
+    window_.SetText(Result::PermissibleCurrent, FloatToStr(permissibleCurrent_, format_));
+    window_.SetText(Result::Section, FloatToStr(workingSection_, format_));
 
     const std::vector<std::string> lines = ReportLines(
         {
-            .power = window_.Text(Control::Edit3),
-            .cosPhi = window_.Text(Control::Edit11),
-            .voltageLine = window_.Text(Control::Label21),
-            .length = window_.Text(Control::Edit6),
-            .temperature = window_.Text(Control::Edit4),
-            .nominalCurrent = Number(Control::Edit5),
+            .power = window_.Text(Input::Power),
+            .cosPhi = window_.Text(Input::CosPhi),
+            .voltageLine = window_.Text(Result::VoltageLine),
+            .length = window_.Text(Input::Length),
+            .temperature = window_.Text(Input::Temperature),
+            .nominalCurrent = Number(Result::NominalCurrent),
             .voltageDrop = state_.VoltageDrop,
             .section = workingSection_,
             .shortCircuitCurrent = shortCircuitCurrent_,
@@ -278,24 +254,41 @@ void CalculationDriver::ShowResults() {
         window_.AddReportLine(line);
     }
     // No report stands beside a zero result.
-    if (window_.Text(Control::Edit1) == "0" || window_.Text(Control::Edit2) == "0") {
+    if (window_.Text(Result::Section) == "0" || window_.Text(Result::PermissibleCurrent) == "0") {
         window_.ClearReport();
     }
 }
 
-void CalculationDriver::Run() {
+void CalculationDriver::Steps() {
     Reset();
     ReloadCurrentTable();
-    if (!InputChecksPass(window_, user_, format_) || !CheckData()) {
-        return;
-    }
-    conductivity_ = kalvenor::Conductivity(window_.Text(Control::Label8));
-    if (!ComputeNominalCurrent() || !ChooseBreakerAndTransformer() ||
-        !SelectByContinuousCurrent() || !ReadTransformer() || !CheckShortCircuitTrip() ||
-        !LimitVoltageDrop()) {
-        return;
-    }
+    CheckInputs(window_, format_);
+    CheckData();
+    conductivity_ = kalvenor::Conductivity(window_.Text(TableParameter::Material));
+    ComputeNominalCurrent();
+    ChooseBreakerAndTransformer();
+    SelectByContinuousCurrent();
+    ReadTransformer();
+    CheckShortCircuitTrip();
+    LimitVoltageDrop();
     ShowResults();
+}
+
+std::optional<CalculationStop> CalculationDriver::Calculate() {
+    try {
+        Steps();
+    } catch (const CalculationStop& stop) {
+        return stop;
+    } catch (const UserError& error) {
+        return CalculationStop(ErrorMessage(error.what()));
+    }
+    return std::nullopt;
+}
+
+void CalculationDriver::Run() {
+    if (const auto stop = Calculate()) {
+        ShowStop(*stop, window_, user_);
+    }
 }
 
 }  // namespace kalvenor

@@ -2,10 +2,12 @@
 
 #include "base/Numbers.h"
 #include "calc/Ports.h"
+#include "calc/Stop.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kalvenor {
@@ -19,12 +21,18 @@ struct CalculationTables {
 };
 
 // One calculation, from the calculate button to the results and the report,
-// talking to the main window only through its ports. Every step that can
-// stop returns false after its message.
+// talking to the main window only through its ports. A step that stops
+// throws a CalculationStop; a user's error (a text that is no number, a file
+// that cannot be read) stops it the same way.
 class CalculationDriver {
 public:
     CalculationDriver(MainWindowPort& window, UserPort& user, CalculationTables tables,
                       NumberFormat format);
+
+    // The whole calculation: nothing when it reached its report, or the stop
+    // with its message. Any caller can run it; only Run shows the stop.
+    std::optional<CalculationStop> Calculate();
+    // The calculate button: Calculate, and a stop shown with what it leaves.
     void Run();
 
     // The conductor's specific conductivity of the running calculation,
@@ -32,18 +40,24 @@ public:
     double Conductivity() const { return conductivity_; }
 
 private:
+    void Steps();
     void Reset();
     void ReloadCurrentTable();
-    bool CheckData();
-    bool ComputeNominalCurrent();
-    bool ChooseBreakerAndTransformer();
-    bool SelectByContinuousCurrent();
-    bool ReadTransformer();
-    bool CheckShortCircuitTrip();
-    bool LimitVoltageDrop();
+    void CheckData();
+    void ComputeNominalCurrent();
+    void ChooseBreakerAndTransformer();
+    void SelectByContinuousCurrent();
+    void ReadTransformer();
+    void CheckShortCircuitTrip();
+    void LimitVoltageDrop();
     void ShowResults();
-    double Number(Control control) const;
-    bool Stop(const std::string& message);
+    // An input or a result as the number its text converts to.
+    template <typename Field>
+    double Number(Field field) const {
+        return StrToFloat(window_.Text(field), format_);
+    }
+    // Data that pass the input checks and still make no sense.
+    [[noreturn]] static void Stop(const std::string& message);
     std::string Material() const;
 
     MainWindowPort& window_;

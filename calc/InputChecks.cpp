@@ -1,64 +1,62 @@
 #include "calc/InputChecks.h"
 
+#include "calc/Stop.h"
+#include "tables/CurrentTables.h"
+
 namespace kalvenor {
+
+namespace {
+
+[[noreturn]] void Refuse(std::string text, std::string caption, Icon icon,
+                         StopEffects effects = {}) {
+    throw CalculationStop({std::move(text), std::move(caption), Buttons::Ok, icon},
+                          std::move(effects));
+}
+
+}  // namespace
 
 bool FailsTextRule(std::string_view text) {
     return text.compare("0") <= 0;
 }
 
-bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
-    if (window.State().UseTransformer && window.ItemIndex(Combo::ComboBox2) < 0) {
-        messages.MessageBox(
+void CheckInputs(MainWindowPort& window, NumberFormat format) {
+    if (window.State().UseTransformer && window.ItemIndex(Choice::Transformer) < 0) {
+        Refuse(
             "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
             "<Трансформатор> <Не использовать трансформатор>",
-            "Kalvenor", kMbOk);
-        return false;
+            "Kalvenor", Icon::None);
     }
-    if (window.ItemIndex(Combo::ComboBox1) < 0) {
-        messages.MessageBox("В раскрывающиемся списке откройте таблицу.", "Предупреждение.",
-                            kMbOkWarning);
-        return false;
+    if (window.ItemIndex(Choice::CurrentTable) < 0) {
+        Refuse("В раскрывающиемся списке откройте таблицу.", "Предупреждение.", Icon::Warning);
     }
-    if (FailsTextRule(window.Text(Control::Edit3))) {
-        messages.MessageBox("Введите мощность", "Предупреждение", kMbOkWarning);
-        return false;
+    if (FailsTextRule(window.Text(Input::Power))) {
+        Refuse("Введите мощность", "Предупреждение", Icon::Warning);
     }
-    if (FailsTextRule(window.Text(Control::Edit6))) {
-        messages.MessageBox("Введите длину провода или кабеля", "Расчет электрической сети",
-                            kMbOkWarning);
-        window.ClearReport();
-        return false;
+    if (FailsTextRule(window.Text(Input::Length))) {
+        Refuse("Введите длину провода или кабеля", "Расчет электрической сети", Icon::Warning,
+               {.clearsReport = true});
     }
     double temperature = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit4), format, temperature)) {
-        messages.MessageBox("В текстовое поле 'Температура' введите число", "Ошибка", kMbOkStop);
-        window.SetText(Control::Edit4, window.Text(Control::Label6) == "В земле" ? "15" : "25");
-        return false;
+    if (!TryStrToFloat(window.Text(Input::Temperature), format, temperature)) {
+        Refuse("В текстовое поле 'Температура' введите число", "Ошибка", Icon::Stop,
+               {.restore = {{Input::Temperature,
+                             DefaultTemperatureText(window.Text(TableParameter::LayingMethod))}}});
     }
     if (temperature > 50 || temperature < -5) {
-        messages.MessageBox("Температура среды от -5 до +50.", "Предупреждение.", kMbOkWarning);
-        return false;
+        Refuse("Температура среды от -5 до +50.", "Предупреждение.", Icon::Warning);
     }
     double cosPhi = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit11), format, cosPhi)) {
-        messages.MessageBox("Введите число.", "Ошибка.", kMbOkStop);
-        window.SelectAndFocus(Control::Edit11);
-        return false;
+    if (!TryStrToFloat(window.Text(Input::CosPhi), format, cosPhi)) {
+        Refuse("Введите число.", "Ошибка.", Icon::Stop, {.focus = Input::CosPhi});
     }
     if (cosPhi <= 0 || cosPhi > 1) {
-        messages.MessageBox("Козфициент мощности должен быть \n больше 0 и меньше 1.",
-                            "Предупреждение.", kMbOkWarning);
-        window.SetText(Control::Edit11, "1");
-        window.SelectAndFocus(Control::Edit11);
-        return false;
+        Refuse("Козфициент мощности должен быть \n больше 0 и меньше 1.", "Предупреждение.",
+               Icon::Warning, {.restore = {{Input::CosPhi, "1"}}, .focus = Input::CosPhi});
     }
     double length = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit6), format, length)) {
-        messages.MessageBox("Введите число.", "Ошибка.", kMbOkStop);
-        window.SelectAndFocus(Control::Edit6);
-        return false;
+    if (!TryStrToFloat(window.Text(Input::Length), format, length)) {
+        Refuse("Введите число.", "Ошибка.", Icon::Stop, {.focus = Input::Length});
     }
-    return true;
 }
 
 }  // namespace kalvenor

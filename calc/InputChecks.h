@@ -11,8 +11,8 @@ namespace kalvenor {
 // byte by byte (empty, "-5", ",5", " 1"); "0,5", "00" and letters pass.
 bool FailsTextRule(std::string_view text);
 
-// The nine checks before a calculation, in their order. The first that fails
-// shows its message, does its side effects and returns false.
-bool InputChecksPass(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format);
+// The nine checks before a calculation, in their order: the first that
+// fails throws its CalculationStop, with what the main window then mends.
+void CheckInputs(MainWindowPort& window, NumberFormat format);
 
 }  // namespace kalvenor

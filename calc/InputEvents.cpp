@@ -7,28 +7,28 @@ namespace {
 void PowerChanged(MainWindowPort& window, MessageBoxPort& messages, NumberFormat format) {
     window.ClearReport();
     double power = 0;
-    if (!TryStrToFloat(window.Text(Control::Edit3), format, power)) {
-        messages.MessageBox("Введите число", "Ошибка.", kMbOkStop);
-        window.SelectAndFocus(Control::Edit3);
+    if (!TryStrToFloat(window.Text(Input::Power), format, power)) {
+        messages.MessageBox({"Введите число", "Ошибка.", Buttons::Ok, Icon::Stop});
+        window.SelectAndFocus(Input::Power);
         return;
     }
     SetResults(window, "0");
-    window.SetText(Control::Edit11, "1");
+    window.SetText(Input::CosPhi, "1");
 }
 
-// The nominal current does not depend on the length, so Edit5 keeps it.
+// The nominal current does not depend on the length and stays.
 void LengthChanged(MainWindowPort& window) {
-    window.SetText(Control::Edit1, "0");
-    window.SetText(Control::Edit2, "0");
+    window.SetText(Result::Section, "0");
+    window.SetText(Result::PermissibleCurrent, "0");
     window.ClearReport();
 }
 
 }  // namespace
 
 void SetResults(MainWindowPort& window, const std::string& text) {
-    window.SetText(Control::Edit1, text);
-    window.SetText(Control::Edit2, text);
-    window.SetText(Control::Edit5, text);
+    window.SetText(Result::Section, text);
+    window.SetText(Result::PermissibleCurrent, text);
+    window.SetText(Result::NominalCurrent, text);
 }
 
 void ClearResults(MainWindowPort& window) {
@@ -36,26 +36,20 @@ void ClearResults(MainWindowPort& window) {
     window.ClearReport();
 }
 
-void InputChanged(Control control, MainWindowPort& window, MessageBoxPort& messages,
+void InputChanged(Input input, MainWindowPort& window, MessageBoxPort& messages,
                   NumberFormat format) {
-    switch (control) {
-        case Control::Edit3:
+    switch (input) {
+        case Input::Power:
             PowerChanged(window, messages, format);
             break;
-        case Control::Edit6:
+        case Input::Length:
             LengthChanged(window);
             break;
-        case Control::Edit4:
-        case Control::Edit11:
+        case Input::Temperature:
+        case Input::CosPhi:
             ClearResults(window);
             break;
-        case Control::Edit1:
-        case Control::Edit2:
-        case Control::Edit5:
-        case Control::Edit12:
-        case Control::Label6:
-        case Control::Label8:
-        case Control::Label21:
+        case Input::Grouping:
             break;
     }
 }

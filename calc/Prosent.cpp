@@ -51,7 +51,7 @@ TProsentMin::TProsentMin(const Context& context)
     setFixedSize(width, buttonTop + Button1->height() + 2 * kMargin);
     ConnectGuarded(context.messages, Button1, &QPushButton::clicked, this,
                    &TProsentMin::Button1Click);
-    InstallHelpKey(this, context, kHelpContext);
+    InstallHelpKey(this, context, HelpSection::ToolbarAndDropLimit);
 }
 
 std::optional<double> TProsentMin::Ask(double voltageDrop) {
@@ -67,7 +67,7 @@ void TProsentMin::Button1Click() {
     // dialog stays open for a better one.
     const double permitted = StrToFloat(ToStdString(Edit1->text()), context_.format);
     if (const auto refusal = PermittedDropRefusal(permitted, voltageDrop_, context_.format)) {
-        context_.messages.MessageBox(*refusal, "Kalvenor", kMbOk);
+        context_.messages.MessageBox({*refusal, "Kalvenor"});
         return;
     }
     accepted_ = permitted;

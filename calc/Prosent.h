@@ -16,8 +16,6 @@ class TProsentMin : public QDialog {
 public:
     explicit TProsentMin(const kalvenor::Context& context);
 
-    static constexpr int kHelpContext = 1040;
-
     // Centred and modal over the present drop (percent, rounded); the value
     // accepted by OK, or nothing when the dialog was closed by its title bar.
     // Edit1 keeps what the user typed last time.

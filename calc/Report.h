@@ -10,12 +10,12 @@ namespace kalvenor {
 // What the report repeats: the inputs as the user typed them, the results as
 // numbers.
 struct ReportValues {
-    std::string power;        // as typed in Edit3
-    std::string cosPhi;       // as typed in Edit11
-    std::string voltageLine;  // the caption of Label21
-    std::string length;       // as typed in Edit6
-    std::string temperature;  // as typed in Edit4
-    double nominalCurrent;    // the number in Edit5; printed to one decimal
+    std::string power;        // as typed
+    std::string cosPhi;       // as typed
+    std::string voltageLine;  // as shown beside the results
+    std::string length;       // as typed
+    std::string temperature;  // as typed
+    double nominalCurrent;    // the number shown; printed to one decimal
     double voltageDrop;       // already rounded to two decimals
     double section;           // the working cross-section
     double shortCircuitCurrent;

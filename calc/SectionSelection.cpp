@@ -44,8 +44,8 @@ bool IsCableInGround(const Dataset& table) {
     return fields[kLayingPosition].name == kInGround && fields[kWiringPosition].name == kCable;
 }
 
-double SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
-                     MessageBoxPort& messages, MainWindowState& state) {
+std::optional<double> SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
+                                    MainWindowState& state) {
     if (!corrected) {
         const double factor = TemperatureCoefficient(request.temperature, !IsCableInGround(table));
         table.ApplyCorrection(kCurrentField, factor, request.grouping);
@@ -66,9 +66,7 @@ double SelectSection(Dataset& table, const SectionRequest& request, bool& correc
             return *current;
         }
     }
-    messages.MessageBox("В базе данных <Допустимые длительные токи> для данной нагрузки нет данных",
-                        "Kalvenor", kMbOk);
-    return 0;
+    return std::nullopt;
 }
 
 }  // namespace kalvenor

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "base/MessageBox.h"
 #include "calc/Ports.h"
 #include "tables/Dataset.h"
+
+#include <optional>
 
 namespace kalvenor {
 
@@ -23,14 +26,18 @@ struct SectionRequest {
 
 // The corrected continuous current of the first row, in ascending
 // cross-section order, that carries the required current; its cross-section
-// goes to SelectedSection. 0 after the message when no row does.
+// goes to SelectedSection. Nothing when no row does: the calculation says so
+// with kNoSectionForLoad.
 //
 // The currents are derated only while `corrected` is false, which then
 // becomes true: the caller resets it at the start of each calculation, so a
 // second selection in the same calculation compares against the currents
 // derated once, and a new calculation always derates the stored currents
 // afresh. The table stays ordered by cross-section for the steps after.
-double SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
-                     MessageBoxPort& messages, MainWindowState& state);
+std::optional<double> SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
+                                    MainWindowState& state);
+
+inline const Message kNoSectionForLoad{
+    "В базе данных <Допустимые длительные токи> для данной нагрузки нет данных", "Kalvenor"};
 
 }  // namespace kalvenor

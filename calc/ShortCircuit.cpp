@@ -1,6 +1,7 @@
 #include "calc/ShortCircuit.h"
 
 #include "base/Numbers.h"
+#include "calc/Stop.h"
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
@@ -88,8 +89,7 @@ std::optional<double> ReleaseMultiple(Dataset& breakers, const std::filesystem::
     return multiple;
 }
 
-double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
-                         MessageBoxPort& messages, MainWindowState& state) {
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check) {
     const double tripCurrent = check.ratedCurrent * check.releaseMultiple;
     double section = check.selectedSection;
     if (ModeCurrent(check, section) >= tripCurrent) {
@@ -112,9 +112,7 @@ double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
             return *rowSection;
         }
     }
-    messages.MessageBox(ShortCircuitAdvice(check.useTransformer), "Kalvenor", kMbOk);
-    state.CalcAborted = true;
-    return 0;
+    throw CalculationStop({ShortCircuitAdvice(check.useTransformer), "Kalvenor"});
 }
 
 std::string ShortCircuitAdvice(bool useTransformer) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "calc/Ports.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
@@ -46,9 +45,9 @@ struct ShortCircuitCheck {
 
 // The cross-section, from the selected one upward in the table's order, whose
 // short-circuit current reaches the release's trip current (equality trips).
-// When even the last row falls short: the advice, CalcAborted, and 0.
-double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
-                         MessageBoxPort& messages, MainWindowState& state);
+// When even the last row falls short it throws the CalculationStop with the
+// advice.
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check);
 
 // What to do when no cross-section trips the breaker; raising the
 // transformer power is advice only in transformer mode.

@@ -1,5 +1,6 @@
 #include "calc/Transformers.h"
 
+#include "calc/Stop.h"
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
@@ -35,8 +36,7 @@ std::optional<double> TransformerUk(const Dataset& transformers, std::string_vie
     return LastValueOf(transformers, name, kUkField);
 }
 
-int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load,
-                      MessageBoxPort& messages, MainWindowState& state) {
+int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load) {
     const double required = load.option.transformerFactor * load.loadPowerKw;
     const auto current = TransformerPower(transformers, load.currentName);
     if (current && required <= *current) {
@@ -52,10 +52,8 @@ int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load,
     }
     // Also when the largest transformer's power equals the load exactly:
     // nothing is strictly larger, and no position past the list is returned.
-    messages.MessageBox("В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor",
-                        kMbOk);
-    state.CalcAborted = true;
-    return 0;
+    throw CalculationStop(
+        {"В базе данных <Трансформаторы> для данной нагрузки нет данных", "Kalvenor"});
 }
 
 }  // namespace kalvenor

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "calc/Ports.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
@@ -21,14 +20,13 @@ std::optional<double> TransformerUk(const Dataset& transformers, std::string_vie
 // database's rows in their order (ascending power), so a position is both.
 // The current item stays while its power covers the load (the kW times the
 // option's transformer factor); otherwise the first row whose power is
-// strictly greater. When none is, the message, CalcAborted, and 0.
+// strictly greater. When none is, it throws the CalculationStop that says so.
 struct TransformerLoad {
     const VoltageOption& option;
     std::string_view currentName;
     int currentIndex = -1;
     double loadPowerKw = 0;
 };
-int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load,
-                      MessageBoxPort& messages, MainWindowState& state);
+int ChooseTransformer(const Dataset& transformers, const TransformerLoad& load);
 
 }  // namespace kalvenor

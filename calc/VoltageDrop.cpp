@@ -1,5 +1,6 @@
 #include "calc/VoltageDrop.h"
 
+#include "calc/Stop.h"
 #include "calc/TableValues.h"
 #include "tables/TableFiles.h"
 
@@ -26,6 +27,15 @@ std::vector<double> Sections(const Dataset& table) {
     return sections;
 }
 
+// K * I * L * cos f * 100 / (conductivity * x * U): with the cross-section
+// for x the drop in percent, with the drop for x the cross-section. One
+// expression for both, evaluated in the same order, so the two always agree
+// to the last bit.
+double DropFormula(const LineData& line, double x) {
+    return line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
+           (Conductivity(line.material) * x * line.option.dropVoltage);
+}
+
 double RoundedDrop(const LineData& line, double section) {
     return RoundTo(VoltageDropPercent(line, section), -2);
 }
@@ -43,12 +53,11 @@ double VoltageDropPercent(const LineData& line, double section) {
     if (!(section > 0)) {
         return 0;
     }
-    return line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
-           (Conductivity(line.material) * section * line.option.dropVoltage);
+    return DropFormula(line, section);
 }
 
-bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
-                          MessageBoxPort& messages, NumberFormat format) {
+void EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
+                          NumberFormat format) {
     state.VoltageDrop = RoundedDrop(line, state.SelectedSection);
     if (state.VoltageDrop > kHardLimit) {
         for (const double section : Sections(table)) {
@@ -60,12 +69,10 @@ bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindow
         }
     }
     if (state.VoltageDrop > kHardLimit) {
-        messages.MessageBox("Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
-                                "%, предельное падение не более 20 %, группа отменяется",
-                            "Предупреждение", kMbOkWarning);
-        return false;
+        throw CalculationStop({"Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
+                                   "%, предельное падение не более 20 %, группа отменяется",
+                               "Предупреждение", Buttons::Ok, Icon::Warning});
     }
-    return true;
 }
 
 std::string DropQuestion(double voltageDrop, NumberFormat format) {
@@ -90,11 +97,8 @@ double RequiredSection(const Dataset& table, const LineData& line, double permit
     // The dialog refuses a permitted drop of zero or less; should one come
     // through all the same, no cross-section can meet it, which is what an
     // infinite requirement says without dividing by zero.
-    const double required =
-        permittedDrop > 0
-            ? line.option.dropFactor * line.current * line.length * line.cosPhi * 100 /
-                  (Conductivity(line.material) * permittedDrop * line.option.dropVoltage)
-            : std::numeric_limits<double>::infinity();
+    const double required = permittedDrop > 0 ? DropFormula(line, permittedDrop)
+                                              : std::numeric_limits<double>::infinity();
     const std::vector<double> sections = Sections(table);
     if (sections.empty()) {
         return 0;
@@ -106,8 +110,7 @@ double RequiredSection(const Dataset& table, const LineData& line, double permit
     }
     const double largest = sections.back();
     messages.MessageBox(
-        "Максимальное падение напряжения-" + FloatToStr(RoundedDrop(line, largest), format), "",
-        kMbOk);
+        {"Максимальное падение напряжения-" + FloatToStr(RoundedDrop(line, largest), format), ""});
     return largest;
 }
 

@@ -30,10 +30,10 @@ double VoltageDropPercent(const LineData& line, double section);
 // The 20 % limit after the short-circuit check. VoltageDrop becomes the
 // rounded drop of SelectedSection; above 20 the rows are tried in the
 // table's order (ascending cross-section) and ReducedSection and VoltageDrop
-// follow each row until one is at 20 or below. Still above 20: the warning,
-// and false, which cancels the calculation. Exactly 20,00 passes.
-bool EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
-                          MessageBoxPort& messages, NumberFormat format);
+// follow each row until one is at 20 or below. Still above 20: the
+// CalculationStop with the warning. Exactly 20,00 passes.
+void EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
+                          NumberFormat format);
 
 // The question above 2.5 %.
 std::string DropQuestion(double voltageDrop, NumberFormat format);

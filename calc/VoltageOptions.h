@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/MessageBox.h"
+
 #include <string_view>
 
 namespace kalvenor {
@@ -10,7 +12,7 @@ struct VoltageOption {
     int coresNeeded;               // of the current table
     int poles;                     // of the breaker
     double divisor;                // V, of the nominal current
-    std::string_view voltageLine;  // shown in Label21 and printed in the report
+    std::string_view voltageLine;  // shown beside the results and printed in the report
     // The transformer power a load of 1 kW asks for: a single-phase load
     // draws on one phase of three, a two-phase load on two.
     double transformerFactor;
@@ -18,6 +20,10 @@ struct VoltageOption {
     double dropFactor;
     double dropVoltage;  // V
 };
+
+// What the user is told when a table or a calculation needs a voltage option
+// and none is selected.
+inline const Message kChooseVoltage{"Выберите необходимое напряжение сети", "Kalvenor"};
 
 // nullptr for an index that names no option (-1: nothing selected).
 const VoltageOption* FindVoltageOption(int index);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/MessageBox.h"
 #include "base/Numbers.h"
 
 #include <optional>
@@ -29,10 +30,9 @@ std::optional<std::string> GroupingCoefficientText(int cablesIndex, int spacingC
 bool AcceptsGroupingCoefficient(std::string_view layingMethod);
 
 // What the dialog says when the open table is not laid in the ground.
-inline constexpr std::string_view kNotInGroundText =
-    "Откройте соответствующую таблицу \n  (способ прокладки - в земле) ";
-inline constexpr std::string_view kNotInGroundCaption = "Предупреждение";
-inline constexpr int kNotInGroundFlags = 48;
+inline const Message kNotInGround{
+    "Откройте соответствующую таблицу \n  (способ прокладки - в земле) ", "Предупреждение",
+    Buttons::Ok, Icon::Warning};
 
 // The coefficient a refusal leaves, and the one every opening starts from.
 inline constexpr std::string_view kNoGrouping = "1";

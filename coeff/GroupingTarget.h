@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/InputEvents.h"
 #include "calc/Ports.h"
 
 #include <string>
@@ -20,21 +21,16 @@ public:
     virtual void ZeroResults() = 0;
 };
 
-// The main window as the dialog's target: the laying method in Label6, the
-// coefficient in Edit12, the results in Edit1, Edit2 and Edit5.
+// The main window as the dialog's target, through the calculation's port.
 class MainWindowGroupingTarget final : public GroupingTarget {
 public:
     explicit MainWindowGroupingTarget(MainWindowPort& window) : window_(window) {}
 
-    std::string LayingMethod() const override { return window_.Text(Control::Label6); }
+    std::string LayingMethod() const override { return window_.Text(TableParameter::LayingMethod); }
     void SetCoefficient(const std::string& text) override {
-        window_.SetText(Control::Edit12, text);
+        window_.SetText(Input::Grouping, text);
     }
-    void ZeroResults() override {
-        for (const Control result : {Control::Edit1, Control::Edit2, Control::Edit5}) {
-            window_.SetText(result, std::to_string(0));
-        }
-    }
+    void ZeroResults() override { SetResults(window_, "0"); }
 
 private:
     MainWindowPort& window_;

@@ -20,16 +20,6 @@ using namespace kalvenor;
 
 TForm6* Form6 = nullptr;
 
-namespace {
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
-}  // namespace
-
 TForm6::TForm6(const Context& context, GroupingTarget& target)
     : QDialog(nullptr, kDialogFrame),
       messages_(context.messages),
@@ -44,7 +34,7 @@ TForm6::TForm6(const Context& context, GroupingTarget& target)
     // stand where they belong from the start.
     FormResize();
     FormCreate();
-    InstallHelpKey(this, context, kHelpContext);
+    InstallHelpKey(this, context, HelpSection::Coefficients);
 }
 
 void TForm6::CreateControls() {
@@ -163,8 +153,7 @@ void TForm6::LookUp(const QRadioButton* own) {
     if (own == nullptr) {
         ComboBox1->setCurrentIndex(0);
     }
-    messages_.MessageBox(std::string(kNotInGroundText), std::string(kNotInGroundCaption),
-                         kNotInGroundFlags);
+    messages_.MessageBox(kNotInGround);
     target_.ZeroResults();
 }
 

@@ -19,10 +19,6 @@ class TForm6 : public QDialog {
 public:
     TForm6(const kalvenor::Context& context, kalvenor::GroupingTarget& target);
 
-    // The help section of this dialog, for F1.
-    static constexpr int kHelpContext = 1050;
-    int HelpContext() const { return kHelpContext; }
-
     // Starts at one cable, 100 mm and coefficient "1", then shows the dialog
     // modally; returns once it is closed. The caller clears the report and
     // zeroes the results beforehand.

@@ -48,7 +48,7 @@ void ReportCommands::StartWordProcessor() {
             return;
         }
     }
-    context_.messages.MessageBox("Не удается запустить Word", "Error", kMbOkStop);
+    context_.messages.MessageBox({"Не удается запустить Word", "Error", Buttons::Ok, Icon::Stop});
 }
 
 void ReportCommands::StartCalculator() {

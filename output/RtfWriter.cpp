@@ -1,6 +1,7 @@
 #include "output/RtfWriter.h"
 
 #include "base/Files.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,54 +18,6 @@ constexpr std::string_view kPreamble =
 constexpr std::string_view kParagraph = R"(\pard\plain\f0\fs20\lang1049 )";
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-// The next code point of UTF-8 text. A byte that does not start a valid,
-// shortest-form sequence becomes U+FFFD and is skipped alone, so a damaged
-// text still saves everything around it.
-char32_t NextCodePoint(std::string_view text, std::size_t& at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) {
-        ++at;
-        return lead;
-    }
-    std::size_t length = 0;
-    char32_t point = 0;
-    char32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        point = lead & 0x1F;
-        least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        point = lead & 0x0F;
-        least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        point = lead & 0x07;
-        least = 0x10000;
-    } else {
-        ++at;
-        return kReplacement;
-    }
-    if (at + length > text.size()) {
-        ++at;
-        return kReplacement;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            ++at;
-            return kReplacement;
-        }
-        point = (point << 6) | (byte(at + i) & 0x3F);
-    }
-    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-        ++at;
-        return kReplacement;
-    }
-    at += length;
-    return point;
-}
 
 // \uN takes a signed 16-bit N. The fallback for readers without Unicode is
 // "?", written as a hex escape: a literal "?" glued to the following letters
@@ -95,7 +48,9 @@ void AppendText(std::string& rtf, std::string_view text, std::string_view lineBr
     bool blankWritesLiterally = false;
     std::size_t at = 0;
     while (at < text.size()) {
-        const char32_t point = NextCodePoint(text, at);
+        // A byte that starts no well-formed sequence becomes U+FFFD alone,
+        // so a damaged text still saves everything around it.
+        const char32_t point = NextCodePoint(text, at).value_or(kReplacement);
         switch (point) {
             case U'\r':
                 if (at < text.size() && text[at] == '\n') {

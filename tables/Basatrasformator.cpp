@@ -12,18 +12,19 @@ TBazaTran* BazaTran = nullptr;
 // the calculation finds a transformer's power and short-circuit voltage by
 // it, and two rows of one name would make both ambiguous. Files that already
 // hold such rows still load.
-TBazaTran::TBazaTran(const Context& context)
-    : DatabaseWindow(context, {.groupCaption = "Трансформаторы",
-                               .gridName = "DBGrid1",
-                               .buttonCaption = "Ok",
-                               .width = 507,
-                               .height = 257,
-                               .gridHeightMargin = 20,
-                               .enterCloses = true,
-                               .rules = {.everyFieldRequired = true,
-                                         .enforceUniqueIndexes = false,
-                                         .uniqueField = kTransformerField},
-                               .helpContext = 50}) {
+TBazaTran::TBazaTran(const Context& context, Dataset& transformers)
+    : DatabaseWindow(context, transformers,
+                     {.groupCaption = "Трансформаторы",
+                      .gridName = "DBGrid1",
+                      .buttonCaption = "Ok",
+                      .width = 507,
+                      .height = 257,
+                      .gridHeightMargin = 20,
+                      .enterCloses = true,
+                      .rules = {.everyFieldRequired = true,
+                                .enforceUniqueIndexes = false,
+                                .uniqueField = kTransformerField},
+                      .helpSection = HelpSection::TransformerDatabase}) {
     setObjectName("BazaTran");
 }
 
@@ -31,7 +32,7 @@ void TBazaTran::FormCreate() {
     if (const auto warning = OpenDatabase(ClientDataSet2, context_.directory / kTransformerFileName,
                                           TransformerFieldDefs(), TransformerIndexDefs(),
                                           std::string(kPowerField), context_.tablesWritable)) {
-        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox({*warning, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     RefuseUnkeptEdits();
 }

@@ -2,11 +2,11 @@
 
 #include "tables/DatabaseWindow.h"
 
-// The transformer database window; it owns the transformer dataset.
+// The transformer database window, over the transformer dataset.
 class TBazaTran : public kalvenor::DatabaseWindow {
     Q_OBJECT
 public:
-    explicit TBazaTran(const kalvenor::Context& context);
+    TBazaTran(const kalvenor::Context& context, kalvenor::Dataset& transformers);
 
     // Creates "tranform.xml" when it is missing and opens it bound for
     // write-back, ascending by "Мощность кВА". Start-up then fills the main

@@ -49,12 +49,6 @@ void LabelFor(QLabel* label, QWidget* field) {
     field->setAccessibleName(label->text());
 }
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
 QComboBox* NewList(const char* name) {
     auto* box = Named(new QComboBox, name);
     box->setCurrentIndex(-1);
@@ -76,7 +70,8 @@ void TBazaT::Connect(Sender* sender, Signal signal, void (TBazaT::*handler)()) {
     ConnectGuarded(context_.messages, sender, signal, this, handler);
 }
 
-TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context_(context) {
+TBazaT::TBazaT(const Context& context, Dataset& currentTable)
+    : QDialog(nullptr, kWindowFrame), ClientDataSet1(currentTable), context_(context) {
     setObjectName("BazaT");
     setWindowTitle("Сечение и длительные токи ");
     setMinimumSize(753, 280);
@@ -153,7 +148,7 @@ TBazaT::TBazaT(const Context& context) : QDialog(nullptr, kWindowFrame), context
     Connect(Button1, &QPushButton::clicked, &TBazaT::Button1Click);
     Connect(Button2, &QPushButton::clicked, &TBazaT::Button2Click);
     Connect(Button3, &QPushButton::clicked, &TBazaT::Button3Click);
-    InstallHelpKey(this, context, 30);
+    InstallHelpKey(this, context, HelpSection::TableEditor);
 
     parametersWidth_ = std::max(kParametersWidth, GroupBox1->sizeHint().width());
     const QFontMetrics header(DBGrid1->horizontalHeader()->font());
@@ -200,11 +195,6 @@ void TBazaT::setVisible(bool visible) {
         ResizeAroundCentre(this, OpeningSize());
     }
     QDialog::setVisible(visible);
-}
-
-// The grid's model watches ClientDataSet1, which is gone before the children are.
-TBazaT::~TBazaT() {
-    delete DBGrid1->DatasetModel();
 }
 
 QListWidgetItem* TBazaT::SelectedFile() const {
@@ -280,9 +270,9 @@ bool TBazaT::RefusedInReadOnlyFolder(const char* action) {
     if (context_.tablesWritable) {
         return false;
     }
-    context_.messages.MessageBox(std::string("Таблицу нельзя ") + action + ": в папку программы " +
-                                     Quoted(context_.directory.string()) + " нельзя записывать.",
-                                 "Предупреждение.", kMbOkWarning);
+    context_.messages.MessageBox({std::string("Таблицу нельзя ") + action + ": в папку программы " +
+                                      Quoted(context_.directory.string()) + " нельзя записывать.",
+                                  "Предупреждение.", Buttons::Ok, Icon::Warning});
     return true;
 }
 
@@ -299,7 +289,7 @@ void TBazaT::Button1Click() {
         .material = ToStdString(ComboBox4->currentText()),
     };
     if (const auto refusal = CreateCurrentTable(ClientDataSet1, context_.directory, request)) {
-        context_.messages.MessageBox(refusal->text, refusal->caption, refusal->flags);
+        context_.messages.MessageBox(*refusal);
         return;
     }
     RefreshFileList();
@@ -313,19 +303,20 @@ void TBazaT::Button2Click() {
     ClientDataSet1.Close();
     const QListWidgetItem* item = SelectedFile();
     if (item == nullptr) {
-        context_.messages.MessageBox("Выделите таблицу.", "Предупреждение.", kMbOkWarning);
+        context_.messages.MessageBox(
+            {"Выделите таблицу.", "Предупреждение.", Buttons::Ok, Icon::Warning});
         return;
     }
-    if (context_.messages.MessageBox("Хотите удалить таблицу?", "Подтверждение.",
-                                     kMbYesNoCancelQuestion) != kIdYes) {
+    if (context_.messages.MessageBox({"Хотите удалить таблицу?", "Подтверждение.",
+                                      Buttons::YesNoCancel, Icon::Question}) != Answer::Yes) {
         return;
     }
     const std::filesystem::path path = context_.directory / ToStdString(item->text());
     std::error_code error;
     if (!std::filesystem::remove(path, error) && error) {
-        context_.messages.MessageBox("Не удалось удалить файл " + Quoted(path.string()) + ": " +
-                                         SystemErrorText(error.value()) + ".",
-                                     "Kalvenor", kMbOkStop);
+        context_.messages.MessageBox(ErrorMessage("Не удалось удалить файл " +
+                                                  Quoted(path.string()) + ": " +
+                                                  SystemErrorText(error.value()) + "."));
     }
     if (ClientDataSet1.BoundFile() == path) {
         ClientDataSet1.Bind({});

@@ -23,13 +23,12 @@ class DatasetNavigator;
 }  // namespace kalvenor
 
 // The current-table editor: creates, deletes and fills the tables of
-// permissible continuous currents. It owns the one current-table dataset
-// that the main window and the calculation share.
+// permissible continuous currents, in the one current-table dataset that the
+// main window and the calculation share.
 class TBazaT : public QDialog {
     Q_OBJECT
 public:
-    explicit TBazaT(const kalvenor::Context& context);
-    ~TBazaT() override;
+    TBazaT(const kalvenor::Context& context, kalvenor::Dataset& currentTable);
 
     void FileListBox1Change();
     void ComboBox1Change();
@@ -50,8 +49,7 @@ public:
     // The file the user selected in the list, or none.
     QListWidgetItem* SelectedFile() const;
 
-    // Declared first: the grids of both windows watch it from construction on.
-    kalvenor::Dataset ClientDataSet1;
+    kalvenor::Dataset& ClientDataSet1;
     QFrame* Panel1;
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;

@@ -17,8 +17,13 @@ bool FileExists(const std::filesystem::path& path) {
     return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
-Refusal FillEverything() {
-    return {"Все поля должны быть заполненными. ", "Предурпеждение.", kMbOkWarning};
+// The editor's refusals are warnings with an OK button.
+Message Refusal(std::string text, std::string caption) {
+    return {std::move(text), std::move(caption), Buttons::Ok, Icon::Warning};
+}
+
+Message FillEverything() {
+    return Refusal("Все поля должны быть заполненными. ", "Предурпеждение.");
 }
 
 }  // namespace
@@ -57,32 +62,30 @@ bool OpenCurrentTable(Dataset& table, const std::filesystem::path& directory,
     return true;
 }
 
-std::optional<Refusal> CreateCurrentTable(Dataset& table, const std::filesystem::path& directory,
+std::optional<Message> CreateCurrentTable(Dataset& table, const std::filesystem::path& directory,
                                           const NewCurrentTable& request) {
     // Checked before anything touches the file system: a name with a path
     // in it could name a file outside the application directory.
     if (const auto problem = TableNameProblem(request.name)) {
-        return Refusal{*problem, "Предурпеждение.", kMbOkWarning};
+        return Refusal(*problem, "Предурпеждение.");
     }
     const std::string fileName = request.name + ".xml";
     if (FileExists(directory / fileName)) {
-        return Refusal{"Файл с таким именим существует.Измените название.", "Предупреждение.",
-                       kMbOkWarning};
+        return Refusal("Файл с таким именим существует.Измените название.", "Предупреждение.");
     }
     if (!request.name.empty() && FileExists(directory / request.name)) {
-        return Refusal{"Таблица с таким названием существует.", "Предупреждение.", kMbOkWarning};
+        return Refusal("Таблица с таким названием существует.", "Предупреждение.");
     }
     if (request.name.empty()) {
         return FillEverything();
     }
     table.Close();
-    std::vector<FieldDef> fields;
-    try {
-        fields = CurrentTableFieldDefs(request.brand, request.laying, request.cores, request.wiring,
-                                       request.material);
-    } catch (const std::invalid_argument&) {
+    if (!CurrentTableParametersFit(request.brand, request.laying, request.cores, request.wiring,
+                                   request.material)) {
         return FillEverything();
     }
+    std::vector<FieldDef> fields = CurrentTableFieldDefs(
+        request.brand, request.laying, request.cores, request.wiring, request.material);
     const std::filesystem::path path = directory / fileName;
     table.Bind({});
     table.Create(std::move(fields), CurrentTableIndexDefs());
@@ -92,7 +95,7 @@ std::optional<Refusal> CreateCurrentTable(Dataset& table, const std::filesystem:
     } catch (const FileError& failure) {
         // Nothing was written: leave no table open that has no file.
         table.Close();
-        return Refusal{failure.what(), "Предурпеждение.", kMbOkWarning};
+        return Refusal(failure.what(), "Предурпеждение.");
     }
     // The written empty table stays open, bound to its new file: no need to
     // read back what was just written.

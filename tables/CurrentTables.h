@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/MessageBox.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
@@ -45,18 +46,10 @@ struct NewCurrentTable {
     std::string material;
 };
 
-// Why a table was not created: the message box to show.
-struct Refusal {
-    std::string text;
-    std::string caption;
-    int flags = 0;
-    bool operator==(const Refusal&) const = default;
-};
-
 // Builds the new table, writes it to name + ".xml" in the directory and
 // leaves it open and bound there; or refuses, having written nothing. The
 // table loaded before is written back first.
-std::optional<Refusal> CreateCurrentTable(Dataset& table, const std::filesystem::path& directory,
+std::optional<Message> CreateCurrentTable(Dataset& table, const std::filesystem::path& directory,
                                           const NewCurrentTable& request);
 
 }  // namespace kalvenor

@@ -16,8 +16,9 @@
 
 namespace kalvenor {
 
-DatabaseWindow::DatabaseWindow(const Context& context, const Layout& layout)
+DatabaseWindow::DatabaseWindow(const Context& context, Dataset& data, const Layout& layout)
     : QDialog(nullptr, kWindowFrame),
+      Data(data),
       context_(context),
       gridHeightMargin_(layout.gridHeightMargin) {
     setWindowTitle("База данных");
@@ -37,12 +38,7 @@ DatabaseWindow::DatabaseWindow(const Context& context, const Layout& layout)
     Button1->setAutoDefault(false);
     Button1->setDefault(layout.enterCloses);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    InstallHelpKey(this, context, layout.helpContext);
-}
-
-// The grid's model watches Data, which is gone before the children are.
-DatabaseWindow::~DatabaseWindow() {
-    delete Grid->DatasetModel();
+    InstallHelpKey(this, context, layout.helpSection);
 }
 
 void DatabaseWindow::RefuseUnkeptEdits() {

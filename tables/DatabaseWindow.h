@@ -13,7 +13,7 @@ namespace kalvenor {
 class DatasetGrid;
 class DatasetNavigator;
 
-// The breaker and the transformer database windows: one dataset in an
+// The breaker and the transformer database windows: their dataset in an
 // editable grid with a navigator and a closing button, every field
 // required. Closing only hides the window; the rows reach the file by
 // write-back.
@@ -29,11 +29,10 @@ public:
         int gridHeightMargin;  // subtracted from the grid's height
         bool enterCloses;      // the closing button is the default button
         PostRules rules;
-        int helpContext;  // the window's help section, for F1
+        HelpSection helpSection;  // for F1
     };
 
-    DatabaseWindow(const Context& context, const Layout& layout);
-    ~DatabaseWindow() override;
+    DatabaseWindow(const Context& context, Dataset& data, const Layout& layout);
 
     // Once the database is open: the grid refuses every edit when the folder
     // cannot be written or the database is bound to no file, instead of
@@ -50,8 +49,7 @@ public:
     void setVisible(bool visible) override;
     QSize OpeningSize() const;
 
-    // Declared first: the grid's model watches it from construction on.
-    Dataset Data;
+    Dataset& Data;
     QGroupBox* GroupBox1;
     DatasetGrid* Grid;
     DatasetNavigator* DBNavigator1;

@@ -55,7 +55,8 @@ int TInsertAvtomat::SelectedItem() const {
 void TInsertAvtomat::Button2Click() {
     const int item = SelectedItem();
     if (item < 0) {
-        context_.messages.MessageBox("Установите автомат.", "Предупреждение.", kMbOkWarning);
+        context_.messages.MessageBox(
+            {"Установите автомат.", "Предупреждение.", Buttons::Ok, Icon::Warning});
         return;
     }
     ChosenSeries = ToStdString(ComboBox1->itemText(item));

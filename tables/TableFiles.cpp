@@ -21,36 +21,13 @@ constexpr std::string_view kRefusedInNames = "/\\<>:\"|?*";
 // UTF-8 still sorts the same way every time.
 constexpr std::uint32_t kStrayByte = 0x110000;
 
-// Decodes the code point at `at` and moves past it.
-std::uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
+// The code point at `at`, or a stray byte's own weight, moving past it.
+std::uint32_t NextCharacter(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    // Latin and Cyrillic, which table names are written in, first.
-    if (lead < 0x80) {
-        ++at;
-        return lead;
+    if (const auto point = NextCodePoint(text, at)) {
+        return *point;
     }
-    if (lead >= 0xC2 && lead < 0xE0 && at + 1 < text.size() &&
-        (static_cast<unsigned char>(text[at + 1]) & 0xC0) == 0x80) {
-        const std::uint32_t point =
-            (lead & 0x1Fu) << 6 | (static_cast<unsigned char>(text[at + 1]) & 0x3Fu);
-        at += 2;
-        return point;
-    }
-    std::size_t length = lead < 0x80    ? 1
-                         : lead >= 0xF0 ? 4
-                         : lead >= 0xE0 ? 3
-                         : lead >= 0xC2 ? 2
-                                        : 0;
-    if (length == 0 || at + length > text.size() || !IsUtf8(text.substr(at, length))) {
-        ++at;
-        return kStrayByte + lead;
-    }
-    std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        point = (point << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
-    }
-    at += length;
-    return point;
+    return kStrayByte + lead;
 }
 
 // Lower case for the letters a table name is written in; Ё folds to ё.
@@ -131,25 +108,30 @@ std::vector<IndexDef> TransformerIndexDefs() {
     };
 }
 
+bool CurrentTableParametersFit(const std::string& brand, const std::string& laying,
+                               const std::string& cores, const std::string& wiring,
+                               const std::string& material) {
+    const std::array<std::string_view, 7> names{kSectionField, kCurrentField, brand,   laying,
+                                                cores,         wiring,        material};
+    for (auto name = names.begin(); name != names.end(); ++name) {
+        if (name->empty() || std::find(names.begin(), name, *name) != name) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std::string& laying,
                                             const std::string& cores, const std::string& wiring,
                                             const std::string& material) {
-    std::vector<FieldDef> fields = {
+    if (!CurrentTableParametersFit(brand, laying, cores, wiring, material)) {
+        throw std::logic_error("Параметры таблицы пусты или повторяются.");
+    }
+    return {
         Float(kSectionField, true), Float(kCurrentField, true), String(brand, 10),
         String(laying, 10),         String(cores, 10),          String(wiring, 10),
         String(material, 10),
     };
-    for (auto field = fields.begin(); field != fields.end(); ++field) {
-        if (field->name.empty()) {
-            throw std::invalid_argument("Название параметра таблицы не может быть пустым.");
-        }
-        if (std::any_of(fields.begin(), field,
-                        [field](const FieldDef& other) { return other.name == field->name; })) {
-            throw std::invalid_argument("Название «" + field->name +
-                                        "» встречается в таблице дважды.");
-        }
-    }
-    return fields;
 }
 
 std::vector<IndexDef> CurrentTableIndexDefs() {
@@ -195,7 +177,7 @@ char* WriteSortKey(char* out, std::string_view name, std::string_view tail) {
                 out = WriteWeight(out, kWeights[lead]);
                 ++at;
             } else {
-                out = WriteWeight(out, Weight(NextCodePoint(name, at)));
+                out = WriteWeight(out, Weight(NextCharacter(name, at)));
             }
             continue;
         }

@@ -48,9 +48,14 @@ inline constexpr std::string_view kUkField = "Напряжение к.з. %";
 std::vector<FieldDef> BreakerFieldDefs();
 std::vector<FieldDef> TransformerFieldDefs();
 std::vector<IndexDef> TransformerIndexDefs();
+// Whether five parameters make a current table: no name empty, and no two
+// of the seven field names the same.
+bool CurrentTableParametersFit(const std::string& brand, const std::string& laying,
+                               const std::string& cores, const std::string& wiring,
+                               const std::string& material);
 // The seven fields of a current table whose parameters are the names of
-// fields 2 to 6; throws std::invalid_argument when a name is empty or two
-// of the seven coincide.
+// fields 2 to 6. Parameters that do not fit are a fault of the caller
+// (std::logic_error): the user's are checked before.
 std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std::string& laying,
                                             const std::string& cores, const std::string& wiring,
                                             const std::string& material);

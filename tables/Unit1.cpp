@@ -7,16 +7,17 @@ using namespace kalvenor;
 
 TBazaAvt* BazaAvt = nullptr;
 
-TBazaAvt::TBazaAvt(const Context& context)
-    : DatabaseWindow(context, {.groupCaption = "Автоматы",
-                               .gridName = "DBGrid3",
-                               .buttonCaption = "OK",
-                               .width = 477,
-                               .height = 245,
-                               .gridHeightMargin = 10,
-                               .enterCloses = false,
-                               .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
-                               .helpContext = 40}) {
+TBazaAvt::TBazaAvt(const Context& context, Dataset& breakers)
+    : DatabaseWindow(context, breakers,
+                     {.groupCaption = "Автоматы",
+                      .gridName = "DBGrid3",
+                      .buttonCaption = "OK",
+                      .width = 477,
+                      .height = 245,
+                      .gridHeightMargin = 10,
+                      .enterCloses = false,
+                      .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
+                      .helpSection = HelpSection::BreakerDatabase}) {
     setObjectName("BazaAvt");
 }
 
@@ -24,7 +25,7 @@ void TBazaAvt::FormCreate() {
     if (const auto warning =
             OpenDatabase(AVT1, context_.directory / kBreakerFileName, BreakerFieldDefs(), {},
                          std::string(kMaxCurrentField), context_.tablesWritable)) {
-        context_.messages.MessageBox(*warning, "Kalvenor", kMbOkWarning);
+        context_.messages.MessageBox({*warning, "Kalvenor", Buttons::Ok, Icon::Warning});
     }
     RefuseUnkeptEdits();
 }

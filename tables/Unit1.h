@@ -2,11 +2,11 @@
 
 #include "tables/DatabaseWindow.h"
 
-// The breaker database window; it owns the breaker dataset.
+// The breaker database window, over the breaker dataset.
 class TBazaAvt : public kalvenor::DatabaseWindow {
     Q_OBJECT
 public:
-    explicit TBazaAvt(const kalvenor::Context& context);
+    TBazaAvt(const kalvenor::Context& context, kalvenor::Dataset& breakers);
 
     // Creates "Avtomat.xml" when it is missing, then opens it bound for
     // write-back, ascending by "Мак. ном. ток А".

@@ -22,7 +22,7 @@ void ShowCurrentException(MessageBoxPort& messages) noexcept {
         text = ProgramFaultMessage("");
     }
     try {
-        messages.MessageBox(text, "Kalvenor", kMbOkStop);
+        messages.MessageBox(ErrorMessage(text));
     } catch (...) {
         // Nothing sensible is left to do when even the box fails.
     }

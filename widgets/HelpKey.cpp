@@ -7,19 +7,19 @@
 
 namespace kalvenor {
 
-void InstallHelpKey(QWidget* window, const Context& context, int helpContext) {
-    InstallHelpKey(window, context, [helpContext] { return helpContext; });
+void InstallHelpKey(QWidget* window, const Context& context, HelpSection section) {
+    InstallHelpKey(window, context, [section] { return section; });
 }
 
-void InstallHelpKey(QWidget* window, const Context& context, std::function<int()> helpContext) {
+void InstallHelpKey(QWidget* window, const Context& context, std::function<HelpSection()> section) {
     auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
     key->setObjectName("HelpKey");
     key->setContext(Qt::WindowShortcut);
     MessageBoxPort& messages = context.messages;
     HelpViewer& help = context.help;
     QObject::connect(key, &QShortcut::activated, window,
-                     [&messages, &help, helpContext = std::move(helpContext)] {
-                         RunGuarded(messages, [&] { help.ShowHelp(helpContext()); });
+                     [&messages, &help, section = std::move(section)] {
+                         RunGuarded(messages, [&] { help.ShowHelp(section()); });
                      });
 }
 

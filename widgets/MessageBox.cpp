@@ -15,19 +15,18 @@ namespace kalvenor {
 
 namespace {
 
-QMessageBox::Icon IconFor(int flags) {
-    switch (flags & 0xF0) {
-        case 0x10:
-            return QMessageBox::Critical;
-        case 0x20:
-            return QMessageBox::Question;
-        case 0x30:
-            return QMessageBox::Warning;
-        case 0x40:
-            return QMessageBox::Information;
-        default:
+QMessageBox::Icon IconFor(Icon icon) {
+    switch (icon) {
+        case Icon::None:
             return QMessageBox::NoIcon;
+        case Icon::Stop:
+            return QMessageBox::Critical;
+        case Icon::Question:
+            return QMessageBox::Question;
+        case Icon::Warning:
+            return QMessageBox::Warning;
     }
+    return QMessageBox::NoIcon;
 }
 
 // Qt wraps a message at half the screen or 500 pixels, which breaks phrases
@@ -52,34 +51,31 @@ void KeepLinesWhole(QMessageBox& box, const QString& text) {
 
 }  // namespace
 
-int QtMessageBox::MessageBox(const std::string& text, const std::string& caption, int flags) {
+Answer QtMessageBox::MessageBox(const Message& message) {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(ToQString(caption));
+    box.setWindowTitle(ToQString(message.caption));
     box.setTextFormat(Qt::PlainText);
-    box.setText(ToQString(text));
-    box.setIcon(IconFor(flags));
+    box.setText(ToQString(message.text));
+    box.setIcon(IconFor(message.icon));
     KeepLinesWhole(box, box.text());
-    std::vector<std::pair<QPushButton*, int>> answers;
-    const auto add = [&](const char* label, QMessageBox::ButtonRole role, int answer) {
+    std::vector<std::pair<QPushButton*, Answer>> answers;
+    const auto add = [&](const char* label, QMessageBox::ButtonRole role, Answer answer) {
         QPushButton* button = box.addButton(QString::fromUtf8(label), role);
         answers.emplace_back(button, answer);
         return button;
     };
-    int closed = kIdOk;
-    switch (flags & 0x0F) {
-        case 3:
-            add("Да", QMessageBox::YesRole, kIdYes);
-            add("Нет", QMessageBox::NoRole, kIdNo);
-            box.setEscapeButton(add("Отмена", QMessageBox::RejectRole, kIdCancel));
-            closed = kIdCancel;
+    switch (message.buttons) {
+        case Buttons::YesNoCancel:
+            add("Да", QMessageBox::YesRole, Answer::Yes);
+            add("Нет", QMessageBox::NoRole, Answer::No);
+            box.setEscapeButton(add("Отмена", QMessageBox::RejectRole, Answer::Cancel));
             break;
-        case 4:
-            add("Да", QMessageBox::YesRole, kIdYes);
-            add("Нет", QMessageBox::NoRole, kIdNo);
-            closed = kIdNo;
+        case Buttons::YesNo:
+            add("Да", QMessageBox::YesRole, Answer::Yes);
+            add("Нет", QMessageBox::NoRole, Answer::No);
             break;
-        default:
-            box.setEscapeButton(add("ОК", QMessageBox::AcceptRole, kIdOk));
+        case Buttons::Ok:
+            box.setEscapeButton(add("ОК", QMessageBox::AcceptRole, Answer::Ok));
     }
     box.exec();
     for (const auto& [button, answer] : answers) {
@@ -87,7 +83,7 @@ int QtMessageBox::MessageBox(const std::string& text, const std::string& caption
             return answer;
         }
     }
-    return closed;
+    return ClosedAnswer(message.buttons);
 }
 
 }  // namespace kalvenor

@@ -41,12 +41,24 @@ public:
     virtual bool OpenUrl(const std::string& url) = 0;
 };
 
-// The program's help, at the section of a window's help context number.
+// The sections of the help that F1 opens, by the help context numbers of
+// the windows; the help's anchors carry the same numbers ("context-N").
+enum class HelpSection : int {
+    Contents = 0,
+    MainWindow = 10,
+    TableEditor = 30,
+    BreakerDatabase = 40,
+    TransformerDatabase = 50,
+    // The main window's toolbar strip and the drop-limit dialog share one.
+    ToolbarAndDropLimit = 1040,
+    Coefficients = 1050,
+};
+
+// The program's help, at a section.
 class HelpViewer {
 public:
     virtual ~HelpViewer() = default;
-    // 0 opens the contents.
-    virtual void ShowHelp(int helpContext) = 0;
+    virtual void ShowHelp(HelpSection section) = 0;
 };
 
 }  // namespace kalvenor

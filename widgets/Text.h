@@ -14,4 +14,12 @@ inline std::string ToStdString(const QString& text) {
     return text.toStdString();
 }
 
+// A new control with the name the program gives it, which is also how the
+// tests find it.
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
 }  // namespace kalvenor

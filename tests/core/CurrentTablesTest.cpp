@@ -32,15 +32,15 @@ TEST(CreateCurrentTable, EveryRefusalWritesNothing) {
     ASSERT_EQ(CreateCurrentTable(table, dir.Path(), Request("ВВГ3")), std::nullopt);
     WriteBytes(dir / "Avtomat.xml", "breakers");
     const auto before = FileNames(dir.Path());
-    const Refusal fileExists{"Файл с таким именим существует.Измените название.", "Предупреждение.",
-                             kMbOkWarning};
-    const Refusal fillEverything{"Все поля должны быть заполненными. ", "Предурпеждение.",
-                                 kMbOkWarning};
-    const std::vector<std::pair<NewCurrentTable, Refusal>> attempts{
+    const Message fileExists{"Файл с таким именим существует.Измените название.", "Предупреждение.",
+                             Buttons::Ok, Icon::Warning};
+    const Message fillEverything{"Все поля должны быть заполненными. ", "Предурпеждение.",
+                                 Buttons::Ok, Icon::Warning};
+    const std::vector<std::pair<NewCurrentTable, Message>> attempts{
         {Request("Avtomat"), fileExists},
         {Request("ВВГ3"), fileExists},
         {Request("ВВГ3.xml"),
-         {"Таблица с таким названием существует.", "Предупреждение.", kMbOkWarning}},
+         {"Таблица с таким названием существует.", "Предупреждение.", Buttons::Ok, Icon::Warning}},
         {Request(""), fillEverything},
         {Request("ПВ", "АВВГ", ""), fillEverything},
         {Request("М", "Медь"), fillEverything},

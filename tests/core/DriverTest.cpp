@@ -57,13 +57,13 @@ protected:
                                             {"ВА47-63-3", 6, 63, 3, 5}});
         testing::FillTransformers(
             transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 4.7}, {"TM-63/10", 63, 4.5}});
-        window.combos[Combo::ComboBox2] = {{"TM-25/10", "TM-40/10", "TM-63/10"}, 0, ""};
-        window.combos[Combo::ComboBox1] = {{"ВВГ3.xml"}, 0, ""};
-        window.combos[Combo::ComboBox3].index = 0;
-        window.texts[Control::Edit3] = "10";
-        window.texts[Control::Edit6] = "100";
-        window.texts[Control::Label6] = "В воздухе";
-        window.texts[Control::Label8] = "Медь";
+        window.choices[Choice::Transformer] = {{"TM-25/10", "TM-40/10", "TM-63/10"}, 0, ""};
+        window.choices[Choice::CurrentTable] = {{"ВВГ3.xml"}, 0, ""};
+        window.choices[Choice::Voltage].index = 0;
+        window.inputs[Input::Power] = "10";
+        window.inputs[Input::Length] = "100";
+        window.parameters[TableParameter::LayingMethod] = "В воздухе";
+        window.parameters[TableParameter::Material] = "Медь";
     }
 
     void Run() {
@@ -81,8 +81,8 @@ protected:
     }
 
     std::vector<std::string> Results() const {
-        return {window.texts.at(Control::Edit1), window.texts.at(Control::Edit2),
-                window.texts.at(Control::Edit5)};
+        return {window.results.at(Result::Section), window.results.at(Result::PermissibleCurrent),
+                window.results.at(Result::NominalCurrent)};
     }
 
     static inline const std::vector<std::pair<double, double>> kCopperRows{
@@ -102,21 +102,17 @@ std::string DropQuestionText(const char* drop) {
 }
 
 TEST_F(Calculation, ResetsResultsAndStateBeforeAFailingCheck) {
-    window.texts[Control::Edit1] = "2,5";
-    window.texts[Control::Edit2] = "27";
-    window.texts[Control::Edit5] = "45,455";
-    window.state = {.CalcAborted = true,
-                    .ReducedSection = 4,
-                    .VoltageDrop = 3.5,
-                    .UseTransformer = true,
-                    .SelectedSection = 2.5};
-    window.texts[Control::Edit3] = "";
+    window.results[Result::Section] = "2,5";
+    window.results[Result::PermissibleCurrent] = "27";
+    window.results[Result::NominalCurrent] = "45,455";
+    window.state = {
+        .ReducedSection = 4, .VoltageDrop = 3.5, .UseTransformer = true, .SelectedSection = 2.5};
+    window.inputs[Input::Power] = "";
     Run();
     EXPECT_EQ(window.messages.shown,
               (std::vector<ShownMessage>{{"Введите мощность", "Предупреждение", 48}}));
     EXPECT_EQ(Results(), (std::vector<std::string>{"0", "0", "0"}));
     EXPECT_TRUE(window.report.empty());
-    EXPECT_FALSE(window.state.CalcAborted);
     EXPECT_EQ(window.state.ReducedSection, 0);
     EXPECT_EQ(window.state.VoltageDrop, 0);
     EXPECT_EQ(window.state.SelectedSection, 2.5);  // belongs to the selection, kept
@@ -132,10 +128,10 @@ TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
     EXPECT_EQ(Boxes(), (std::vector<std::string>{DropQuestionText("4,53")}));
     EXPECT_EQ(window.messages.shown[0].caption, "Предупреждение");
     EXPECT_EQ(window.messages.shown[0].flags, 52);
-    EXPECT_EQ(window.combos[Combo::ComboBox2].index, 1);
+    EXPECT_EQ(window.choices[Choice::Transformer].index, 1);
     EXPECT_EQ(window.offeredSeries, (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-100"}));
     EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
-    EXPECT_EQ(window.texts[Control::Label21], "Напряжение = 380 + 0 v.");
+    EXPECT_EQ(window.results[Result::VoltageLine], "Напряжение = 380 + 0 v.");
     EXPECT_EQ(window.state.SelectedSection, 10);
     EXPECT_EQ(window.state.VoltageDrop, 4.53);
     EXPECT_EQ(window.report, (std::vector<std::string>{"Расчет электрической сети",
@@ -169,7 +165,7 @@ TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
 TEST_F(Calculation, TwoCalculationsInARowAgreeAndLeaveEveryFileAsItWas) {
     const std::string table = test::ReadBytes(dir / "ВВГ3.xml");
     const std::string breakerFile = test::ReadBytes(dir / "Avtomat.xml");
-    window.texts[Control::Edit4] = "35";  // derates by 0,94
+    window.inputs[Input::Temperature] = "35";  // derates by 0,94
     Run();
     const std::vector<std::string> first = window.report;
     const std::vector<std::string> results = Results();
@@ -211,16 +207,16 @@ TEST_F(Calculation, ACorrectionLeftFromAnotherTemperatureNeverStands) {
     Run();
     const std::vector<std::string> atTwentyFive = Results();
     // The table's file vanished: the loaded copy stays, corrected at 35 C.
-    window.texts[Control::Edit4] = "35";
+    window.inputs[Input::Temperature] = "35";
     Run();
     std::filesystem::remove(dir / "ВВГ3.xml");
-    window.texts[Control::Edit4] = "25";
+    window.inputs[Input::Temperature] = "25";
     Run();
     EXPECT_EQ(Results(), atTwentyFive);
 }
 
 TEST_F(Calculation, YesToTheQuestionTakesTheSectionOfThePermittedDrop) {
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     window.permittedDrop = 3;  // asks for 24,2 mm2: the table gives 25
     Run();
     EXPECT_EQ(window.askedDrops, std::vector<double>{4.53});
@@ -231,7 +227,7 @@ TEST_F(Calculation, YesToTheQuestionTakesTheSectionOfThePermittedDrop) {
 }
 
 TEST_F(Calculation, ClosingTheDialogByItsTitleBarChangesNothing) {
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     Run();
     EXPECT_EQ(window.askedDrops, std::vector<double>{4.53});
     EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
@@ -242,22 +238,21 @@ TEST_F(Calculation, ClosingTheDialogByItsTitleBarChangesNothing) {
 // 10 mm2, short of 500 A; 16 mm2 gives 521,48 A.
 TEST_F(Calculation, WithoutTransformerTheApproximateCurrentMovesUpTheTable) {
     window.state.UseTransformer = false;
-    window.combos[Combo::ComboBox2].index = -1;
+    window.choices[Choice::Transformer].index = -1;
     Run();
-    EXPECT_EQ(window.combos[Combo::ComboBox2].index, -1);
+    EXPECT_EQ(window.choices[Choice::Transformer].index, -1);
     EXPECT_EQ(Boxes(), (std::vector<std::string>{DropQuestionText("4,53")}));
     EXPECT_EQ(Results(), (std::vector<std::string>{"16", "90", "45,455"}));
     EXPECT_EQ(window.report[18], "Ток короткого замыкания - 521,48 A");
 }
 
 TEST_F(Calculation, NoSectionTripsTheBreakerAdvisesAndStops) {
-    window.texts[Control::Edit6] = "1000";
+    window.inputs[Input::Length] = "1000";
     Run();
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_EQ(window.messages.shown[0].text, ShortCircuitAdvice(true));
     EXPECT_NE(window.messages.shown[0].text.find("1)Увеличите мощность трансформатора"),
               std::string::npos);
-    EXPECT_FALSE(window.state.CalcAborted);
     EXPECT_EQ(Results(), (std::vector<std::string>{"0", "0", "45,455"}));
     EXPECT_TRUE(window.report.empty());
 
@@ -285,7 +280,7 @@ TEST_F(Calculation, ASecondSelectionThatFindsNothingDoesNotStop) {
 // At 300 m the drop at 10 mm2 is 21,75 %: the rows are tried from the
 // smallest, and 16 mm2 gives 13,59 %.
 TEST_F(Calculation, TheTwentyPercentLimitMovesToTheFirstRowWithin) {
-    window.texts[Control::Edit6] = "300";
+    window.inputs[Input::Length] = "300";
     window.chosenItem = 1;  // 250 A trips at 16 mm2 through the transformer
     Run();
     EXPECT_EQ(Boxes(), std::vector<std::string>{DropQuestionText("13,59")});
@@ -296,7 +291,7 @@ TEST_F(Calculation, TheTwentyPercentLimitMovesToTheFirstRowWithin) {
 TEST_F(Calculation, ADropAboveTwentyForEveryRowCancels) {
     // A release that trips at 5 A passes anywhere; 2 km defeats every row.
     testing::WriteBreakers(dir.Path(), {{"Тест", 1, 63, 1, 0.1}});
-    window.texts[Control::Edit6] = "2000";
+    window.inputs[Input::Length] = "2000";
     Run();
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_EQ(window.messages.shown[0],
@@ -309,7 +304,7 @@ TEST_F(Calculation, ADropAboveTwentyForEveryRowCancels) {
 TEST_F(Calculation, NoQuestionAtExactlyTwoAndAHalfPercent) {
     // 2 x 45,455 x L x 100 / (57 x 25 x 220) = 2,5 at L = 86,19...: the
     // rounded drop is 2,5 and nothing is asked.
-    window.texts[Control::Edit6] = "86,2";
+    window.inputs[Input::Length] = "86,2";
     window.chosenItem = 2;  // ВА47-100
     testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", {{25, 115}});
     Run();
@@ -318,12 +313,12 @@ TEST_F(Calculation, NoQuestionAtExactlyTwoAndAHalfPercent) {
 }
 
 TEST_F(Calculation, DataThatWouldDivideByZeroStopsWithTheCause) {
-    window.texts[Control::Edit6] = "00";
+    window.inputs[Input::Length] = "00";
     Run();
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Длина трассы должна быть больше нуля."});
 
     window.messages.shown.clear();
-    window.texts[Control::Edit6] = "100";
+    window.inputs[Input::Length] = "100";
     testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", {{0, 27}, {6, 46}});
     Run();
     ASSERT_EQ(window.messages.shown.size(), 1U);
@@ -332,7 +327,7 @@ TEST_F(Calculation, DataThatWouldDivideByZeroStopsWithTheCause) {
     window.messages.shown.clear();
     testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", kCopperRows);
     testing::FillTransformers(transformers, {{"TM-25/10", 25, 4.5}, {"TM-40/10", 40, 0}});
-    window.combos[Combo::ComboBox2] = {{"TM-25/10", "TM-40/10"}, 1, ""};
+    window.choices[Choice::Transformer] = {{"TM-25/10", "TM-40/10"}, 1, ""};
     Run();
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_NE(window.messages.shown[0].text.find("TM-40/10"), std::string::npos);
@@ -350,8 +345,9 @@ TEST_F(Calculation, ASeriesNoLongerInTheDatabaseStops) {
     };
     DeletingWindow deleting;
     deleting.directory = dir.Path();
-    deleting.combos = window.combos;
-    deleting.texts = window.texts;
+    deleting.choices = window.choices;
+    deleting.inputs = window.inputs;
+    deleting.parameters = window.parameters;
     CalculationDriver(deleting, deleting, {currentTable, breakers, transformers, dir.Path()},
                       kComma)
         .Run();
@@ -361,48 +357,82 @@ TEST_F(Calculation, ASeriesNoLongerInTheDatabaseStops) {
 }
 
 TEST_F(Calculation, WithoutVoltageOptionStopsAfterTheChecks) {
-    window.combos[Combo::ComboBox3].index = -1;
+    window.choices[Choice::Voltage].index = -1;
     Run();
     EXPECT_EQ(window.messages.shown,
               (std::vector<ShownMessage>{{"Выберите необходимое напряжение сети", "Kalvenor", 0}}));
-    EXPECT_EQ(window.texts[Control::Edit5], "0");
-    EXPECT_EQ(window.texts[Control::Label21], "");
+    EXPECT_EQ(window.results[Result::NominalCurrent], "0");
+    EXPECT_EQ(window.results[Result::VoltageLine], "");
     EXPECT_TRUE(window.offeredSeries.empty());
 }
 
 TEST_F(Calculation, PowerThatIsNotANumberEndsWithTheConversionError) {
-    window.texts[Control::Edit3] = "десять";
-    EXPECT_THROW(Run(), ConvertError);
-    EXPECT_EQ(window.texts[Control::Edit5], "0");
+    window.inputs[Input::Power] = "десять";
+    Run();
+    EXPECT_EQ(window.messages.shown,
+              (std::vector<ShownMessage>{{"\"десять\" не является числом.", "Kalvenor", 16}}));
+    EXPECT_EQ(window.results[Result::NominalCurrent], "0");
+}
+
+// What a caller without a window gets: the stop and its message, nothing
+// shown and nothing asked. The table carries no 45,455 A.
+TEST_F(Calculation, CalculateHandsTheStopBackWithoutShowingIt) {
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", {{1.5, 19}, {2.5, 27}});
+    auto stop = CalculationDriver(window, window,
+                                  {currentTable, breakers, transformers, dir.Path()}, kComma)
+                    .Calculate();
+    ASSERT_TRUE(stop.has_value());
+    EXPECT_EQ(stop->Box(), (Message{"В базе данных <Допустимые длительные токи> для данной "
+                                    "нагрузки нет данных",
+                                    "Kalvenor"}));
+    EXPECT_TRUE(window.messages.shown.empty());
+    EXPECT_TRUE(window.report.empty());
+
+    window.inputs[Input::Power] = "десять";
+    stop = CalculationDriver(window, window, {currentTable, breakers, transformers, dir.Path()},
+                             kComma)
+               .Calculate();
+    ASSERT_TRUE(stop.has_value());
+    EXPECT_STREQ(stop->what(), "\"десять\" не является числом.");
+    EXPECT_TRUE(window.messages.shown.empty());
+
+    // The same stop through the calculate button: the box, and the nominal
+    // current of the step before stays beside the zeroed section.
+    window.inputs[Input::Power] = "10";
+    Run();
+    EXPECT_EQ(window.messages.shown,
+              (std::vector<ShownMessage>{{"В базе данных <Допустимые длительные токи> для данной "
+                                          "нагрузки нет данных",
+                                          "Kalvenor", 0}}));
+    EXPECT_EQ(Results(), (std::vector<std::string>{"0", "0", "45,455"}));
 }
 
 TEST_F(Calculation, AnAbsurdPowerStopsInsteadOfPrintingInfinity) {
-    window.texts[Control::Edit3] = "1E307";
+    window.inputs[Input::Power] = "1E307";
     Run();
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_NE(window.messages.shown[0].text.find("Расчет невозможен"), std::string::npos);
-    EXPECT_EQ(window.texts[Control::Edit5], "0");
+    EXPECT_EQ(window.results[Result::NominalCurrent], "0");
 }
 
 TEST_F(Calculation, NoTransformerLargeEnoughStopsBeforeTheChooser) {
-    window.texts[Control::Edit3] = "21";
+    window.inputs[Input::Power] = "21";
     Run();
     EXPECT_EQ(window.messages.shown.back().text,
               "В базе данных <Трансформаторы> для данной нагрузки нет данных");
-    EXPECT_FALSE(window.state.CalcAborted);
-    EXPECT_EQ(window.combos[Combo::ComboBox2].index, 0);
+    EXPECT_EQ(window.choices[Choice::Transformer].index, 0);
     EXPECT_TRUE(window.offeredSeries.empty());
 }
 
 TEST_F(Calculation, NoFittingBreakerAsksAndEmptiesTheResults) {
-    window.combos[Combo::ComboBox3].index = 1;
-    window.messages.Plan(kIdYes);
+    window.choices[Choice::Voltage].index = 1;
+    window.messages.Plan(Answer::Yes);
     Run();
     EXPECT_EQ(window.messages.shown.back(),
               (ShownMessage{"В базе данных нет соответствующего двухполюсного автомата. Открыть "
                             "базу данных?",
                             "Предупреждение", 4}));
-    EXPECT_EQ(window.log.back(), "set Edit5=");
+    EXPECT_EQ(window.log.back(), "set NominalCurrent=");
     EXPECT_NE(std::find(window.log.begin(), window.log.end(), "breaker database"),
               window.log.end());
     EXPECT_EQ(Results(), (std::vector<std::string>{"", "", ""}));
@@ -410,7 +440,7 @@ TEST_F(Calculation, NoFittingBreakerAsksAndEmptiesTheResults) {
 
     window.log.clear();
     std::filesystem::remove(dir / "Avtomat.xml");
-    window.combos[Combo::ComboBox3].index = 0;
+    window.choices[Choice::Voltage].index = 0;
     Run();
     EXPECT_EQ(window.messages.shown.back().text,
               "В базе данных нет соответствующего однополюсного автомата. Открыть базу данных?");

@@ -347,12 +347,12 @@ protected:
         for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
             names.push_back(std::get<std::string>(transformers.RowAt(row)[0]));
         }
-        window.combos[Combo::ComboBox2] = {names, 0, ""};
-        window.combos[Combo::ComboBox1] = {{"ВВГвозд3.xml"}, 0, ""};
-        window.combos[Combo::ComboBox3].index = 1;
-        window.texts[Control::Label6] = "В воздухе";
-        window.texts[Control::Label8] = "Медь";
-        window.texts[Control::Edit3] = "10";
+        window.choices[Choice::Transformer] = {names, 0, ""};
+        window.choices[Choice::CurrentTable] = {{"ВВГвозд3.xml"}, 0, ""};
+        window.choices[Choice::Voltage].index = 1;
+        window.parameters[TableParameter::LayingMethod] = "В воздухе";
+        window.parameters[TableParameter::Material] = "Медь";
+        window.inputs[Input::Power] = "10";
         const auto offered = ListBreakers(breakers, dir.Path(), 2, 26.316);
         window.chosenItem = static_cast<std::size_t>(
             std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
@@ -360,7 +360,7 @@ protected:
     }
 
     std::vector<std::string> Run(const char* length) {
-        window.texts[Control::Edit6] = length;
+        window.inputs[Input::Length] = length;
         window.messages.shown.clear();
         CalculationDriver(window, window, {currentTable, breakers, transformers, dir.Path()},
                           NumberFormat{','})
@@ -373,9 +373,9 @@ protected:
     }
 
     std::vector<std::string> Results() const {
-        return {window.texts.at(Control::Edit1),
-                window.texts.at(Control::Edit2),
-                window.texts.at(Control::Edit5),
+        return {window.results.at(Result::Section),
+                window.results.at(Result::PermissibleCurrent),
+                window.results.at(Result::NominalCurrent),
                 window.report.at(14),
                 window.report.at(18),
                 window.report.at(20)};
@@ -408,7 +408,7 @@ TEST_F(FirstCalculation, At70MetresTheDropQuestionDecides) {
               (std::vector<std::string>{"6", "42", "26,316", "Потери напряжения - 2,83 %",
                                         "Ток короткого замыкания - 324 A",
                                         "Автомат серии - ВА47-29 C   32  A"}));
-    window.messages.Plan(kIdYes);
+    window.messages.Plan(Answer::Yes);
     window.permittedDrop = 2.5;
     Run("70");
     EXPECT_EQ(Results(),

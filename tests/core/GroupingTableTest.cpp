@@ -62,13 +62,14 @@ TEST(GroupingCoefficient, OnlyTheExactLayingMethodInTheGround) {
 
 TEST(MainWindowGroupingTarget, ReadsAndWritesTheMainWindowsOwnFields) {
     testing::FakeMainWindow window;
-    window.texts[Control::Label6] = "В земле";
+    window.parameters[TableParameter::LayingMethod] = "В земле";
     MainWindowGroupingTarget target(window);
     EXPECT_EQ(target.LayingMethod(), "В земле");
     target.SetCoefficient("0,85");
     target.ZeroResults();
-    EXPECT_EQ(window.log, (std::vector<std::string>{"set Edit12=0,85", "set Edit1=0", "set Edit2=0",
-                                                    "set Edit5=0"}));
+    EXPECT_EQ(window.log,
+              (std::vector<std::string>{"set Grouping=0,85", "set Section=0",
+                                        "set PermissibleCurrent=0", "set NominalCurrent=0"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "calc/InputChecks.h"
 #include "calc/InputEvents.h"
+#include "calc/Stop.h"
 #include "tests/support/FakeMainWindow.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,12 @@ constexpr NumberFormat kComma{','};
 
 // A window whose inputs pass every check.
 void FillValidInputs(FakeMainWindow& window) {
-    window.combos[Combo::ComboBox2] = {{"TM-25/10"}, 0, ""};
-    window.combos[Combo::ComboBox1] = {{"ВВГ3.xml"}, 0, ""};
-    window.texts[Control::Edit3] = "10";
-    window.texts[Control::Edit6] = "100";
-    window.texts[Control::Edit4] = "25";
-    window.texts[Control::Edit11] = "1";
+    window.choices[Choice::Transformer] = {{"TM-25/10"}, 0, ""};
+    window.choices[Choice::CurrentTable] = {{"ВВГ3.xml"}, 0, ""};
+    window.inputs[Input::Power] = "10";
+    window.inputs[Input::Length] = "100";
+    window.inputs[Input::Temperature] = "25";
+    window.inputs[Input::CosPhi] = "1";
 }
 
 TEST(TextRule, RefusesWhatOrdersBeforeZero) {
@@ -48,7 +49,12 @@ TEST_P(InputCheck, ShowsItsBoxThenItsSideEffectsAndStops) {
     FakeMainWindow window;
     FillValidInputs(window);
     check.change(window);
-    EXPECT_FALSE(InputChecksPass(window, window, kComma));
+    try {
+        CheckInputs(window, kComma);
+        ADD_FAILURE() << "no stop";
+    } catch (const CalculationStop& stop) {
+        ShowStop(stop, window, window);
+    }
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_EQ(window.messages.shown[0], check.box);
     std::vector<std::string> expected{"box " + check.box.text};
@@ -71,16 +77,17 @@ const ShownMessage kCosRange{"Козфициент мощности должен
 
 // An input set by a check runs its change handler, which clears the results.
 std::vector<std::string> SetAndClear(const std::string& set, const char* then = nullptr) {
-    std::vector<std::string> log{set, "set Edit1=0", "set Edit2=0", "set Edit5=0", "clear report"};
+    std::vector<std::string> log{set, "set Section=0", "set PermissibleCurrent=0",
+                                 "set NominalCurrent=0", "clear report"};
     if (then != nullptr) {
         log.emplace_back(then);
     }
     return log;
 }
 
-template <Control control>
+template <Input input>
 std::function<void(FakeMainWindow&)> Type(const char* text) {
-    return [text](FakeMainWindow& window) { window.texts[control] = text; };
+    return [text](FakeMainWindow& window) { window.inputs[input] = text; };
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,52 +95,52 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CheckCase{"TransformerModeWithoutTransformerEvenWithoutTable",
                   [](FakeMainWindow& w) {
-                      w.combos[Combo::ComboBox2].index = -1;
-                      w.combos[Combo::ComboBox1].index = -1;
+                      w.choices[Choice::Transformer].index = -1;
+                      w.choices[Choice::CurrentTable].index = -1;
                   },
                   kNoTransformer,
                   {}},
         CheckCase{"NoTable",
-                  [](FakeMainWindow& w) { w.combos[Combo::ComboBox1].index = -1; },
+                  [](FakeMainWindow& w) { w.choices[Choice::CurrentTable].index = -1; },
                   kNoTable,
                   {}},
-        CheckCase{"EmptyPower", Type<Control::Edit3>(""), kNoPower, {}},
-        CheckCase{"NegativePower", Type<Control::Edit3>("-5"), kNoPower, {}},
-        CheckCase{"PowerStartingWithComma", Type<Control::Edit3>(",5"), kNoPower, {}},
+        CheckCase{"EmptyPower", Type<Input::Power>(""), kNoPower, {}},
+        CheckCase{"NegativePower", Type<Input::Power>("-5"), kNoPower, {}},
+        CheckCase{"PowerStartingWithComma", Type<Input::Power>(",5"), kNoPower, {}},
         CheckCase{
-            "ZeroLengthClearsTheReport", Type<Control::Edit6>("0"), kNoLength, {"clear report"}},
+            "ZeroLengthClearsTheReport", Type<Input::Length>("0"), kNoLength, {"clear report"}},
         CheckCase{"TemperatureLettersInGround",
                   [](FakeMainWindow& w) {
-                      w.texts[Control::Edit4] = "тепло";
-                      w.texts[Control::Label6] = "В земле";
+                      w.inputs[Input::Temperature] = "тепло";
+                      w.parameters[TableParameter::LayingMethod] = "В земле";
                   },
-                  kTemperatureText, SetAndClear("set Edit4=15")},
+                  kTemperatureText, SetAndClear("set Temperature=15")},
         CheckCase{"TemperatureLettersInAir",
                   [](FakeMainWindow& w) {
-                      w.texts[Control::Edit4] = "тепло";
-                      w.texts[Control::Label6] = "В воздухе";
+                      w.inputs[Input::Temperature] = "тепло";
+                      w.parameters[TableParameter::LayingMethod] = "В воздухе";
                   },
-                  kTemperatureText, SetAndClear("set Edit4=25")},
+                  kTemperatureText, SetAndClear("set Temperature=25")},
         CheckCase{"TemperatureCaseMattersForGround",
                   [](FakeMainWindow& w) {
-                      w.texts[Control::Edit4] = "";
-                      w.texts[Control::Label6] = "в земле";
+                      w.inputs[Input::Temperature] = "";
+                      w.parameters[TableParameter::LayingMethod] = "в земле";
                   },
-                  kTemperatureText, SetAndClear("set Edit4=25")},
-        CheckCase{"TemperatureAboveFifty", Type<Control::Edit4>("50,1"), kTemperatureRange, {}},
-        CheckCase{"TemperatureBelowMinusFive", Type<Control::Edit4>("-6"), kTemperatureRange, {}},
+                  kTemperatureText, SetAndClear("set Temperature=25")},
+        CheckCase{"TemperatureAboveFifty", Type<Input::Temperature>("50,1"), kTemperatureRange, {}},
         CheckCase{
-            "PowerFactorLetters", Type<Control::Edit11>("один"), kNotANumber, {"focus Edit11"}},
-        CheckCase{"PowerFactorZero", Type<Control::Edit11>("0"), kCosRange,
-                  SetAndClear("set Edit11=1", "focus Edit11")},
-        CheckCase{"PowerFactorAboveOne", Type<Control::Edit11>("1,01"), kCosRange,
-                  SetAndClear("set Edit11=1", "focus Edit11")},
-        CheckCase{"PowerFactorNegative", Type<Control::Edit11>("-1"), kCosRange,
-                  SetAndClear("set Edit11=1", "focus Edit11")},
+            "TemperatureBelowMinusFive", Type<Input::Temperature>("-6"), kTemperatureRange, {}},
+        CheckCase{"PowerFactorLetters", Type<Input::CosPhi>("один"), kNotANumber, {"focus CosPhi"}},
+        CheckCase{"PowerFactorZero", Type<Input::CosPhi>("0"), kCosRange,
+                  SetAndClear("set CosPhi=1", "focus CosPhi")},
+        CheckCase{"PowerFactorAboveOne", Type<Input::CosPhi>("1,01"), kCosRange,
+                  SetAndClear("set CosPhi=1", "focus CosPhi")},
+        CheckCase{"PowerFactorNegative", Type<Input::CosPhi>("-1"), kCosRange,
+                  SetAndClear("set CosPhi=1", "focus CosPhi")},
         CheckCase{"LengthLettersPassTheTextRuleButNotTheConversion",
-                  Type<Control::Edit6>("abc"),
+                  Type<Input::Length>("abc"),
                   kNotANumber,
-                  {"focus Edit6"}}),
+                  {"focus Length"}}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 TEST(InputChecks, PassAtTheLimitsAndWithoutTransformerMode) {
@@ -142,50 +149,50 @@ TEST(InputChecks, PassAtTheLimitsAndWithoutTransformerMode) {
              {"50", "1", "0,5"}, {"-5", "0,01", "00"}, {" 25 ", "1", "abc"}}) {
         FakeMainWindow window;
         FillValidInputs(window);
-        window.texts[Control::Edit4] = temperature;
-        window.texts[Control::Edit11] = cosPhi;
-        window.texts[Control::Edit3] = power;
-        EXPECT_TRUE(InputChecksPass(window, window, kComma)) << temperature << ' ' << cosPhi;
-        EXPECT_TRUE(window.messages.shown.empty());
+        window.inputs[Input::Temperature] = temperature;
+        window.inputs[Input::CosPhi] = cosPhi;
+        window.inputs[Input::Power] = power;
+        EXPECT_NO_THROW(CheckInputs(window, kComma)) << temperature << ' ' << cosPhi;
     }
     FakeMainWindow window;
     FillValidInputs(window);
     window.state.UseTransformer = false;
-    window.combos[Combo::ComboBox2].index = -1;
-    EXPECT_TRUE(InputChecksPass(window, window, kComma));
+    window.choices[Choice::Transformer].index = -1;
+    EXPECT_NO_THROW(CheckInputs(window, kComma));
 }
 
 TEST(InputEvents, PowerResetsResultsAndPowerFactorOnlyWhenItConverts) {
     FakeMainWindow window;
-    window.texts[Control::Edit11] = "0,8";
-    window.SetText(Control::Edit3, "12,5");
+    window.inputs[Input::CosPhi] = "0,8";
+    window.SetText(Input::Power, "12,5");
     // The power factor's own handler runs when it goes back to 1.
     EXPECT_EQ(window.log,
-              (std::vector<std::string>{"set Edit3=12,5", "clear report", "set Edit1=0",
-                                        "set Edit2=0", "set Edit5=0", "set Edit11=1", "set Edit1=0",
-                                        "set Edit2=0", "set Edit5=0", "clear report"}));
+              (std::vector<std::string>{"set Power=12,5", "clear report", "set Section=0",
+                                        "set PermissibleCurrent=0", "set NominalCurrent=0",
+                                        "set CosPhi=1", "set Section=0", "set PermissibleCurrent=0",
+                                        "set NominalCurrent=0", "clear report"}));
 
     window.log.clear();
-    window.texts[Control::Edit11] = "0,8";
-    window.texts[Control::Edit5] = "45,455";
-    window.SetText(Control::Edit3, "");
-    EXPECT_EQ(window.log, (std::vector<std::string>{"set Edit3=", "clear report",
-                                                    "box Введите число", "focus Edit3"}));
+    window.inputs[Input::CosPhi] = "0,8";
+    window.results[Result::NominalCurrent] = "45,455";
+    window.SetText(Input::Power, "");
+    EXPECT_EQ(window.log, (std::vector<std::string>{"set Power=", "clear report",
+                                                    "box Введите число", "focus Power"}));
     EXPECT_EQ(window.messages.shown.back(), (ShownMessage{"Введите число", "Ошибка.", 16}));
-    EXPECT_EQ(window.texts[Control::Edit11], "0,8");
-    EXPECT_EQ(window.texts[Control::Edit5], "45,455");
+    EXPECT_EQ(window.inputs[Input::CosPhi], "0,8");
+    EXPECT_EQ(window.results[Result::NominalCurrent], "45,455");
 }
 
 TEST(InputEvents, LengthKeepsTheNominalCurrentTheOthersDoNot) {
     FakeMainWindow window;
-    window.texts[Control::Edit5] = "45,455";
-    window.SetText(Control::Edit6, "120");
-    EXPECT_EQ(window.texts[Control::Edit5], "45,455");
+    window.results[Result::NominalCurrent] = "45,455";
+    window.SetText(Input::Length, "120");
+    EXPECT_EQ(window.results[Result::NominalCurrent], "45,455");
     EXPECT_TRUE(window.report.empty());
     ClearResults(window);
-    EXPECT_EQ(window.texts[Control::Edit5], "0");
-    EXPECT_EQ(window.texts[Control::Edit1], "0");
-    EXPECT_EQ(window.texts[Control::Edit2], "0");
+    EXPECT_EQ(window.results[Result::NominalCurrent], "0");
+    EXPECT_EQ(window.results[Result::Section], "0");
+    EXPECT_EQ(window.results[Result::PermissibleCurrent], "0");
 }
 
 }  // namespace

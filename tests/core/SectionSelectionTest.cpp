@@ -1,15 +1,11 @@
 #include "calc/SectionSelection.h"
 #include "calc/TableValues.h"
-#include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/Tables.h"
 
 #include <gtest/gtest.h>
 
 namespace kalvenor {
 namespace {
-
-using testing::ScriptedMessageBox;
-using testing::ShownMessage;
 
 struct CoefficientCase {
     int temperature;
@@ -76,15 +72,14 @@ protected:
                                   wiring);
     }
 
-    double Select(int temperature, double grouping, double required) {
-        return SelectSection(table, {temperature, grouping, required}, corrected, messages, state);
+    std::optional<double> Select(int temperature, double grouping, double required) {
+        return SelectSection(table, {temperature, grouping, required}, corrected, state);
     }
 
     double CurrentAt(std::size_t row) const { return *NumberAt(table, row, 1); }
 
     Dataset table;
     bool corrected = false;
-    ScriptedMessageBox messages;
     MainWindowState state;
 };
 
@@ -92,7 +87,6 @@ TEST_F(Selection, EqualityPicksTheRowAndTheTableStaysInSectionOrder) {
     Fill();
     EXPECT_EQ(Select(25, 1, 27), 27);
     EXPECT_EQ(state.SelectedSection, 2.5);
-    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(*NumberAt(table, 0, 0), 1.5);
     EXPECT_EQ(*NumberAt(table, 3, 0), 6);
 }
@@ -103,20 +97,16 @@ TEST_F(Selection, FirstSufficientRowWinsOverALargerOneWithLessCurrent) {
     EXPECT_EQ(state.SelectedSection, 4);
 }
 
-TEST_F(Selection, NoRowSufficesShowsTheMessageAndKeepsTheEarlierSection) {
+TEST_F(Selection, NoRowSufficesKeepsTheEarlierSection) {
     Fill();
     state.SelectedSection = 2.5;
-    EXPECT_EQ(Select(25, 1, 38.01), 0);
+    EXPECT_EQ(Select(25, 1, 38.01), std::nullopt);
     EXPECT_EQ(state.SelectedSection, 2.5);
-    EXPECT_EQ(messages.shown,
-              (std::vector<ShownMessage>{{"В базе данных <Допустимые длительные токи> для данной "
-                                          "нагрузки нет данных",
-                                          "Kalvenor", 0}}));
 }
 
 TEST_F(Selection, TwiceInOneCalculationDeratesOnce) {
     Fill();
-    const double first = Select(30, 0.8, 20);  // 27 * 0.94 * 0.8 = 20.304
+    const double first = *Select(30, 0.8, 20);  // 27 * 0.94 * 0.8 = 20.304
     EXPECT_TRUE(corrected);
     EXPECT_EQ(state.SelectedSection, 2.5);
     const double expected = static_cast<double>(27.0L * 0.94 * 0.8);

@@ -17,13 +17,13 @@ using test::TempDir;
 using test::WriteBytes;
 
 TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
-    EXPECT_THROW(CurrentTableFieldDefs("", "b", "c", "d", "e"), std::invalid_argument);
-    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "c", "d", ""), std::invalid_argument);
-    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "a", "d", "e"), std::invalid_argument);
-    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "c", "d", std::string(kSectionField)),
-                 std::invalid_argument);
-    EXPECT_THROW(CurrentTableFieldDefs(std::string(kCurrentField), "b", "c", "d", "e"),
-                 std::invalid_argument);
+    EXPECT_FALSE(CurrentTableParametersFit("", "b", "c", "d", "e"));
+    EXPECT_FALSE(CurrentTableParametersFit("a", "b", "c", "d", ""));
+    EXPECT_FALSE(CurrentTableParametersFit("a", "b", "a", "d", "e"));
+    EXPECT_FALSE(CurrentTableParametersFit("a", "b", "c", "d", std::string(kSectionField)));
+    EXPECT_FALSE(CurrentTableParametersFit(std::string(kCurrentField), "b", "c", "d", "e"));
+    EXPECT_THROW(CurrentTableFieldDefs("a", "b", "a", "d", "e"), std::logic_error);
+    EXPECT_TRUE(CurrentTableParametersFit("a", "A", "a ", " a", "б"));
     EXPECT_NO_THROW(CurrentTableFieldDefs("a", "A", "a ", " a", "б"));
 }
 

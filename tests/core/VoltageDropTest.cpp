@@ -1,3 +1,4 @@
+#include "calc/Stop.h"
 #include "calc/VoltageDrop.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/Tables.h"
@@ -56,37 +57,38 @@ protected:
 
 TEST_F(DropLimits, WithinTwentyNothingMoves) {
     state.SelectedSection = 2.5;
-    EXPECT_TRUE(EnforceHardDropLimit(table, Line(10), state, messages, kComma));
+    EnforceHardDropLimit(table, Line(10), state, kComma);
     EXPECT_EQ(state.VoltageDrop, 3.69);
     EXPECT_EQ(state.ReducedSection, 0);
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(DropLimits, ExactlyTwentyAfterRoundingPasses) {
     state.SelectedSection = 2.5;
-    EXPECT_TRUE(EnforceHardDropLimit(table, Line(54.15), state, messages, kComma));
+    EnforceHardDropLimit(table, Line(54.15), state, kComma);
     EXPECT_EQ(state.VoltageDrop, 20);
     EXPECT_EQ(state.ReducedSection, 0);
 }
 
 TEST_F(DropLimits, AboveTwentyScansFromTheFirstRowToTheFirstWithin) {
     state.SelectedSection = 1.5;  // 33,33 %
-    EXPECT_TRUE(EnforceHardDropLimit(table, Line(54.15), state, messages, kComma));
+    EnforceHardDropLimit(table, Line(54.15), state, kComma);
     EXPECT_EQ(state.ReducedSection, 2.5);
     EXPECT_EQ(state.VoltageDrop, 20);
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(DropLimits, NoRowWithinTwentyCancelsWithTheLastRowsDrop) {
     testing::FillCurrentTable(table, "В воздухе", "2", {{1.5, 19}, {2.5, 27}});
     state.SelectedSection = 1.5;
-    EXPECT_FALSE(EnforceHardDropLimit(table, Line(60), state, messages, kComma));
+    try {
+        EnforceHardDropLimit(table, Line(60), state, kComma);
+        ADD_FAILURE() << "no stop";
+    } catch (const CalculationStop& stop) {
+        EXPECT_EQ(stop.Box(), (Message{"Падение напряжения  22,16%, предельное падение не более "
+                                       "20 %, группа отменяется",
+                                       "Предупреждение", Buttons::Ok, Icon::Warning}));
+    }
     EXPECT_EQ(state.ReducedSection, 2.5);
     EXPECT_EQ(state.VoltageDrop, 22.16);
-    EXPECT_EQ(messages.shown,
-              (std::vector<ShownMessage>{{"Падение напряжения  22,16%, предельное падение не "
-                                          "более 20 %, группа отменяется",
-                                          "Предупреждение", 48}}));
 }
 
 TEST_F(DropLimits, PermittedDropPicksTheFirstSectionThatMeetsItUnrounded) {

@@ -10,45 +10,86 @@
 
 namespace kalvenor::testing {
 
-// The main window as the calculation sees it: control texts, combo boxes,
-// the report, and a log of every effect in order, so tests can pin what
-// happened before and after a message. Setting an input's text runs its
-// change handler, as in the real window.
+inline std::string Name(Input input) {
+    switch (input) {
+        case Input::Power:
+            return "Power";
+        case Input::CosPhi:
+            return "CosPhi";
+        case Input::Length:
+            return "Length";
+        case Input::Temperature:
+            return "Temperature";
+        case Input::Grouping:
+            return "Grouping";
+    }
+    return {};
+}
+
+inline std::string Name(Result result) {
+    switch (result) {
+        case Result::Section:
+            return "Section";
+        case Result::PermissibleCurrent:
+            return "PermissibleCurrent";
+        case Result::NominalCurrent:
+            return "NominalCurrent";
+        case Result::VoltageLine:
+            return "VoltageLine";
+    }
+    return {};
+}
+
+// The main window as the calculation sees it: the inputs, results and table
+// parameters as texts, the lists, the report, and a log of every effect in
+// order, so tests can pin what happened before and after a message. Setting
+// an input's text runs its change handler, as in the real window.
 class FakeMainWindow : public MainWindowPort, public UserPort {
 public:
     FakeMainWindow() {
-        texts = {{Control::Edit1, "0"},  {Control::Edit2, "0"},  {Control::Edit3, "0"},
-                 {Control::Edit4, "25"}, {Control::Edit5, "0"},  {Control::Edit6, "0"},
-                 {Control::Edit11, "1"}, {Control::Edit12, "1"}, {Control::Label6, ""},
-                 {Control::Label8, ""},  {Control::Label21, ""}};
-        combos[Combo::ComboBox3] = {{"380 + 0", "2 x 380+0", "3 x 380+0"}, -1, ""};
-        combos[Combo::ComboBox1] = {{""}, -1, ""};
-        combos[Combo::ComboBox2] = {{}, -1, ""};
+        inputs = {{Input::Power, "0"},
+                  {Input::CosPhi, "1"},
+                  {Input::Length, "0"},
+                  {Input::Temperature, "25"},
+                  {Input::Grouping, "1"}};
+        results = {{Result::Section, "0"},
+                   {Result::PermissibleCurrent, "0"},
+                   {Result::NominalCurrent, "0"},
+                   {Result::VoltageLine, ""}};
+        parameters = {{TableParameter::LayingMethod, ""}, {TableParameter::Material, ""}};
+        choices[Choice::Voltage] = {{"380 + 0", "2 x 380+0", "3 x 380+0"}, -1, ""};
+        choices[Choice::CurrentTable] = {{""}, -1, ""};
+        choices[Choice::Transformer] = {{}, -1, ""};
         messages.onShow = [this](const ShownMessage& message) {
             log.push_back("box " + message.text);
         };
     }
 
-    std::string Text(Control control) const override { return texts.at(control); }
-    void SetText(Control control, const std::string& text) override {
-        const bool changed = texts.at(control) != text;
-        texts[control] = text;
-        log.push_back("set " + Name(control) + "=" + text);
+    std::string Text(Input input) const override { return inputs.at(input); }
+    void SetText(Input input, const std::string& text) override {
+        const bool changed = inputs.at(input) != text;
+        inputs[input] = text;
+        log.push_back("set " + Name(input) + "=" + text);
         if (changed) {
-            InputChanged(control, *this, *this, format);
+            InputChanged(input, *this, *this, format);
         }
     }
-    void SelectAndFocus(Control control) override { log.push_back("focus " + Name(control)); }
-    int ItemIndex(Combo combo) const override { return combos.at(combo).index; }
-    void SetItemIndex(Combo combo, int index) override {
-        combos[combo].index = index;
+    void SelectAndFocus(Input input) override { log.push_back("focus " + Name(input)); }
+    std::string Text(Result result) const override { return results.at(result); }
+    void SetText(Result result, const std::string& text) override {
+        results[result] = text;
+        log.push_back("set " + Name(result) + "=" + text);
+    }
+    std::string Text(TableParameter parameter) const override { return parameters.at(parameter); }
+    int ItemIndex(Choice choice) const override { return choices.at(choice).index; }
+    void SetItemIndex(Choice choice, int index) override {
+        choices[choice].index = index;
         log.push_back("select " + std::to_string(index));
     }
-    std::string ComboText(Combo combo) const override {
-        const auto& box = combos.at(combo);
+    std::string ChoiceText(Choice choice) const override {
+        const auto& box = choices.at(choice);
         return box.index >= 0 ? box.items[static_cast<std::size_t>(box.index)] : box.typed;
     }
-    std::vector<std::string> Items(Combo combo) const override { return combos.at(combo).items; }
     void ClearReport() override {
         report.clear();
         log.push_back("clear report");
@@ -56,9 +97,7 @@ public:
     void AddReportLine(const std::string& line) override { report.push_back(line); }
     MainWindowState& State() override { return state; }
 
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override {
-        return messages.MessageBox(text, caption, flags);
-    }
+    Answer MessageBox(const Message& message) override { return messages.MessageBox(message); }
     void ShowBreakerDatabaseModal() override { log.push_back("breaker database"); }
     std::string ChooseBreakerSeries(const std::vector<std::string>& series) override {
         offeredSeries = series;
@@ -73,16 +112,16 @@ public:
         return permittedDrop;
     }
 
-    static std::string Name(Control control) { return std::string(ControlName(control)); }
-
     struct Box {
         std::vector<std::string> items;
         int index = -1;
         std::string typed;
     };
 
-    std::map<Control, std::string> texts;
-    std::map<Combo, Box> combos;
+    std::map<Input, std::string> inputs;
+    std::map<Result, std::string> results;
+    std::map<TableParameter, std::string> parameters;
+    std::map<Choice, Box> choices;
     std::vector<std::string> report{"old report"};
     MainWindowState state;
     NumberFormat format{','};

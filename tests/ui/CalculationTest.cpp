@@ -53,7 +53,7 @@ private slots:
     void aWholeCalculationWithTheDropLimitDialog() {
         PrepareTables();
         ChooseSeries("АП50");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         // The short-circuit check has moved 10 mm2 to 16 (416 A, then 546 A,
         // against 500 A). The dialog: a value above the drop, one of zero, a
         // text that is not a number are refused and it stays open; 3 is taken.
@@ -95,7 +95,7 @@ private slots:
     void closingTheDialogByItsTitleBarKeepsTheSection() {
         PrepareTables();
         ChooseSeries("АП50");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         ui.messages->onShow = [](const ShownMessage&) { WhenModal([] { ProsentMin->reject(); }); };
         Form1->Button1->click();
         ui.messages->onShow = nullptr;

@@ -35,7 +35,7 @@ private slots:
     // anything else can stop the program, and the run ends as if the main
     // window had been closed, without a box that would wait for an answer.
     void terminationRequestEndsTheRunTheOrderlyWay() {
-        const TerminationRequests requests(EndRunOnRequest);
+        const TerminationRequests requests([this] { EndRunOnRequest(*ui.windows); });
         Form1->show();
         BazaAvt->show();
         BazaTran->show();

@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(Items(Form1->ComboBox2), order);
         // Deleting the selected transformer selects the first and voids the results.
         Form1->Edit1->setText("16");
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         BazaTran->DBGrid1->SelectRow(2);
         Click(BazaTran, "Delete");
         QCOMPARE(Items(Form1->ComboBox2), (QStringList{"TM-40/10", "TM-40/6"}));
@@ -164,13 +164,13 @@ private slots:
         std::filesystem::create_directory(*ui.dir / "Avtomat.xml");
         QVERIFY_THROWS_EXCEPTION(FileError, BazaAvt->AVT1.InsertRow({std::string("АП50"), 1.6, 50.0,
                                                                      std::int64_t{1}, 10.0}));
-        DestroyWindows(ui.fakes->context);
+        ui.DestroyWindows();
         QCOMPARE(ui.messages->shown.size(), 1U);
         const ShownMessage& box = ui.messages->shown[0];
         QVERIFY(box.text.find((*ui.dir / "Avtomat.xml").string()) != std::string::npos);
         QVERIFY(box.text.find("Изменения этой таблицы не сохранены.") != std::string::npos);
         QCOMPARE(box.flags, 16);
-        CreateWindows(ui.fakes->context);
+        ui.CreateWindows();
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
     }
 
@@ -228,7 +228,7 @@ private slots:
     void noFittingBreakerOffersTheDatabase() {
         PrepareCalculation();
         Form1->Edit3->setText("15");  // 68,182 A: above every range
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         bool shown = false;
         WhenModal([&shown] {
             shown = BazaAvt->isVisible() && BazaAvt->isModal();

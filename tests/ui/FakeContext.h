@@ -71,7 +71,8 @@ public:
 
 class FakeHelpViewer final : public HelpViewer {
 public:
-    void ShowHelp(int helpContext) override { shown.push_back(helpContext); }
+    // The numbers, as the help context numbers are given.
+    void ShowHelp(HelpSection section) override { shown.push_back(static_cast<int>(section)); }
     std::vector<int> shown;
 };
 

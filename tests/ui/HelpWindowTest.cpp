@@ -65,7 +65,7 @@ private slots:
             QString::fromStdString((kProgramFolder / "help" / "RaschetSeti.html").string()));
         HelpWindow* window = nullptr;
         for (const int context : {10, 30, 40, 50, 1040, 1050}) {
-            viewer.ShowHelp(context);
+            viewer.ShowHelp(static_cast<HelpSection>(context));
             if (window == nullptr) {
                 window = viewer.Window();
             }
@@ -81,7 +81,7 @@ private slots:
         }
         // The last section lies far down the page; the contents are at the top.
         QVERIFY(window->HelpBrowser->verticalScrollBar()->value() > 0);
-        viewer.ShowHelp(0);
+        viewer.ShowHelp(HelpSection::Contents);
         QCOMPARE(window->HelpBrowser->source(), topic);
         QCOMPARE(window->HelpBrowser->verticalScrollBar()->value(), 0);
         QVERIFY(messages.shown.empty());
@@ -90,7 +90,7 @@ private slots:
     void everyLinkOfThePageLeadsToASection() {
         testing::ScriptedMessageBox messages;
         HelpWindowViewer viewer(messages, kProgramFolder);
-        viewer.ShowHelp(0);
+        viewer.ShowHelp(HelpSection::Contents);
         const PageLinks links = Links(*viewer.Window()->HelpBrowser->document());
         QVERIFY(links.internalTargets.size() > 10);
         for (const QString& target : links.internalTargets) {
@@ -101,7 +101,7 @@ private slots:
     void linksMoveInsideTheHelpAndMailGoesToTheDesktop() {
         testing::ScriptedMessageBox messages;
         HelpWindowViewer viewer(messages, kProgramFolder);
-        viewer.ShowHelp(10);
+        viewer.ShowHelp(HelpSection::MainWindow);
         HelpWindow* window = viewer.Window();
         QTextBrowser* browser = window->HelpBrowser;
         QVERIFY(!window->BackButton->isEnabled());
@@ -137,7 +137,7 @@ private slots:
         test::TempDir folder;
         testing::ScriptedMessageBox messages;
         HelpWindowViewer viewer(messages, folder.Path());
-        viewer.ShowHelp(30);
+        viewer.ShowHelp(HelpSection::TableEditor);
         const std::string file = (folder.Path() / "help" / "RaschetSeti.html").string();
         QCOMPARE(messages.shown, (std::vector<ShownMessage>{
                                      {"Файл справки «" + file + "» не найден.", "Kalvenor", 48}}));
@@ -147,7 +147,7 @@ private slots:
         std::filesystem::create_directories(folder.Path() / "help");
         test::WriteBytes(folder.Path() / "help" / "RaschetSeti.html",
                          "<html><body><h1 id=\"context-30\">Таблицы</h1></body></html>");
-        viewer.ShowHelp(30);
+        viewer.ShowHelp(HelpSection::TableEditor);
         QCOMPARE(messages.shown.size(), std::size_t{1});
         QVERIFY(viewer.Window() != nullptr && viewer.Window()->isVisible());
     }

@@ -22,9 +22,11 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -66,13 +68,20 @@ const std::vector<int> kKeys{Qt::Key_Tab,    Qt::Key_Backtab, Qt::Key_Return, Qt
 class RandomMessageBox final : public MessageBoxPort {
 public:
     explicit RandomMessageBox(std::mt19937& random) : random_(random) {}
-    int MessageBox(const std::string& text, const std::string&, int flags) override {
+    Answer MessageBox(const Message& message) override {
         ++answered;
-        if (text.rfind("Ошибка в программе", 0) == 0) {
-            faults.push_back(text);
+        if (message.text.rfind("Ошибка в программе", 0) == 0) {
+            faults.push_back(message.text);
         }
-        static constexpr int kAnswers[] = {kIdYes, kIdNo, kIdCancel};
-        return (flags & 0xF) == 0 ? kIdOk : kAnswers[random_() % 3];
+        switch (message.buttons) {
+            case Buttons::Ok:
+                return Answer::Ok;
+            case Buttons::YesNo:
+                return random_() % 2 == 0 ? Answer::Yes : Answer::No;
+            case Buttons::YesNoCancel:
+                return std::array{Answer::Yes, Answer::No, Answer::Cancel}[random_() % 3];
+        }
+        return Answer::Cancel;
     }
     std::vector<std::string> faults;
     std::size_t answered = 0;
@@ -93,11 +102,12 @@ public:
     }
 
     int Run() {
-        CreateWindows(context());
+        auto windows = std::make_unique<ProgramWindows>(context());
+        windows->CreateWindows();
         Form1->show();
         QTimer::singleShot(0, [this] { Step(); });
         loop_.exec();
-        DestroyWindows(context());
+        windows.reset();
         return Verdict();
     }
 

@@ -40,6 +40,14 @@ private:
 class StartupTest : public QObject {
     Q_OBJECT
     std::unique_ptr<FakeContext> fakes;
+    std::unique_ptr<ProgramWindows> windows;
+
+    bool OtherWindowsCreated() const { return windows->OtherWindowsCreated(); }
+
+    void ShowMainWindowFirst() {
+        windows = std::make_unique<ProgramWindows>(fakes->context);
+        windows->ShowMainWindowFirst();
+    }
 
 private slots:
     void init() {
@@ -50,16 +58,16 @@ private slots:
     }
 
     void cleanup() {
-        DestroyWindows(fakes->context);
+        windows.reset();
         fakes.reset();
     }
 
     void otherWindowsFollowTheFirstPaintInTheirOrder() {
-        ShowMainWindowFirst(fakes->context);
+        ShowMainWindowFirst();
         QVERIFY(Form1 != nullptr && Form1->isVisible());
         QVERIFY(!OtherWindowsCreated());
         QVERIFY(AboutBox == nullptr && BazaT == nullptr && BazaTran == nullptr);
-        QVERIFY(QTest::qWaitFor([] { return OtherWindowsCreated(); }));
+        QVERIFY(QTest::qWaitFor([this] { return OtherWindowsCreated(); }));
         QVERIFY(AboutBox && Form6 && BazaAvt && BazaT && InsertAvtomat && ProsentMin && BazaTran);
         QVERIFY(std::filesystem::exists(*fakes->dir / "Avtomat.xml"));
         QCOMPARE(Form1->ComboBox2->count(), 2);
@@ -70,7 +78,7 @@ private slots:
     // Keys typed while the program starts are held until the transformer
     // list is filled and the databases exist.
     void firstInputFindsEveryWindowBuilt() {
-        ShowMainWindowFirst(fakes->context);
+        ShowMainWindowFirst();
         bool ready = false;
         QString transformer;
         FirstEvent watch(Form1->Edit3, QEvent::KeyPress, [&] {
@@ -86,7 +94,7 @@ private slots:
     // Closing the main window at once ends the run the orderly way, with
     // the table windows there to be asked for their rows.
     void closingAtOnceFindsEveryWindowBuilt() {
-        ShowMainWindowFirst(fakes->context);
+        ShowMainWindowFirst();
         QVERIFY(Form1->close());
         QVERIFY(OtherWindowsCreated());
         QVERIFY(!Form1->isVisible());

@@ -169,13 +169,13 @@ private slots:
                  (ShownMessage{"Выделите таблицу.", "Предупреждение.", 48}));
         CreateTable("ААБ", "В земле", "ААБ", "4", "Кабель", "Алюминий");
         QCOMPARE(BazaT->FileListBox1->currentItem()->text(), QString("ААБ.xml"));
-        ui.messages->Plan(kIdCancel);
+        ui.messages->Plan(Answer::Cancel);
         BazaT->Button2->click();
         QCOMPARE(ui.messages->shown.back(),
                  (ShownMessage{"Хотите удалить таблицу?", "Подтверждение.", 35}));
         QVERIFY(std::filesystem::exists(*ui.dir / "ААБ.xml"));
         QCOMPARE(BazaT->DBGrid1->model()->columnCount(), 0);
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         BazaT->Button2->click();
         QVERIFY(!std::filesystem::exists(*ui.dir / "ААБ.xml"));
         QCOMPARE(BazaT->FileListBox1->count(), 0);
@@ -240,7 +240,7 @@ private slots:
         Choose(Form1->ComboBox3, "380 + 0");
         Choose(Form1->ComboBox1, "Two.xml");
         ui.messages->shown.clear();
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         Choose(Form1->ComboBox3, "3 x 380+0");
         QCOMPARE(ui.messages->shown,
                  (std::vector<ShownMessage>{

@@ -29,11 +29,11 @@ public:
         fakes = std::make_unique<FakeContext>();
         dir = fakes->dir.get();
         messages = &fakes->messages;
-        CreateWindows(fakes->context);
+        CreateWindows();
     }
 
     void Stop() {
-        DestroyWindows(fakes->context);
+        DestroyWindows();
         fakes.reset();
         dir = nullptr;
         messages = nullptr;
@@ -41,13 +41,22 @@ public:
 
     // Ends the run and starts the next one in the same directory.
     void Restart() {
-        DestroyWindows(fakes->context);
-        CreateWindows(fakes->context);
+        DestroyWindows();
+        CreateWindows();
     }
+
+    void CreateWindows() {
+        windows = std::make_unique<ProgramWindows>(fakes->context);
+        windows->CreateWindows();
+    }
+
+    // The end of the run: the tables written back, the windows gone.
+    void DestroyWindows() { windows.reset(); }
 
     std::vector<std::string> Texts() const { return fakes->Texts(); }
 
     std::unique_ptr<FakeContext> fakes;
+    std::unique_ptr<ProgramWindows> windows;
     test::TempDir* dir = nullptr;
     testing::ScriptedMessageBox* messages = nullptr;
 };

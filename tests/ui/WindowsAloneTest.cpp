@@ -25,9 +25,7 @@ namespace {
 // a log of what it asked for.
 class RecordingPeers final : public MainWindowPeers {
 public:
-    Dataset& CurrentTable() override { return currentTable; }
-    Dataset& Breakers() override { return breakers; }
-    Dataset& Transformers() override { return transformers; }
+    TableDatasets& Tables() override { return tables; }
     void ShowTableEditor(bool centred) override {
         log.push_back(centred ? "editor centred" : "editor");
     }
@@ -41,9 +39,7 @@ public:
     void ShowCoefficients() override { log.push_back("coefficients"); }
     bool PostTableEdits() override { return true; }
 
-    Dataset currentTable;
-    Dataset breakers;
-    Dataset transformers;
+    TableDatasets tables;
     std::vector<std::string> log;
 };
 
@@ -57,9 +53,9 @@ private slots:
         FakeContext fakes;
         RecordingPeers peers;
         TForm1 main(fakes.context, peers);
-        TBazaT editor(fakes.context);
-        TBazaAvt breakers(fakes.context);
-        TBazaTran transformers(fakes.context);
+        TBazaT editor(fakes.context, peers.tables.currentTable);
+        TBazaAvt breakers(fakes.context, peers.tables.breakers);
+        TBazaTran transformers(fakes.context, peers.tables.transformers);
         TInsertAvtomat chooser(fakes.context);
         TProsentMin drop(fakes.context);
         TForm6 coefficients(fakes.context, main.Grouping());
@@ -129,7 +125,7 @@ private slots:
         const std::string text =
             "В базе данных <Трансформаторы> нет данных.\nВы можете использовать пункт меню "
             "<Трансформатор> <Не использовать трансформатор>";
-        QCOMPARE(box.MessageBox(text, "Kalvenor", kMbOk), int{kIdOk});
+        QVERIFY(box.MessageBox({text, "Kalvenor"}) == Answer::Ok);
         QVERIFY2(labelWidth >= widestLine,
                  qPrintable(QString("%1 < %2").arg(labelWidth).arg(widestLine)));
         QCOMPARE(shown, ToQString(text));
