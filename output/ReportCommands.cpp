@@ -61,8 +61,8 @@ void ReportCommands::StartCalculator() {
     }
     // A command that silently does nothing looks broken; the user can
     // install one of these.
-    context_.messages.MessageBox("Не удается запустить калькулятор (пробовали: " + tried + ").",
-                                 "Kalvenor", kMbOkWarning);
+    context_.messages.MessageBox({"Не удается запустить калькулятор (пробовали: " + tried + ").",
+                                  "Kalvenor", Buttons::Ok, Icon::Warning});
 }
 
 }  // namespace kalvenor

@@ -20,9 +20,6 @@ namespace {
 // field the program defines, and a bound for a text of any length.
 constexpr int kMeasuredCharacters = 64;
 
-// Yes and No with the question icon: the grid's usual delete confirmation.
-constexpr int kConfirmDelete = kMbYesNo | 0x20;
-
 Qt::KeyboardModifiers Modifiers(const QKeyEvent* event) {
     return event->modifiers() & ~Qt::KeypadModifier;
 }
@@ -247,7 +244,8 @@ void DatasetGrid::DeleteRow() {
     if (model_ == nullptr || model_->ReadOnly() || row < 0) {
         return;
     }
-    if (messages_.MessageBox("Удалить запись?", "Подтверждение", kConfirmDelete) != kIdYes) {
+    if (messages_.MessageBox(
+            {"Удалить запись?", "Подтверждение", Buttons::YesNo, Icon::Question}) != Answer::Yes) {
         return;
     }
     FinishEditor(false);

@@ -182,7 +182,7 @@ TEST_F(Calculation, TwoCalculationsInARowAgreeAndLeaveEveryFileAsItWas) {
 // The table is read again only when its file changed; while it is the one
 // loaded, the stored currents stand for it.
 TEST_F(Calculation, TheTableIsReadAgainOnlyWhenItsFileChanged) {
-    window.texts[Control::Edit4] = "35";
+    window.inputs[Input::Temperature] = "35";
     Run();
     ASSERT_EQ(Results(), (std::vector<std::string>{"16", "78,3", "45,455"}));
     // Another program writes other currents in its place.

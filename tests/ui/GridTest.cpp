@@ -386,13 +386,13 @@ private slots:
         QCOMPARE(BazaAvt->AVT1.RowCount(), 3U);
         QCOMPARE(ui.messages->shown,
                  (std::vector<testing::ShownMessage>{{"Удалить запись?", "Подтверждение", 36}}));
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16", "ВА-32"}));
         QCOMPARE(grid->CurrentRow(), 1);
 
         grid->edit(grid->currentIndex());
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         QVERIFY(KeyInEditor(grid, Qt::Key_Delete, Qt::ControlModifier));
         QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16"}));
 

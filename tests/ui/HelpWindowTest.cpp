@@ -129,7 +129,7 @@ private slots:
         // Escape in the page closes the window; the help command brings it back.
         QTest::keyClick(browser, Qt::Key_Escape);
         QVERIFY(!window->isVisible());
-        viewer.ShowHelp(0);
+        viewer.ShowHelp(HelpSection::Contents);
         QVERIFY(window->isVisible());
     }
 

@@ -360,7 +360,7 @@ private slots:
     // However a window is first shown, it lies wholly on the screen: the
     // editor opened by the answer to the no-table question is not centred.
     void everyWindowOpensOnTheScreen() {
-        ui.messages->Plan(kIdYes);
+        ui.messages->Plan(Answer::Yes);
         Choose(Form1->ComboBox3, "380 + 0");
         QVERIFY(BazaT->isVisible());
         CheckFitsTheScreen(BazaT);
