@@ -11,6 +11,7 @@
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/DatasetTableModel.h"
+#include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/SelectionHistory.h"
 #include "widgets/Text.h"
@@ -34,13 +35,14 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(const Context& context, MainWindowPeers& peers) : context_(context), peers_(peers) {
     setObjectName("Form1");
     setWindowTitle(kProgramTitle);
-    // Fixed layout: system menu and minimise button only.
+    // System menu and minimise button only; the window may be resized, the
+    // report taking the width.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(801, 564);
     CreateMenu();
     CreateControls();
+    ResizeAroundCentre(this, OpeningSize());
     voltageHistory_ = new SelectionHistory(ComboBox3);
     tableHistory_ = new SelectionHistory(ComboBox1);
     Wire();

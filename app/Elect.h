@@ -87,6 +87,10 @@ public:
     // journal line's put here as the user would choose and type them.
     kalvenor::LineInputs CurrentLine() const;
     void ShowLine(const kalvenor::LineInputs& line);
+    // Wide enough for a whole report line, high enough for the layout, and
+    // not below the designed 801 x 564: the size the window opens at. Sets
+    // the left column's width for it.
+    QSize OpeningSize();
 
     void Button1Click();
     void Button3Click();
@@ -144,6 +148,9 @@ private:
     void CreateControls();
     void CreateMenu();
     void CreateToolbars();
+    // The left column's width for its titles alone, and with the longest
+    // parameters whole too.
+    void MeasureLeftColumn();
     void Wire();
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
@@ -162,6 +169,8 @@ private:
     kalvenor::Dataset* transformers_ = nullptr;
     int transformersObserver_ = 0;
     kalvenor::MainWindowState state_;
+    int leftLeast_ = 0;
+    int leftFull_ = 0;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
     kalvenor::ReportCommands reportCommands_{context_};
     // What the voltage option and the table list showed before the user's

@@ -162,7 +162,7 @@ void ProgramWindows::CreateOtherWindows() {
     about_.Create(context_).SetTablesFolder(context_.directory);
     coefficients_.Create(context_, main_->Grouping());
     breakers_.Create(context_, tables_.breakers).FormCreate();
-    editor_.Create(context_, tables_.currentTable).FormCreate();
+    editor_.Create(context_, tables_.currentTable);
     main_->BindTableView(tables_.currentTable);
     chooser_.Create(context_);
     dropLimit_.Create(context_);

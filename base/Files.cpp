@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <system_error>
 #include <thread>
 
@@ -21,9 +20,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Ends every temporary name: never ".xml", so no table list shows one, and
-// unmistakably ours, so start-up removes only what a killed write left.
-constexpr std::string_view kTemporarySuffix = ".kalvenor-tmp";
+// Temporary files take their names from this small set: hidden, never
+// ".xml", so no table list shows one, and unmistakably ours. Start-up finds
+// what a killed write left by trying these names alone, however many tables
+// the folder holds. One program writes one file at a time, so a hundred
+// leaves room for the leftovers of many kills and for other copies of the
+// program working in the same folder.
+constexpr std::string_view kTemporaryPrefix = ".kalvenor-tmp-";
+constexpr int kTemporaryNames = 100;
+
+std::string TemporaryName(int number) {
+    std::string name(kTemporaryPrefix);
+    name += static_cast<char>('0' + number / 10);
+    name += static_cast<char>('0' + number % 10);
+    return name;
+}
 
 class Descriptor {
 public:
@@ -74,38 +85,28 @@ FileError WriteError(const fs::path& path, int code) {
 }
 
 // Not mkstemp: that creates the file 0600, and a new table should get the
-// permissions the user's umask gives. The name is the target's, cut short
-// where the whole would pass the longest name the folder takes, so that a
-// table of any name the system accepts can be written.
-int CreateTemporary(const std::string& target, std::string& name) {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static constexpr std::size_t kRandomLetters = 6;
-    thread_local std::mt19937_64 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    const fs::path path(target);
-    const std::string base = path.filename().string();
-    const std::size_t longest = LongestFileName(path.parent_path());
-    const std::size_t added = 1 + kRandomLetters + kTemporarySuffix.size();
-    const std::size_t room = longest > added ? longest - added : 0;
-    std::size_t keep = std::min(base.size(), room);
-    while (keep > 0 && keep < base.size() &&
-           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
-        --keep;  // not inside a character
-    }
-    const std::string stem = (path.parent_path() / base.substr(0, keep)).string();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = stem + '.';
-        for (std::size_t i = 0; i < kRandomLetters; ++i) {
-            name += kLetters[pick(random)];
-        }
-        name += kTemporarySuffix;
+// permissions the user's umask gives. The first of the temporary names that
+// is free in the directory; EEXIST when none is.
+int CreateTemporary(const fs::path& directory, std::string& name) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        name = (directory / TemporaryName(number)).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
     }
+    errno = EEXIST;
     return -1;
+}
+
+FileStamp StampFrom(const struct stat& status) {
+    return FileStamp{
+        .device = static_cast<std::uint64_t>(status.st_dev),
+        .inode = static_cast<std::uint64_t>(status.st_ino),
+        .size = static_cast<std::int64_t>(status.st_size),
+        .modifiedSeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+        .modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec),
+    };
 }
 
 bool WriteAll(int fd, std::string_view text) {
@@ -214,6 +215,22 @@ std::string SystemErrorText(int code) {
 
 std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
+}
+
+std::optional<FileStamp> StampOf(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return StampFrom(status);
+}
+
+bool StampSettled(const FileStamp& stamp) {
+    const auto modified = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(stamp.modifiedSeconds) +
+            std::chrono::nanoseconds(stamp.modifiedNanoseconds)));
+    return std::chrono::system_clock::now() - modified >= std::chrono::seconds(2);
 }
 
 namespace {
@@ -357,7 +374,7 @@ fs::path WriteTarget(const fs::path& path) {
 FileStamp WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     const std::string target = WriteTarget(path).string();
     std::string temporary;
-    Descriptor file(CreateTemporary(target, temporary));
+    Descriptor file(CreateTemporary(fs::path(target).parent_path(), temporary));
     if (file.Get() < 0) {
         throw WriteError(path, errno);
     }
@@ -368,6 +385,8 @@ FileStamp WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::fchmod(file.Get(), old.st_mode & 07777);
     }
     int error = 0;
+    // Taken from the file itself before it is renamed: a stat of the name
+    // afterwards could see another program's file put there meanwhile.
     struct stat written {};
     if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
         ::fstat(file.Get(), &written) != 0) {
@@ -431,14 +450,19 @@ fs::path KeepAside(const fs::path& path, std::error_code& error) {
 }
 
 bool IsTemporaryFileName(std::string_view name) {
-    return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
+    if (name.size() != kTemporaryPrefix.size() + 2 || !name.starts_with(kTemporaryPrefix)) {
+        return false;
+    }
+    const char tens = name[kTemporaryPrefix.size()];
+    const char ones = name[kTemporaryPrefix.size() + 1];
+    return tens >= '0' && tens <= '9' && ones >= '0' && ones <= '9';
 }
 
 int FolderWriteError(const fs::path& directory) {
     // A file of our own naming: should the program die before removing it,
     // the next start-up does.
     std::string name;
-    const int fd = CreateTemporary((directory / "Kalvenor").string(), name);
+    const int fd = CreateTemporary(directory, name);
     if (fd < 0) {
         return errno;
     }
@@ -449,12 +473,11 @@ int FolderWriteError(const fs::path& directory) {
 
 int RemoveStaleTemporaryFiles(const fs::path& directory) {
     int removed = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::error_code typeError;
-        if (IsTemporaryFileName(entry->path().filename().string()) &&
-            entry->is_regular_file(typeError) && fs::remove(entry->path(), typeError)) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        const std::string name = (directory / TemporaryName(number)).string();
+        struct stat status {};
+        if (::lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::unlink(name.c_str()) == 0) {
             ++removed;
         }
     }

@@ -53,6 +53,24 @@ bool ChangedOnceSettled(const std::filesystem::path& path, const FileStamp& seen
 // "«text»", as every message quotes a file or a field.
 std::string Quoted(std::string_view text);
 
+// What tells a file's bytes apart without reading them: the same device,
+// inode, size and modification time mean that nobody has replaced or
+// written the file since the stamp was taken.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file a path leads to now, or nothing when there is none.
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+// Whether a change made from now on would show in the stamp: its time lies
+// two seconds or more in the past. File systems keep times in ticks (up to
+// two seconds), and a change within the tick of the stamp leaves it as it was.
+bool StampSettled(const FileStamp& stamp);
+
 // The bytes of a regular file; with `until`, only as far as the end of its
 // first occurrence (the whole file when it does not occur); never more than
 // `most`. Anything that is not a regular file (a FIFO, a device, a folder)
@@ -83,7 +101,7 @@ public:
 
     // The size when the file was opened.
     std::size_t Size() const { return size_; }
-    // The version that was opened.
+    // The file as it was when opened.
     const FileStamp& Stamp() const { return stamp_; }
     // Up to `size` bytes from `offset`, fewer only at the end of the file.
     std::size_t ReadAt(std::size_t offset, char* into, std::size_t size);
@@ -153,7 +171,8 @@ std::filesystem::path KeepAside(const std::filesystem::path& path, std::error_co
 // Whether a name is one of the temporary files WriteFileAtomically makes.
 bool IsTemporaryFileName(std::string_view name);
 // Removes the temporary files a killed write left in the directory; returns
-// how many were removed. Only names of our own making are touched.
+// how many were removed. Only the program's own temporary names are tried,
+// so a folder of thousands of tables is never read for them.
 int RemoveStaleTemporaryFiles(const std::filesystem::path& directory);
 
 }  // namespace kalvenor

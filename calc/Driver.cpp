@@ -69,7 +69,9 @@ void CalculationDriver::Reset() {
 
 // A calculation always starts from the currents stored in the file: the
 // reload drops the previous calculation's corrections and picks up edits
-// made in the editor, which the close before it has written back.
+// made in the editor, which the close before it has written back. A table
+// whose file is unchanged since it was read or written here is not read
+// again: its stored currents are the file's.
 void CalculationDriver::ReloadCurrentTable() {
     if (window_.ItemIndex(Choice::CurrentTable) < 0) {
         return;

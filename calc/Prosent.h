@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +22,7 @@ public:
     std::optional<double> Ask(double voltageDrop);
     void Button1Click();
 
+    QLabel* Label1;
     QLineEdit* Edit1;
     QPushButton* Button1;
 

@@ -8,7 +8,7 @@
 namespace kalvenor {
 
 bool DirectoryTableReader::ReadCurrentTable(Dataset& table, const std::string& fileName) {
-    return OpenCurrentTable(table, directory_, fileName);
+    return OpenCurrentTable(table, directory_, fileName, TableReading::UnlessUnchanged);
 }
 
 bool DirectoryTableReader::ReadBreakers(Dataset& breakers) {

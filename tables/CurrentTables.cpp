@@ -44,13 +44,15 @@ std::string DefaultTemperatureText(std::string_view layingMethod) {
 }
 
 bool OpenCurrentTable(Dataset& table, const std::filesystem::path& directory,
-                      const std::string& fileName) {
+                      const std::string& fileName, TableReading reading) {
     const std::filesystem::path path = directory / fileName;
     std::error_code error;
     if (fileName.empty() || !std::filesystem::exists(path, error)) {
         return false;
     }
-    table.OpenFile(path);
+    if (reading == TableReading::Always || !table.RevertToFile(path)) {
+        table.OpenFile(path);
+    }
     if (const auto problem = CurrentTableProblem(table.FieldDefs(), fileName)) {
         table.Bind({});
         table.Close();

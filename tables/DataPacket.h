@@ -29,7 +29,7 @@ struct DataPacket {
 struct KeptMarkup;
 
 // A table file as a dataset keeps it: slot i of the rows holds the file's
-// row i, with sequence number i.
+// row i, with sequence number i. The stamp is the file's as it was read.
 struct TableFile {
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;

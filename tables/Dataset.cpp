@@ -236,6 +236,19 @@ void Dataset::Open() {
     }
 }
 
+bool Dataset::RevertToFile(const std::filesystem::path& path) {
+    if (!active_ || modified_ || bound_ != path || stampPath_ != path || StampOf(path) != stamp_) {
+        return false;
+    }
+    corrections_.clear();
+    corrected_ = false;
+    // The sequences are the rows' places in the file (a read numbers them
+    // so, a write renumbers them so): this is the order a read would give.
+    Sort();
+    Notify();
+    return true;
+}
+
 void Dataset::Discard() {
     if (!active_) {
         return;
@@ -243,6 +256,7 @@ void Dataset::Discard() {
     if (modified_ && !bound_.empty()) {
         WriteBound(true);
     }
+    stampPath_.clear();
     rows_ = {};
     store_ = RowStore();
     corrections_.clear();
@@ -280,6 +294,12 @@ void Dataset::Write(const std::filesystem::path& path) {
     }
     modified_ = false;
     unsavedEdits_ = 0;
+    // The file holds the rows in this order: numbered by it, equal keys keep
+    // it in every order as they would after reading the file back.
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        store_.SetSequence(rows_[position], position);
+    }
+    nextSequence_ = rows_.size();
 }
 
 void Dataset::WriteBack() {
@@ -324,6 +344,8 @@ void Dataset::WriteThrough() {
 
 void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order,
                        bool ofBound) {
+    // A read that fails leaves the rows in no file.
+    stampPath_.clear();
     TableFile file = ReadTableFile(path);
     readOnlyReason_ = ofBound ? WriteRefusal(path, file.unkept) : std::nullopt;
     stampPath_ = path;
@@ -356,6 +378,7 @@ void Dataset::TakeRows(TableFile file, std::optional<std::string_view> order) {
 }
 
 void Dataset::OpenEmpty() {
+    stampPath_.clear();
     std::vector<FieldType> types;
     for (const FieldDef& field : fields_) {
         types.push_back(field.type);

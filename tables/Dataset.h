@@ -130,6 +130,13 @@ public:
     const std::filesystem::path& BoundFile() const { return bound_; }
     // Opens the loaded rows, or reads the bound file when nothing is loaded.
     void Open();
+    // When the dataset holds the file at `path` exactly as it stands on the
+    // disk (bound to it, nothing unsaved, and the file's device, inode, size
+    // and modification time those of the last read or write here), drops the
+    // calculation's corrections and returns true: the rows are then what
+    // reading the file again would give, without reading it. Otherwise
+    // touches nothing and returns false.
+    bool RevertToFile(const std::filesystem::path& path);
     // Writes back when bound and modified, then drops the rows. A failed
     // write throws FileError and leaves the dataset open and modified.
     void Close();

@@ -71,6 +71,9 @@ public:
     }
     void Free(Slot slot);
     std::uint64_t Sequence(Slot slot) const { return words_[Base(slot) + types_.size()]; }
+    void SetSequence(Slot slot, std::uint64_t sequence) {
+        words_[Base(slot) + types_.size()] = sequence;
+    }
 
     bool IsEmpty(Slot slot, std::size_t field) const {
         return (Mask(slot)[field / 64] >> (field % 64) & 1) != 0;

@@ -365,6 +365,11 @@ int DatasetTableModel::FieldSize(int column) const {
     return field.type == FieldType::String ? field.size : 0;
 }
 
+char DatasetTableModel::DecimalSeparator(int column) const {
+    const FieldDef& field = dataset_.FieldDefs().at(static_cast<std::size_t>(column));
+    return field.type == FieldType::Float ? format_.decimalSeparator : '\0';
+}
+
 bool DatasetTableModel::BufferEmpty() const {
     return std::all_of(buffer_.begin(), buffer_.end(), [](const Value& value) {
         const auto* text = std::get_if<std::string>(&value);

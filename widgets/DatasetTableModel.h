@@ -53,6 +53,9 @@ public:
     int EditRow() const { return Editing() ? editRow_ : -1; }
     // Characters a string column takes; 0 for numbers.
     int FieldSize(int column) const;
+    // The decimal separator a column's numbers are typed with, or 0 for a
+    // column that takes no fractions.
+    char DecimalSeparator(int column) const;
     // The cell's text; long texts cut to their first `limit` characters.
     QString CellPrefix(int row, int column, int limit) const;
 

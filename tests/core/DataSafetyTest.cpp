@@ -73,17 +73,28 @@ TEST(SystemErrorText, CommonCausesInRussianTheRestAsTheSystemSaysIt) {
     }
 }
 
+// The program's temporary names come from a small set: a write takes the
+// first free one, and start-up removes exactly those, whatever else the
+// folder holds.
 TEST(RemoveStaleTemporaryFiles, RemovesOnlyWhatTheProgramLeft) {
     TempDir dir;
-    for (const char* name : {"Avtomat.xml.Ab12Cd.kalvenor-tmp", "Kalvenor.x1Y2z3.kalvenor-tmp",
-                             ".kalvenor-tmp", "notes.kalvenor-tmp.txt", "T.xml", "T.xml.Ab12Cd"}) {
+    // Left by two killed writes.
+    for (const char* name : {".kalvenor-tmp-00", ".kalvenor-tmp-01", ".kalvenor-tmp-99"}) {
         test::WriteBytes(dir / name, "x");
+        EXPECT_TRUE(IsTemporaryFileName(name)) << name;
     }
-    fs::create_directory(dir / "folder.kalvenor-tmp");
-    EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path()), 2);
+    for (const char* name : {".kalvenor-tmp-1", ".kalvenor-tmp-100", ".kalvenor-tmp-0a",
+                             "notes.kalvenor-tmp-00", "T.xml"}) {
+        test::WriteBytes(dir / name, "x");
+        EXPECT_FALSE(IsTemporaryFileName(name)) << name;
+    }
+    fs::create_directory(dir / ".kalvenor-tmp-02");
+    WriteFileAtomically(dir / "T.xml", "table");
+    EXPECT_EQ(test::ReadBytes(dir / "T.xml"), "table");
+    EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path()), 3);
     EXPECT_EQ(FileNames(dir.Path()),
-              (std::set<std::string>{".kalvenor-tmp", "notes.kalvenor-tmp.txt", "T.xml",
-                                     "T.xml.Ab12Cd", "folder.kalvenor-tmp"}));
+              (std::set<std::string>{".kalvenor-tmp-1", ".kalvenor-tmp-100", ".kalvenor-tmp-0a",
+                                     "notes.kalvenor-tmp-00", "T.xml", ".kalvenor-tmp-02"}));
     EXPECT_EQ(RemoveStaleTemporaryFiles(dir / "missing"), 0);
 }
 

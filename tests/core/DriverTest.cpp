@@ -179,6 +179,30 @@ TEST_F(Calculation, TwoCalculationsInARowAgreeAndLeaveEveryFileAsItWas) {
     EXPECT_EQ(test::ReadBytes(dir / "ВВГ3.xml"), table);
 }
 
+// The table is read again only when its file changed; while it is the one
+// loaded, the stored currents stand for it.
+TEST_F(Calculation, TheTableIsReadAgainOnlyWhenItsFileChanged) {
+    window.inputs[Input::Temperature] = "35";
+    Run();
+    ASSERT_EQ(Results(), (std::vector<std::string>{"16", "78,3", "45,455"}));
+    // Another program writes other currents in its place.
+    std::vector<std::pair<double, double>> larger = kCopperRows;
+    for (auto& [section, current] : larger) {
+        current *= 2;
+    }
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", larger);
+    Run();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "156,6", "45,455"}));
+    // Broken in place behind the program's back, the size and the time put
+    // back: nothing tells, so the loaded table is used and the file not read.
+    const std::filesystem::path file = dir / "ВВГ3.xml";
+    const auto time = std::filesystem::last_write_time(file);
+    test::WriteBytes(file, std::string(std::filesystem::file_size(file), ' '));
+    std::filesystem::last_write_time(file, time);
+    Run();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "156,6", "45,455"}));
+}
+
 TEST_F(Calculation, ACorrectionLeftFromAnotherTemperatureNeverStands) {
     Run();
     const std::vector<std::string> atTwentyFive = Results();

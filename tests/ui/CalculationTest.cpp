@@ -4,6 +4,7 @@
 #include "tests/ui/UiFixture.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -102,13 +103,25 @@ private slots:
         QCOMPARE(ReportLines()[14], QString("Потери напряжения - 4,53 %"));
     }
 
+    // The field says what it holds, in its unit, and everything shows whole
+    // in the dialog: label, field, button, one under the other.
     void theDropLimitDialogAsItIsBuilt() {
         QCOMPARE(ProsentMin->windowTitle(), QString("Kalvenor 1.1"));
-        QCOMPARE(ProsentMin->size(), QSize(222, 124));
+        QCOMPARE(ProsentMin->Label1->text(), QString("Допустимое падение напряжения, %"));
+        QCOMPARE(ProsentMin->Label1->buddy(), ProsentMin->Edit1);
+        QCOMPARE(ProsentMin->Edit1->accessibleName(), ProsentMin->Label1->text());
+        QCOMPARE(ProsentMin->Edit1->text(), QString("2,5"));
         QCOMPARE(ProsentMin->Button1->text(), QString("OK"));
-        QCOMPARE(ProsentMin->Button1->geometry(), QRect(72, 56, 75, 25));
-        QCOMPARE(ProsentMin->Edit1->geometry(), QRect(48, 16, 121, 21));
         QCOMPARE(ProsentMin->Button1->nextInFocusChain(), ProsentMin->Edit1);
+        const QRect inside = ProsentMin->rect();
+        QVERIFY(ProsentMin->Label1->width() >= ProsentMin->Label1->sizeHint().width());
+        for (const QWidget* part :
+             {static_cast<QWidget*>(ProsentMin->Label1), static_cast<QWidget*>(ProsentMin->Edit1),
+              static_cast<QWidget*>(ProsentMin->Button1)}) {
+            QVERIFY(inside.contains(part->geometry()));
+        }
+        QVERIFY(ProsentMin->Label1->geometry().bottom() < ProsentMin->Edit1->y());
+        QVERIFY(ProsentMin->Edit1->geometry().bottom() < ProsentMin->Button1->y());
     }
 };
 

@@ -226,6 +226,7 @@ private slots:
         QVERIFY(ui.messages->shown.empty());  // start-up has said it once already
         QVERIFY(!Editable(BazaAvt->DBGrid3));
         QVERIFY(!Editable(BazaTran->DBGrid1));
+        BazaT->show();
         BazaT->FileListBox1->setCurrentRow(0);
         QCOMPARE(BazaT->ClientDataSet1.RowCount(), 1U);
         QVERIFY(!Editable(BazaT->DBGrid1));
@@ -263,6 +264,7 @@ private slots:
         QCOMPARE(BazaAvt->AVT1.FieldDefs().size(), 5U);
         QVERIFY(!Editable(BazaAvt->DBGrid3));
         QVERIFY(!Editable(BazaTran->DBGrid1));
+        BazaT->show();
         QCOMPARE(BazaT->FileListBox1->count(), 0);
         std::filesystem::remove(*ui.dir / "Avtomat.xml");
         std::filesystem::remove(*ui.dir / "tranform.xml");
@@ -316,7 +318,7 @@ private slots:
     // Only by the copy that may write the tables: in another copy's folder
     // the file may be that copy's write in progress.
     void staleTemporaryFilesGoAtStartUp() {
-        test::WriteBytes(*ui.dir / "Avtomat.xml.Ab12Cd.kalvenor-tmp", "half a table");
+        test::WriteBytes(*ui.dir / ".kalvenor-tmp-00", "half a table");
         test::WriteBytes(*ui.dir / "notes.tmp", "the user's");
         ui.fakes->context.tablesWritable = false;
         ui.Restart();
