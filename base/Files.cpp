@@ -99,16 +99,6 @@ int CreateTemporary(const fs::path& directory, std::string& name) {
     return -1;
 }
 
-FileStamp StampFrom(const struct stat& status) {
-    return FileStamp{
-        .device = static_cast<std::uint64_t>(status.st_dev),
-        .inode = static_cast<std::uint64_t>(status.st_ino),
-        .size = static_cast<std::int64_t>(status.st_size),
-        .modifiedSeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec),
-        .modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec),
-    };
-}
-
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t written = ::write(fd, text.data(), text.size());
@@ -139,12 +129,25 @@ void SyncDirectory(const fs::path& path) {
 
 }  // namespace
 
-std::optional<FileStamp> StampOf(const fs::path& path) {
+namespace {
+
+// The stamp of what the path names when it is of the kind (S_IFREG, S_IFDIR).
+std::optional<FileStamp> StampOfKind(const fs::path& path, mode_t kind) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::stat(path.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != kind) {
         return std::nullopt;
     }
     return StampFrom(status);
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path) {
+    return StampOfKind(path, S_IFREG);
+}
+
+std::optional<FileStamp> FolderStampOf(const fs::path& path) {
+    return StampOfKind(path, S_IFDIR);
 }
 
 bool ChangedOnceSettled(const fs::path& path, const FileStamp& seen) {
@@ -215,14 +218,6 @@ std::string SystemErrorText(int code) {
 
 std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
-}
-
-std::optional<FileStamp> StampOf(const fs::path& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return std::nullopt;
-    }
-    return StampFrom(status);
 }
 
 bool StampSettled(const FileStamp& stamp) {

@@ -31,10 +31,11 @@ std::string SystemErrorText(int code);
 
 // Which version of a file: where it lies, how long it is and when it was
 // last written. Another program's write, in place or by a rename, changes it.
+// The size of no file (-1) keeps a stamp never taken from matching any.
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    std::int64_t size = 0;
+    std::int64_t size = -1;
     std::int64_t modifiedSeconds = 0;
     std::int64_t modifiedNanoseconds = 0;
     bool operator==(const FileStamp&) const = default;
@@ -43,6 +44,8 @@ struct FileStamp {
 // The stamp of the regular file a path names (through links); nothing when
 // there is no such file.
 std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+// The same of a folder: a name made or removed in it changes its stamp.
+std::optional<FileStamp> FolderStampOf(const std::filesystem::path& path);
 
 // A file that another program has just written may still be being written:
 // what was read of it is torn, not damaged. Waits while a file written in
@@ -53,19 +56,6 @@ bool ChangedOnceSettled(const std::filesystem::path& path, const FileStamp& seen
 // "«text»", as every message quotes a file or a field.
 std::string Quoted(std::string_view text);
 
-// What tells a file's bytes apart without reading them: the same device,
-// inode, size and modification time mean that nobody has replaced or
-// written the file since the stamp was taken.
-struct FileStamp {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = -1;
-    std::int64_t modifiedSeconds = 0;
-    std::int64_t modifiedNanoseconds = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-// The stamp of the file a path leads to now, or nothing when there is none.
-std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 // Whether a change made from now on would show in the stamp: its time lies
 // two seconds or more in the past. File systems keep times in ticks (up to
 // two seconds), and a change within the tick of the stamp leaves it as it was.

@@ -216,7 +216,7 @@ void TBazaT::SelectFile(const QString& name) {
 void TBazaT::RefreshFileList() {
     // Taken first: a change while the folder is read shows at the next look,
     // and so does one in the clock's tick of a change just made.
-    folderStamp_ = StampOf(context_.directory);
+    folderStamp_ = FolderStampOf(context_.directory);
     if (folderStamp_ && !StampSettled(*folderStamp_)) {
         folderStamp_.reset();
     }
@@ -243,7 +243,7 @@ void TBazaT::RefreshFileList() {
 // Rebuilding a list of thousands of tables at every click cost fifty times
 // loading the table clicked; the folder's stamp says when it is due.
 void TBazaT::RefreshChangedFileList() {
-    if (StampOf(context_.directory) != folderStamp_) {
+    if (FolderStampOf(context_.directory) != folderStamp_) {
         RefreshFileList();
     }
 }

@@ -211,7 +211,7 @@ int Twice(const Folder& folder, int trials, std::mt19937_64& random, int signal,
 
 int SecondCopy(const Folder& folder, int trials) {
     Outcomes outcomes;
-    const std::string temporary = "Avtomat.xml.Probe1.kalvenor-tmp";
+    const std::string temporary = ".kalvenor-tmp-00";
     for (int trial = 0; trial < trials; ++trial) {
         folder.Clear();
         const pid_t first = Start(folder);
