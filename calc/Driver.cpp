@@ -149,6 +149,7 @@ void CalculationDriver::SelectByContinuousCurrent() {
         throw CalculationStop(kNoSectionForLoad);
     }
     permissibleCurrent_ = *selected;
+    heatingSection_ = state_.SelectedSection;
     ratedCurrent_ = RatedCurrent(nominalCurrent_);
     if (ratedCurrent_ > permissibleCurrent_) {
         // No row for the rating is told, and the first selection's
@@ -276,6 +277,21 @@ void CalculationDriver::ShowResults() {
     if (window_.Text(Result::Section) == "0" || window_.Text(Result::PermissibleCurrent) == "0") {
         window_.ClearReport();
     }
+}
+
+// Each later step only ever keeps or raises the section of the one before:
+// the short-circuit check starts from the selection, the drop from both.
+Criterion CalculationDriver::DecidingCriterion() const {
+    if (workingSection_ > shortCircuitSection_) {
+        return Criterion::VoltageDrop;
+    }
+    if (shortCircuitSection_ > state_.SelectedSection) {
+        return Criterion::ShortCircuit;
+    }
+    if (state_.SelectedSection > heatingSection_) {
+        return Criterion::BreakerRating;
+    }
+    return Criterion::Heating;
 }
 
 void CalculationDriver::Steps() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Numbers.h"
+#include "calc/Criterion.h"
 #include "calc/Ports.h"
 #include "calc/Stop.h"
 #include "calc/TableReads.h"
@@ -46,6 +47,8 @@ public:
     // line's end of a calculation that reached its report.
     double BreakerRating() const { return ratedCurrent_; }
     double FaultCurrent() const { return shortCircuitCurrent_; }
+    // The step that set the section of a calculation that reached its report.
+    Criterion DecidingCriterion() const;
 
 private:
     void Steps();
@@ -91,6 +94,8 @@ private:
     double transformerPower_ = 0;
     double transformerUk_ = 0;
     double shortCircuitSection_ = 0;
+    // The first selection's, by the nominal current alone.
+    double heatingSection_ = 0;
     double workingSection_ = 0;
     double shortCircuitCurrent_ = 0;
 };

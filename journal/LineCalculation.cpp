@@ -311,6 +311,7 @@ LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberF
             results.breakerCurrent = driver.BreakerRating();
             results.voltageDrop = line.State().VoltageDrop;
             results.shortCircuitCurrent = driver.FaultCurrent();
+            results.criterion = driver.DecidingCriterion();
             results.transformer = line.State().UseTransformer ? line.ChoiceText(Choice::Transformer)
                                                               : std::string(kWithoutTransformer);
             return results;

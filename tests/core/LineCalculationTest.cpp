@@ -125,6 +125,7 @@ protected:
             .shortCircuitCurrent = driver.FaultCurrent(),
             .transformer = window.state.UseTransformer ? window.ChoiceText(Choice::Transformer)
                                                        : std::string(kWithoutTransformer),
+            .criterion = driver.DecidingCriterion(),
         };
     }
 
@@ -256,6 +257,29 @@ TEST_F(LineCalculation, ResultsOfALineThroughTheTransformer) {
     EXPECT_EQ(results.voltageDrop, 4.53);
     EXPECT_EQ(results.shortCircuitCurrent, 546);
     EXPECT_EQ(results.transformer, "TM-40/10");
+}
+
+// The criterion is the last step that raised the section: at 100 m the
+// short circuit takes 10 mm2 to 16, a permitted 3 % takes it to 25; at 10 m
+// the breaker's 50 A took 6 mm2 (46 A) to 10 and nothing after raised it;
+// 5 kW (22,7 A) keeps the first selection's 2,5 mm2.
+TEST_F(LineCalculation, TheCriterionIsTheStepThatSetTheSection) {
+    const auto sized = [this] {
+        BatchTables tables(dir.Path());
+        const LineOutcome outcome = CalculateLine(line, tables, kComma);
+        const auto* results = std::get_if<LineResults>(&outcome);
+        return results != nullptr ? std::pair{results->section, results->criterion}
+                                  : std::pair{0.0, Criterion::Heating};
+    };
+    EXPECT_EQ(sized(), std::pair(16.0, Criterion::ShortCircuit));
+    line[LineInput::PermittedDrop] = "3";
+    EXPECT_EQ(sized(), std::pair(25.0, Criterion::VoltageDrop));
+    line[LineInput::PermittedDrop] = "";
+    line[LineInput::Length] = "10";
+    EXPECT_EQ(sized(), std::pair(10.0, Criterion::BreakerRating));
+    line[LineInput::Power] = "5";
+    line[LineInput::Series] = "ВА47-63";
+    EXPECT_EQ(sized(), std::pair(2.5, Criterion::Heating));
 }
 
 TEST_F(LineCalculation, AnAnswerNoUserCouldGiveStopsTheLineWithWhatFits) {
