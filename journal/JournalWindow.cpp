@@ -157,6 +157,8 @@ void JournalWindow::CreateControls() {
                            QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(22);
     grid_->horizontalHeader()->setHighlightSections(false);
+    // The column titles read whole before any line is there to widen them.
+    FitColumns();
     layout->addWidget(grid_, 1);
     setCentralWidget(central);
     status_ = Named(new QLabel, "StatusLabel");
