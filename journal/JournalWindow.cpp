@@ -120,6 +120,10 @@ JournalWindow::JournalWindow(const Context& context, JournalPeers& peers)
 
 JournalWindow::~JournalWindow() {
     journal_.RemoveObserver(observer_);
+    // The grid and its model read the journal, a member that is gone before
+    // Qt deletes the children: they go while it is still there.
+    delete grid_;
+    delete model_;
 }
 
 template <typename Sender, typename Signal>
