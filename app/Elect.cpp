@@ -6,10 +6,12 @@
 #include "calc/VoltageOptions.h"
 #include "tables/Catalogue.h"
 #include "tables/CurrentTables.h"
+#include "tables/Databases.h"
 #include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/DatasetTableModel.h"
+#include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/SelectionHistory.h"
 #include "widgets/Text.h"
@@ -33,13 +35,14 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(const Context& context, MainWindowPeers& peers) : context_(context), peers_(peers) {
     setObjectName("Form1");
     setWindowTitle(kProgramTitle);
-    // Fixed layout: system menu and minimise button only.
+    // System menu and minimise button only; the window may be resized, the
+    // report taking the width.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(801, 564);
     CreateMenu();
     CreateControls();
+    ResizeAroundCentre(this, OpeningSize());
     voltageHistory_ = new SelectionHistory(ComboBox3);
     tableHistory_ = new SelectionHistory(ComboBox1);
     Wire();
@@ -79,6 +82,8 @@ void TForm1::Wire() {
     Connect(ToolButton18, &QToolButton::clicked, &TForm1::N25Click);
     Connect(Word1, &QAction::triggered, &TForm1::Word1Click);
     Connect(ToolButton20, &QToolButton::clicked, &TForm1::Word1Click);
+    Connect(N26, &QAction::triggered, &TForm1::N26Click);
+    Connect(ToolButton21, &QToolButton::clicked, &TForm1::N26Click);
     Connect(N15, &QAction::triggered, &TForm1::N15Click);
     Connect(ToolButton4, &QToolButton::clicked, &TForm1::N15Click);
     Connect(N17, &QAction::triggered, &TForm1::N17Click);
@@ -454,6 +459,7 @@ void TForm1::ComboBox1Change() {
         refuse();
         return;
     }
+    SayWhyReadOnly(table, context_.tablesWritable, context_.messages);
     const auto parameter = [&table](std::size_t position) {
         return ToQString(table.FieldDefAt(position).name);
     };
@@ -484,7 +490,7 @@ void TForm1::N3Click() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Write-back at the end of the run takes along a row still being typed;
     // a row that cannot be posted keeps the program open.
-    if (!peers_.PostTableEdits()) {
+    if (!peers_.PostTableEdits() || !peers_.CloseJournal()) {
         event->ignore();
         return;
     }
@@ -533,6 +539,10 @@ void TForm1::N11Click() {
 
 void TForm1::N25Click() {
     reportCommands_.StartCalculator();
+}
+
+void TForm1::N26Click() {
+    peers_.ShowJournal();
 }
 
 void TForm1::Word1Click() {

@@ -20,6 +20,7 @@ class QToolButton;
 class QWidget;
 
 namespace kalvenor {
+class LineInputs;
 class DatasetGrid;
 class DatasetNavigator;
 class SelectionHistory;
@@ -82,6 +83,15 @@ public:
     kalvenor::GroupingTarget& Grouping() { return grouping_; }
     // The read-only table view shows the one current-table dataset.
     void BindTableView(kalvenor::Dataset& currentTable);
+    // The inputs and choices as a journal line (the series and the permitted
+    // drop are the calculation's questions, so they stay empty), and a
+    // journal line's put here as the user would choose and type them.
+    kalvenor::LineInputs CurrentLine() const;
+    void ShowLine(const kalvenor::LineInputs& line);
+    // Wide enough for a whole report line, high enough for the layout, and
+    // not below the designed 801 x 564: the size the window opens at. Sets
+    // the left column's width for it.
+    QSize OpeningSize();
 
     void Button1Click();
     void Button3Click();
@@ -107,6 +117,7 @@ public:
     void N20Click();
     void N21Click();
     void N25Click();
+    void N26Click();
     void Word1Click();
     void ToolButton2Click();
 
@@ -117,7 +128,8 @@ protected:
 private:
     QWidget* ControlBar1;
     QToolButton *ToolButton1, *ToolButton2, *ToolButton4, *ToolButton6, *ToolButton7, *ToolButton9,
-        *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18, *ToolButton20;
+        *ToolButton11, *ToolButton13, *ToolButton15, *ToolButton17, *ToolButton18, *ToolButton20,
+        *ToolButton21;
     TCloseUpComboBox* ComboBox1;
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4, *GroupBox6, *GroupBox7, *GroupBox8;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
@@ -132,11 +144,14 @@ private:
     QTextEdit* RichEdit1;
     QWidget* Panel2;
     QMenu *File1, *N18, *N6, *N24, *N8, *N1;
-    QAction *N2, *N10, *N11, *N3, *N19, *N20, *N7, *N25, *Word1, *N15, *N17, *N21, *N4, *N5;
+    QAction *N2, *N10, *N11, *N3, *N19, *N20, *N7, *N25, *Word1, *N26, *N15, *N17, *N21, *N4, *N5;
 
     void CreateControls();
     void CreateMenu();
     void CreateToolbars();
+    // The left column's width for its titles alone, and with the longest
+    // parameters whole too.
+    void MeasureLeftColumn();
     void Wire();
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
@@ -155,6 +170,8 @@ private:
     kalvenor::Dataset* transformers_ = nullptr;
     int transformersObserver_ = 0;
     kalvenor::MainWindowState state_;
+    int leftLeast_ = 0;
+    int leftFull_ = 0;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
     kalvenor::ReportCommands reportCommands_{context_};
     // What the voltage option and the table list showed before the user's

@@ -1,10 +1,12 @@
 #include "app/Elect.h"
 
+#include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/HelpKey.h"
 #include "widgets/Icons.h"
+#include "widgets/NumberInput.h"
 #include "widgets/Text.h"
 
 #include <QAction>
@@ -18,11 +20,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace kalvenor;
 
@@ -96,6 +101,8 @@ const CommandIconNames kCoefficientIcon{{"format-number-percent", "accessories-c
                                         QStyle::SP_FileDialogInfoView};
 const CommandIconNames kCalculatorIcon{{"accessories-calculator"}, QStyle::SP_DesktopIcon};
 const CommandIconNames kWordIcon{{"x-office-document"}, QStyle::SP_FileIcon};
+const CommandIconNames kJournalIcon{{"view-list-text", "document-multiple"},
+                                    QStyle::SP_FileDialogListView};
 const CommandIconNames kCurrentTablesIcon{{"x-office-spreadsheet"}, QStyle::SP_FileDialogListView};
 const CommandIconNames kBreakersIcon{{"network-disconnect", "server-database"},
                                      QStyle::SP_DriveHDIcon};
@@ -145,6 +152,8 @@ void TForm1::CreateMenu() {
     N24 = menu("N24", "Сервис");
     N25 = item(N24, "N25", "Калькулятор", nullptr, &kCalculatorIcon);
     Word1 = item(N24, "Word1", "Microsoft Word", nullptr, &kWordIcon);
+    N24->addSeparator();
+    N26 = item(N24, "N26", "Журнал линий", "Ctrl+J", &kJournalIcon);
     N8 = menu("N8", "База данных");
     N15 = item(N8, "N15", "Допустимые длительные токи", "Ctrl+D", &kCurrentTablesIcon);
     N17 = item(N8, "N17", "Автоматы", "Ctrl+E", &kBreakersIcon);
@@ -196,6 +205,7 @@ void TForm1::CreateToolbars() {
     QToolBar* toolBar5 = bar("ToolBar5");
     ToolButton18 = button(toolBar5, "ToolButton18", "Калькулятор", kCalculatorIcon);
     ToolButton20 = button(toolBar5, "ToolButton20", "Microsoft Word", kWordIcon);
+    ToolButton21 = button(toolBar5, "ToolButton21", "Журнал линий", kJournalIcon);
     QToolBar* toolBar2 = bar("ToolBar2");
     ComboBox1 = Named(new TCloseUpComboBox, "ComboBox1");
     ComboBox1->setToolTip("Таблицы <Допустимые длительные токи>");
@@ -205,6 +215,60 @@ void TForm1::CreateToolbars() {
     ComboBox1->setCurrentIndex(-1);
     toolBar2->addWidget(ComboBox1);
     strip->addStretch();
+}
+
+void TForm1::MeasureLeftColumn() {
+    // The titles as they read once a table is chosen, and the toggle's
+    // longer caption: these must show whole.
+    const QString name = ToQString(kWidestTableFileName);
+    const QString parametersTitle = GroupBox7->title();
+    const QString tableTitle = GroupBox6->title();
+    const QString toggle = Button3->text();
+    GroupBox7->setTitle("Параметры таблицы    " + name);
+    GroupBox6->setTitle("Таблица   " + name);
+    Button3->setText(QString::fromUtf8(kCloseTable));
+    leftLeast_ = GroupBox1->sizeHint().width();
+    GroupBox7->setTitle(parametersTitle);
+    GroupBox6->setTitle(tableTitle);
+    Button3->setText(toggle);
+    // The value labels claim no width (they cut a long text short): the
+    // widest value a table made in the editor has is added to what the
+    // captions and the frames take.
+    const QFontMetrics metrics(Label6->font());
+    int value = 0;
+    for (const QString& text : {name.chopped(4), QString("Четыре провода в трубе"),
+                                QString("Алюминий"), QString("Кабель"), QString("Провод")}) {
+        value = std::max(value, metrics.horizontalAdvance(text));
+    }
+    leftFull_ = std::max(leftLeast_, GroupBox1->sizeHint().width() + value);
+}
+
+QSize TForm1::OpeningSize() {
+    // A report line is 76 characters, the separators: the report box is
+    // measured for one whole, with its margins, frame and scroll bar.
+    const QFontMetrics metrics(RichEdit1->document()->defaultFont());
+    const int line = metrics.horizontalAdvance(QString(76, QLatin1Char('-'))) +
+                     2 * static_cast<int>(RichEdit1->document()->documentMargin()) +
+                     2 * RichEdit1->frameWidth() +
+                     RichEdit1->verticalScrollBar()->sizeHint().width() + 2;
+    // Added to the size the layout asks for rather than set as the box's
+    // least width: the window must stay free to shrink below it on a narrow
+    // screen, and a least width set and taken back stays in the layout's
+    // cached minimum until the window is shown.
+    GroupBox1->setFixedWidth(leftFull_);
+    QSize size = sizeHint();
+    size.rwidth() += std::max(0, line - RichEdit1->sizeHint().width());
+    size = size.expandedTo(QSize(801, 564));
+    // On a narrow screen (a laptop at 125 %) a whole report line comes
+    // before the longest laying method, which the left column then cuts
+    // short; the titles still show whole.
+    if (const QScreen* shownOn = screen()) {
+        const int narrower = std::clamp(size.width() - shownOn->availableGeometry().width(), 0,
+                                        leftFull_ - leftLeast_);
+        GroupBox1->setFixedWidth(leftFull_ - narrower);
+        size.rwidth() -= narrower;
+    }
+    return size;
 }
 
 void TForm1::CreateControls() {
@@ -258,12 +322,7 @@ void TForm1::CreateControls() {
     Button3 = Named(new QPushButton(TForm1::kOpenTable), "Button3");
     tableBox->addWidget(Button3);
     left->addWidget(GroupBox6, 1);
-    // The side columns share what the middle one leaves, whatever they show:
-    // a long table name or laying method must not move the inputs. The left
-    // one gets a little more, so that the short laying methods ("В воздухе",
-    // "В земле") show whole beside their caption.
-    GroupBox1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    columns->addWidget(GroupBox1, 6);
+    columns->addWidget(GroupBox1, 0);
 
     // Middle column: results, network parameters, the calculate button.
     GroupBox2 = NewGroup("GroupBox2", "Расчет сечений проводов и кабелей");
@@ -336,6 +395,9 @@ void TForm1::CreateControls() {
     row(network, Label9, Edit3, Label12);
     row(network, Label20, Edit11, nullptr);
     row(network, Label10, Edit4, Label13);
+    for (QLineEdit* number : {Edit6, Edit3, Edit11, Edit4}) {
+        MakeNumberInput(number, context_.format.decimalSeparator);
+    }
     LabelFor(Label19, ComboBox2);
     LabelFor(Label29, Edit12);
     LabelFor(Label23, ComboBox3);
@@ -361,14 +423,21 @@ void TForm1::CreateControls() {
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->setAccessibleName(GroupBox8->title());
     right->addWidget(RichEdit1);
-    GroupBox8->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    columns->addWidget(GroupBox8, 5);
+    // The report takes whatever width the window gains.
+    GroupBox8->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    columns->addWidget(GroupBox8, 1);
 
     Panel2 = Named(new QFrame, "Panel2");
     static_cast<QFrame*>(Panel2)->setFrameShape(QFrame::StyledPanel);
     Panel2->setFixedHeight(26);
     outer->addWidget(Panel2);
     setCentralWidget(central);
+
+    // A long table name or laying method from elsewhere is cut short rather
+    // than move the inputs: the left column keeps the width of the longest
+    // ones a table made in the editor has.
+    MeasureLeftColumn();
+    GroupBox1->setFixedWidth(leftFull_);
 
     // F1 on the toolbar strip has a section of its own.
     InstallHelpKey(this, context_, [this] {

@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -77,6 +78,14 @@ void HelpWindow::Open(const std::filesystem::path& file, const QString& anchor) 
     if (anchor.isEmpty()) {
         HelpBrowser->verticalScrollBar()->setValue(0);
     }
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void HelpWindow::ShowContents() {

@@ -33,6 +33,10 @@ public:
     QPushButton* ForwardButton;
     QPushButton* ContentsButton;
 
+protected:
+    // Escape closes the help, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void LinkClicked(const QUrl& link);
     void ShowContents();

@@ -28,6 +28,11 @@ public:
     virtual void ShowAbout() = 0;
     // The grouping-coefficient dialog, modal, from one cable at 100 mm.
     virtual void ShowCoefficients() = 0;
+    // The line journal, modeless.
+    virtual void ShowJournal() = 0;
+    // Asks about the journal's unsaved changes before the program ends;
+    // false when the user keeps the program open.
+    virtual bool CloseJournal() = 0;
     // Rows still being typed in the table windows are posted before anything
     // reloads or closes their datasets; false, after the error box and with
     // that window in front, when one cannot be posted.

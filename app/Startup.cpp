@@ -2,11 +2,13 @@
 
 #include "app/About.h"
 #include "app/Elect.h"
+#include "app/Signals.h"
 #include "base/Files.h"
 #include "calc/Prosent.h"
 #include "coeff/Kf.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
+#include "tables/Databases.h"
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 #include "widgets/DatasetGrid.h"
@@ -40,6 +42,11 @@ public:
             return;
         }
         finished_ = true;
+        if (EndRequested()) {
+            // The run ends before it is whole: nothing more is built.
+            QApplication::instance()->removeEventFilter(this);
+            return;
+        }
         if (shown_) {
             shown_();
         }
@@ -116,24 +123,38 @@ ProgramWindows::ProgramWindows(const Context& context)
       editor_(BazaT),
       chooser_(InsertAvtomat),
       dropLimit_(ProsentMin),
-      transformers_(BazaTran) {}
+      transformers_(BazaTran),
+      journal_(LineJournal) {}
 
 ProgramWindows::~ProgramWindows() {
+    if (!writtenBack_) {
+        WriteTablesBack();
+    }
+}
+
+bool ProgramWindows::WriteTablesBack() {
     deferredStart_.reset();
+    writtenBack_ = true;
+    bool written = true;
     for (const TableWindow& table : TableWindows()) {
+        const std::size_t edits = table.dataset->UnsavedEdits();
         try {
             table.dataset->Close();
         } catch (const FileError& failure) {
-            context_.messages.MessageBox(ErrorMessage(std::string(failure.what()) +
-                                                      "\nИзменения этой таблицы не сохранены."));
+            context_.messages.MessageBox(ErrorMessage(UnsavedTableMessage(failure, edits)));
+            written = false;
         }
     }
+    return written;
 }
 
 void ProgramWindows::CreateMainWindow() {
     otherWindowsCreated_ = false;
-    // What a killed write left beside the tables, before any table is read.
-    RemoveStaleTemporaryFiles(context_.directory);
+    // What a killed write left beside the tables, before any table is read;
+    // only by the copy that may write them, as another may be writing now.
+    if (context_.tablesWritable) {
+        RemoveStaleTemporaryFiles(context_.directory);
+    }
     main_.Create(context_, *this);
 }
 
@@ -141,12 +162,13 @@ void ProgramWindows::CreateOtherWindows() {
     about_.Create(context_).SetTablesFolder(context_.directory);
     coefficients_.Create(context_, main_->Grouping());
     breakers_.Create(context_, tables_.breakers).FormCreate();
-    editor_.Create(context_, tables_.currentTable).FormCreate();
+    editor_.Create(context_, tables_.currentTable);
     main_->BindTableView(tables_.currentTable);
     chooser_.Create(context_);
     dropLimit_.Create(context_);
     transformers_.Create(context_, tables_.transformers).FormCreate();
     main_->FillTransformerList(tables_.transformers);
+    journal_.Create(context_, *this);
     otherWindowsCreated_ = true;
 }
 
@@ -234,6 +256,27 @@ bool ProgramWindows::PostTableEdits() {
         }
     }
     return true;
+}
+
+void ProgramWindows::ShowJournal() {
+    if (!journal_->isVisible()) {
+        CentreOnScreen(journal_.Get());
+    }
+    journal_->show();
+    journal_->raise();
+    journal_->activateWindow();
+}
+
+bool ProgramWindows::CloseJournal() {
+    return journal_.Get() == nullptr || journal_->ConfirmClose();
+}
+
+LineInputs ProgramWindows::MainWindowLine() {
+    return main_->CurrentLine();
+}
+
+void ProgramWindows::ShowInMainWindow(const LineInputs& line) {
+    main_->ShowLine(line);
 }
 
 }  // namespace kalvenor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindowPeers.h"
+#include "journal/JournalWindow.h"
 #include "tables/TableDatasets.h"
 #include "widgets/Context.h"
 
@@ -56,11 +57,12 @@ private:
 
 // The windows of one run and the datasets they show. It creates the windows
 // in their order, the main window first; at the end it writes back every
-// table with unsaved edits, reporting a file that cannot be written, and
-// then the windows go in the reverse order of their members below, by
+// table with unsaved edits (unless WriteTablesBack did), reporting a file
+// that cannot be written, and then the windows go in the reverse order of their members below, by
 // construction. Adding a window is a member here and its line in
-// CreateOtherWindows. It is the main window's view of the other windows.
-class ProgramWindows final : public MainWindowPeers {
+// CreateOtherWindows. It is the main window's view of the other windows,
+// and the journal window's view of the main window.
+class ProgramWindows final : public MainWindowPeers, public JournalPeers {
 public:
     explicit ProgramWindows(const Context& context);
     ~ProgramWindows() override;
@@ -85,6 +87,11 @@ public:
     // run.
     void ShowMainWindowFirst(std::function<void()> shown = {});
 
+    // Every table with unsaved edits written back, a file that cannot be
+    // written reported; false when a table was not written. Once: the end of
+    // the run does not do it again.
+    bool WriteTablesBack();
+
     // A table window with its grid and the dataset it edits.
     struct TableWindow {
         QWidget* window;
@@ -106,6 +113,10 @@ public:
     void ShowAbout() override;
     void ShowCoefficients() override;
     bool PostTableEdits() override;
+    void ShowJournal() override;
+    bool CloseJournal() override;
+    LineInputs MainWindowLine() override;
+    void ShowInMainWindow(const LineInputs& line) override;
 
 private:
     const Context& context_;
@@ -120,8 +131,10 @@ private:
     OwnedWindow<TInsertAvtomat> chooser_;
     OwnedWindow<TProsentMin> dropLimit_;
     OwnedWindow<TBazaTran> transformers_;
+    OwnedWindow<JournalWindow> journal_;
     std::unique_ptr<DeferredStart> deferredStart_;
     bool otherWindowsCreated_ = false;
+    bool writtenBack_ = false;
 };
 
 }  // namespace kalvenor

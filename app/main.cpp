@@ -41,6 +41,8 @@ std::filesystem::path HelpHome(const std::filesystem::path& programDirectory) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A request to end the run may come at any moment from now on.
+    TerminationRequests::CatchEarly();
     KeepTableMemoryBetweenLoads();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalvenor");
@@ -51,8 +53,10 @@ int main(int argc, char* argv[]) {
     if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
-    QtMessageBox messages;
+    QtMessageBox shownMessages;
+    UnattendedAfterRequest messages(shownMessages);
     QtSaveFileChooser saveFiles;
+    QtOpenFileChooser openFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
     const std::filesystem::path programDirectory =
@@ -61,39 +65,44 @@ int main(int argc, char* argv[]) {
         programDirectory,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
     HelpWindowViewer help(messages, HelpHome(programDirectory));
+    // Held for the whole run: a second copy on the folder only looks.
+    const FolderLock tablesLock(directory);
     // Found out now, not at the end of a session of edits.
-    const std::optional<std::string> folderProblem = TablesFolderProblem(directory);
+    const std::optional<std::string> folderProblem = TablesFolderProblem(directory, tablesLock);
     const Context context{
         .messages = messages,
         .format = NumberFormat{DecimalSeparator()},
         .directory = directory,
         .saveFiles = saveFiles,
+        .openFiles = openFiles,
         .printer = printer,
         .launcher = launcher,
         .help = help,
         .tablesWritable = !folderProblem,
     };
-    std::optional<ProgramWindows> windows;
-    const TerminationRequests terminations([&windows] {
-        if (windows) {
-            EndRunOnRequest(*windows);
-        }
-    });
-    windows.emplace(context);
-    int result = 1;
+    ProgramWindows windows(context);
+    const TerminationRequests terminations([&windows] { EndRunOnRequest(windows); },
+                                           [&windows] { EndRunAtOnce(windows); });
+    int result = 0;
     try {
         if (folderProblem) {
             messages.MessageBox({*folderProblem, "Kalvenor", Buttons::Ok, Icon::Warning});
         }
         // The main window is on the screen first; the rest of start-up
-        // follows its first paint.
-        windows->ShowMainWindowFirst();
-        result = QApplication::exec();
+        // follows its first paint. A request to end the run that closed the
+        // box above ends it here.
+        if (!EndRequested()) {
+            windows.ShowMainWindowFirst();
+            result = QApplication::exec();
+        }
     } catch (...) {
         ShowCurrentException(messages);
+        result = 1;
     }
     // The tables are written back, and a request to end the run is still
     // heard while that is reported.
-    windows.reset();
-    return result;
+    const bool written = windows.WriteTablesBack();
+    const int status = result != 0 || written ? result : 1;
+    TerminationRequests::RunEnded(status);
+    return status;
 }

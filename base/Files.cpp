@@ -1,15 +1,18 @@
 #include "base/Files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <system_error>
+#include <thread>
 
 namespace kalvenor {
 
@@ -17,9 +20,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Ends every temporary name: never ".xml", so no table list shows one, and
-// unmistakably ours, so start-up removes only what a killed write left.
-constexpr std::string_view kTemporarySuffix = ".kalvenor-tmp";
+// Temporary files take their names from this small set: hidden, never
+// ".xml", so no table list shows one, and unmistakably ours. Start-up finds
+// what a killed write left by trying these names alone, however many tables
+// the folder holds. One program writes one file at a time, so a hundred
+// leaves room for the leftovers of many kills and for other copies of the
+// program working in the same folder.
+constexpr std::string_view kTemporaryPrefix = ".kalvenor-tmp-";
+constexpr int kTemporaryNames = 100;
+
+std::string TemporaryName(int number) {
+    std::string name(kTemporaryPrefix);
+    name += static_cast<char>('0' + number / 10);
+    name += static_cast<char>('0' + number % 10);
+    return name;
+}
 
 class Descriptor {
 public:
@@ -49,6 +64,14 @@ private:
     int fd_;
 };
 
+FileStamp StampFrom(const struct stat& status) {
+    return {.device = static_cast<std::uint64_t>(status.st_dev),
+            .inode = static_cast<std::uint64_t>(status.st_ino),
+            .size = static_cast<std::int64_t>(status.st_size),
+            .modifiedSeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            .modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
 FileError ReadError(const fs::path& path, int code) {
     return FileError(
         "Не удалось прочитать файл " + Quoted(path.string()) + ": " + SystemErrorText(code) + ".",
@@ -62,23 +85,17 @@ FileError WriteError(const fs::path& path, int code) {
 }
 
 // Not mkstemp: that creates the file 0600, and a new table should get the
-// permissions the user's umask gives.
-int CreateTemporary(const std::string& target, std::string& name) {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
-        for (int i = 0; i < 6; ++i) {
-            name += kLetters[pick(random)];
-        }
-        name += kTemporarySuffix;
+// permissions the user's umask gives. The first of the temporary names that
+// is free in the directory; EEXIST when none is.
+int CreateTemporary(const fs::path& directory, std::string& name) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        name = (directory / TemporaryName(number)).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
     }
+    errno = EEXIST;
     return -1;
 }
 
@@ -111,6 +128,61 @@ void SyncDirectory(const fs::path& path) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stamp of what the path names when it is of the kind (S_IFREG, S_IFDIR).
+std::optional<FileStamp> StampOfKind(const fs::path& path, mode_t kind) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != kind) {
+        return std::nullopt;
+    }
+    return StampFrom(status);
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const fs::path& path) {
+    return StampOfKind(path, S_IFREG);
+}
+
+std::optional<FileStamp> FolderStampOf(const fs::path& path) {
+    return StampOfKind(path, S_IFDIR);
+}
+
+bool ChangedOnceSettled(const fs::path& path, const FileStamp& seen) {
+    using namespace std::chrono_literals;
+    // A rewrite in place takes a moment; an old file is what it is.
+    constexpr auto kRecent = 2s;
+    // Quiet this long, the other program is done.
+    constexpr auto kQuiet = 250ms;
+    constexpr auto kLongest = 3s;
+    const auto written = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(seen.modifiedSeconds) +
+            std::chrono::nanoseconds(seen.modifiedNanoseconds)));
+    if (std::chrono::system_clock::now() - written > kRecent) {
+        return false;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kLongest;
+    std::optional<FileStamp> last = StampOf(path);
+    Clock::time_point quietSince = Clock::now();
+    while (Clock::now() - quietSince < kQuiet && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+        std::optional<FileStamp> now = StampOf(path);
+        if (now != last) {
+            last = now;
+            quietSince = Clock::now();
+        }
+    }
+    return last != seen;
+}
+
+std::size_t LongestFileName(const fs::path& directory) {
+    const long longest = ::pathconf(directory.empty() ? "." : directory.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+}
 
 std::string SystemErrorText(int code) {
     switch (code) {
@@ -148,6 +220,14 @@ std::string Quoted(std::string_view text) {
     return "«" + std::string(text) + "»";
 }
 
+bool StampSettled(const FileStamp& stamp) {
+    const auto modified = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(stamp.modifiedSeconds) +
+            std::chrono::nanoseconds(stamp.modifiedNanoseconds)));
+    return std::chrono::system_clock::now() - modified >= std::chrono::seconds(2);
+}
+
 namespace {
 
 // Opened non-blocking, so that a FIFO in a table's place cannot hang the
@@ -177,6 +257,7 @@ FileReader::FileReader(const fs::path& path) : path_(path) {
     struct stat status {};
     CheckRegularFile(path, file, status);
     size_ = static_cast<std::size_t>(status.st_size);
+    stamp_ = StampFrom(status);
     fd_ = file.Release();
 }
 
@@ -226,18 +307,23 @@ FileBuffer FileReader::ReadAll() {
     }
 }
 
-std::string ReadFileBytes(const fs::path& path, std::string_view until) {
+std::string ReadFileBytes(const fs::path& path, std::string_view until, std::size_t most) {
     const Descriptor file(OpenForReading(path));
     struct stat status {};
     CheckRegularFile(path, file, status);
     // The whole file: room for all of it and one byte more, so that the read
     // that finds the end needs no more room. Up to a marker: a page at a time.
-    std::string bytes(
-        until.empty() ? static_cast<std::size_t>(status.st_size) + 1 : std::size_t{1} << 13, '\0');
+    std::string bytes(std::min(most, until.empty() ? static_cast<std::size_t>(status.st_size) + 1
+                                                   : std::size_t{1} << 13),
+                      '\0');
     std::size_t size = 0;
     for (;;) {
+        if (size == most) {
+            return bytes;
+        }
         if (size == bytes.size()) {
-            bytes.resize(bytes.size() * 2);  // the file grew while it was read
+            // The marker is further on, or the file grew while it was read.
+            bytes.resize(std::min(most, bytes.size() * 2));
         }
         const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
         if (got < 0) {
@@ -264,10 +350,26 @@ std::string ReadFileBytes(const fs::path& path, std::string_view until) {
     }
 }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    const std::string target = path.string();
+fs::path WriteTarget(const fs::path& path) {
+    // As the system follows links: at most this many, each relative to the
+    // folder of the link.
+    constexpr int kMostLinks = 40;
+    fs::path target = path;
+    std::error_code error;
+    for (int link = 0; link < kMostLinks && fs::is_symlink(target, error); ++link) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) {
+            break;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+FileStamp WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+    const std::string target = WriteTarget(path).string();
     std::string temporary;
-    Descriptor file(CreateTemporary(target, temporary));
+    Descriptor file(CreateTemporary(fs::path(target).parent_path(), temporary));
     if (file.Get() < 0) {
         throw WriteError(path, errno);
     }
@@ -278,7 +380,11 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::fchmod(file.Get(), old.st_mode & 07777);
     }
     int error = 0;
-    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0) {
+    // Taken from the file itself before it is renamed: a stat of the name
+    // afterwards could see another program's file put there meanwhile.
+    struct stat written {};
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
+        ::fstat(file.Get(), &written) != 0) {
         error = errno;
     }
     if (file.Close() != 0 && error == 0) {
@@ -291,7 +397,8 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         throw WriteError(path, error);
     }
-    SyncDirectory(path);
+    SyncDirectory(target);
+    return StampFrom(written);
 }
 
 fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
@@ -302,6 +409,28 @@ fs::path ChooseApplicationDirectory(const fs::path& executableDirectory,
     std::error_code error;
     fs::create_directories(userDataDirectory, error);
     return FolderWriteError(userDataDirectory) == 0 ? userDataDirectory : executableDirectory;
+}
+
+FolderLock::FolderLock(const fs::path& directory) {
+    // Hidden, and neither a table nor a temporary file: no list shows it
+    // and no clean-up removes it. Left in place at the end, since removing
+    // it would race with a copy just opening it.
+    const fs::path path = directory / ".Kalvenor.lock";
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) {
+        // A folder that cannot be written may still hold the lock of a copy
+        // that could write it.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        heldElsewhere_ = errno == EWOULDBLOCK;
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
 }
 
 fs::path KeepAside(const fs::path& path, std::error_code& error) {
@@ -316,14 +445,19 @@ fs::path KeepAside(const fs::path& path, std::error_code& error) {
 }
 
 bool IsTemporaryFileName(std::string_view name) {
-    return name.size() > kTemporarySuffix.size() && name.ends_with(kTemporarySuffix);
+    if (name.size() != kTemporaryPrefix.size() + 2 || !name.starts_with(kTemporaryPrefix)) {
+        return false;
+    }
+    const char tens = name[kTemporaryPrefix.size()];
+    const char ones = name[kTemporaryPrefix.size() + 1];
+    return tens >= '0' && tens <= '9' && ones >= '0' && ones <= '9';
 }
 
 int FolderWriteError(const fs::path& directory) {
     // A file of our own naming: should the program die before removing it,
     // the next start-up does.
     std::string name;
-    const int fd = CreateTemporary((directory / "Kalvenor").string(), name);
+    const int fd = CreateTemporary(directory, name);
     if (fd < 0) {
         return errno;
     }
@@ -334,12 +468,11 @@ int FolderWriteError(const fs::path& directory) {
 
 int RemoveStaleTemporaryFiles(const fs::path& directory) {
     int removed = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::error_code typeError;
-        if (IsTemporaryFileName(entry->path().filename().string()) &&
-            entry->is_regular_file(typeError) && fs::remove(entry->path(), typeError)) {
+    for (int number = 0; number < kTemporaryNames; ++number) {
+        const std::string name = (directory / TemporaryName(number)).string();
+        struct stat status {};
+        if (::lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::unlink(name.c_str()) == 0) {
             ++removed;
         }
     }

@@ -57,4 +57,21 @@ bool IsUtf8(std::string_view text) {
     return true;
 }
 
+std::string ShownBytes(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        if (NextCodePoint(text, at)) {
+            shown.append(text.substr(start, at - start));
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(text[start]);
+        shown += "\\x";
+        shown += kHex[byte >> 4];
+        shown += kHex[byte & 0xF];
+    }
+    return shown;
+}
+
 }  // namespace kalvenor

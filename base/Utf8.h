@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kalvenor {
@@ -17,5 +18,9 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at);
 
 // Well-formed UTF-8 throughout.
 bool IsUtf8(std::string_view text);
+
+// The text as a message can show it: every byte that is not part of a
+// well-formed sequence as "\\xNN".
+std::string ShownBytes(std::string_view text);
 
 }  // namespace kalvenor

@@ -63,12 +63,21 @@ private:
 Folder& FolderOf(int rows) {
     static Folder small(1000);
     static Folder large(100000);
-    return rows == 1000 ? small : large;
+    if (rows == 1000) {
+        return small;
+    }
+    if (rows == 100000) {
+        return large;
+    }
+    static Folder huge(1000000);
+    return huge;
 }
 
 // Steps 1 to 20 as the button runs them; the question is answered No and
-// the chooser confirms the first series.
-void WholeCalculation(benchmark::State& state) {
+// the chooser confirms the first series. With `tableChanged`, another
+// program has written the table since the last calculation (its time is
+// touched), so the calculation reads it again.
+void Calculate(benchmark::State& state, bool tableChanged) {
     const Folder& folder = FolderOf(static_cast<int>(state.range(0)));
     Dataset currentTable;
     Dataset breakers;
@@ -81,7 +90,13 @@ void WholeCalculation(benchmark::State& state) {
     window.inputs[Input::Power] = "10";
     window.inputs[Input::Length] = "100";
     window.parameters[TableParameter::Material] = "Медь";
+    const fs::path table = folder.Path() / "Table.xml";
     for (auto _ : state) {
+        if (tableChanged) {
+            state.PauseTiming();
+            fs::last_write_time(table, fs::file_time_type::clock::now());
+            state.ResumeTiming();
+        }
         window.choices[Choice::Transformer] = {
             {"ТМ-25/10", "ТМ-40/10", "ТМ-63/10", "ТМ-100/10", "ТМ-160/10"}, 0, ""};
         window.log.clear();
@@ -95,7 +110,21 @@ void WholeCalculation(benchmark::State& state) {
         state.SkipWithError("the calculation did not reach its report");
     }
 }
-BENCHMARK(WholeCalculation)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+void WholeCalculation(benchmark::State& state) {
+    Calculate(state, false);
+}
+BENCHMARK(WholeCalculation)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The same when the table's file changed before each calculation: what every
+// calculation cost while it read its table again each time.
+void WholeCalculationTableChanged(benchmark::State& state) {
+    Calculate(state, true);
+}
+BENCHMARK(WholeCalculationTableChanged)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 // The floor: reading the bytes of the three files the calculation reads.
 void ReadTheThreeFiles(benchmark::State& state) {
@@ -107,7 +136,7 @@ void ReadTheThreeFiles(benchmark::State& state) {
         benchmark::DoNotOptimize(bytes);
     }
 }
-BENCHMARK(ReadTheThreeFiles)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadTheThreeFiles)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvenor

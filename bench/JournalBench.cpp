@@ -3,10 +3,12 @@
 
 #include "base/Files.h"
 #include "examples/ExampleJournal.h"
+#include "examples/ExampleTables.h"
 #include "journal/CableJournal.h"
 #include "journal/JournalCsv.h"
 #include "journal/JournalFile.h"
 #include "journal/JournalXlsx.h"
+#include "journal/LineCalculation.h"
 #include "tests/support/JournalLines.h"
 
 #include <filesystem>
@@ -41,6 +43,7 @@ public:
         }
         WriteJournalFile(Journal(), lines_, kComma);
         ExportJournalCsv(Csv(), lines_, kComma);
+        examples::WriteExampleTables(path_);
     }
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
@@ -50,6 +53,7 @@ public:
     }
 
     const std::vector<JournalLine>& Lines() const { return lines_; }
+    const fs::path& Path() const { return path_; }
     fs::path Journal() const { return path_ / "journal.kvj"; }
     fs::path Csv() const { return path_ / "journal.csv"; }
     fs::path File(const std::string& name) const { return path_ / name; }
@@ -147,6 +151,57 @@ void ExportCableJournal(benchmark::State& state) {
     }
 }
 BENCHMARK(ExportCableJournal)->Unit(benchmark::kMillisecond);
+
+// The 1 000 lines' inputs, as a journal not yet calculated.
+std::vector<JournalLine> Uncalculated() {
+    std::vector<JournalLine> lines = TheFolder().Lines();
+    for (JournalLine& line : lines) {
+        line.outcome = {};
+    }
+    return lines;
+}
+
+void CheckSized(benchmark::State& state, const Journal& journal) {
+    for (const JournalLine& line : journal.Lines()) {
+        if (!std::holds_alternative<LineResults>(line.outcome)) {
+            state.SkipWithError("a line was not sized");
+            return;
+        }
+    }
+}
+
+// "Рассчитать" over 1 000 lines of the example tables: every table file read
+// once for the batch.
+void CalculateThousandLines(benchmark::State& state) {
+    Journal journal;
+    for (auto _ : state) {
+        state.PauseTiming();
+        journal.Assign(Uncalculated());
+        state.ResumeTiming();
+        BatchTables tables(TheFolder().Path());
+        CalculateJournal(journal, tables, kComma);
+    }
+    CheckSized(state, journal);
+}
+BENCHMARK(CalculateThousandLines)->Unit(benchmark::kMillisecond);
+
+// Beside it, the same 1 000 lines calculated one by one as the main window
+// calculates, the tables read for each.
+void ThousandSingleCalculations(benchmark::State& state) {
+    Journal journal;
+    for (auto _ : state) {
+        state.PauseTiming();
+        journal.Assign(Uncalculated());
+        state.ResumeTiming();
+        for (std::size_t line = 0; line < journal.LineCount(); ++line) {
+            BatchTables tables(TheFolder().Path());
+            const LineInputs inputs = journal.Line(line).inputs;
+            journal.SetOutcome(line, inputs, CalculateLine(inputs, tables, kComma));
+        }
+    }
+    CheckSized(state, journal);
+}
+BENCHMARK(ThousandSingleCalculations)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvenor

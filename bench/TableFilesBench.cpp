@@ -4,6 +4,7 @@
 // the ratio of the two medians. Memory is counted by the allocator itself.
 
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -22,6 +23,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -203,15 +205,18 @@ public:
         });
     }
 
-    // A directory of `count` current tables of 30 rows each.
+    // A directory of `count` current tables of 30 rows each: one written as
+    // the program writes, the others copies of it (a flush for each of ten
+    // thousand files would take minutes and measure nothing).
     const fs::path& Directory(int count) {
         auto [entry, made] = directories_.try_emplace(count);
         if (made) {
             entry->second = root_ / ("dir-" + std::to_string(count));
             fs::create_directories(entry->second);
-            const DataPacket table = CurrentTable(30, false);
-            for (int i = 0; i < count; ++i) {
-                WriteDataPacket(entry->second / ("Кабель " + std::to_string(i) + ".xml"), table);
+            const fs::path first = entry->second / "Кабель 0.xml";
+            WriteDataPacket(first, CurrentTable(30, false));
+            for (int i = 1; i < count; ++i) {
+                fs::copy_file(first, entry->second / ("Кабель " + std::to_string(i) + ".xml"));
             }
         }
         return entry->second;
@@ -430,26 +435,128 @@ BENCHMARK(PostBreaker)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecon
 
 // ---- Catalogue --------------------------------------------------------------
 
-// The catalogue refresh a change of the voltage option runs, beside reading
-// every byte of the same files.
-void RefreshCatalogue(benchmark::State& state) {
-    const fs::path& directory = Files().Directory(static_cast<int>(state.range(0)));
+// The file names of a directory, read with plain system calls.
+std::vector<fs::path> FilesOf(const fs::path& directory) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(directory)) {
         files.push_back(entry.path());
     }
+    return files;
+}
+
+// The bytes a reader of the field definitions needs: a file's first page,
+// which holds them.
+void ReadHeader(const fs::path& path) {
+    char page[4096];
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::read(fd, page, sizeof page) <= 0) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    ::close(fd);
+    benchmark::DoNotOptimize(page[0]);
+}
+
+// The catalogue refresh a change of the voltage option runs, beside reading
+// every byte of the same files and beside reading only their headers.
+void RefreshCatalogue(benchmark::State& state) {
+    const fs::path& directory = Files().Directory(static_cast<int>(state.range(0)));
+    const std::vector<fs::path> files = FilesOf(directory);
     Compare(state,
             [&] {
                 const CatalogueScan scan = ScanCatalogue(directory, 1, NumberFormat{','});
                 benchmark::DoNotOptimize(scan.tables.size());
             },
-            {{"read", [&] {
+            {{"read",
+              [&] {
                   for (const fs::path& file : files) {
                       ReadBytes(file);
                   }
+              }},
+             {"read_headers", [&] {
+                  for (const fs::path& file : files) {
+                      ReadHeader(file);
+                  }
               }}});
 }
-BENCHMARK(RefreshCatalogue)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshCatalogue)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The names of a folder's files with plain system calls, in no order.
+std::vector<std::string> ReadNames(const fs::path& directory) {
+    std::vector<std::string> names;
+    DIR* folder = ::opendir(directory.c_str());
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name.ends_with(".xml")) {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(folder);
+    return names;
+}
+
+// The names' sort keys made beforehand, in one block as the program keeps
+// them, and views of them to sort.
+struct SortKeys {
+    explicit SortKeys(const std::vector<std::string>& names) {
+        std::vector<std::size_t> ends;
+        for (const std::string& name : names) {
+            keys += NaturalSortKey(std::string_view(name).substr(0, name.size() - 4));
+            ends.push_back(keys.size());
+        }
+        std::size_t begin = 0;
+        for (const std::size_t end : ends) {
+            views.emplace_back(keys.data() + begin, end - begin);
+            begin = end;
+        }
+    }
+    void Sort() {
+        sorted = views;
+        std::sort(sorted.begin(), sorted.end());
+        benchmark::DoNotOptimize(sorted.data());
+    }
+    std::string keys;
+    std::vector<std::string_view> views;
+    std::vector<std::string_view> sorted;
+};
+
+// Putting the names of a folder of tables in the order the lists show
+// them, beside sorting the same names' sort keys made beforehand.
+void OrderTableNames(benchmark::State& state) {
+    const std::vector<std::string> names =
+        ReadNames(Files().Directory(static_cast<int>(state.range(0))));
+    SortKeys keys(names);
+    std::vector<double> mine;
+    std::vector<double> floor;
+    for (auto _ : state) {
+        std::vector<std::string> ordered = names;
+        const double seconds = Seconds([&] { SortTableFileNames(ordered); });
+        mine.push_back(seconds);
+        state.SetIterationTime(seconds);
+        floor.push_back(Seconds([&] { keys.Sort(); }));
+    }
+    state.counters["sort_keys_ms"] = Median(floor) * 1e3;
+    state.counters["x_sort_keys"] = Median(mine) / Median(floor);
+}
+BENCHMARK(OrderTableNames)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The whole listing, the folder read by the system included, beside reading
+// the same folder's names and sorting their keys made beforehand.
+void ListTableNames(benchmark::State& state) {
+    const fs::path& directory = Files().Directory(static_cast<int>(state.range(0)));
+    SortKeys keys(ReadNames(directory));
+    Compare(state,
+            [&] {
+                const std::vector<std::string> names = ListCurrentTableFiles(directory);
+                benchmark::DoNotOptimize(names.data());
+            },
+            {{"read_names", [&] { benchmark::DoNotOptimize(ReadNames(directory).data()); }},
+             {"sort_keys", [&] { keys.Sort(); }},
+             {"read_names_sort_keys", [&] {
+                  benchmark::DoNotOptimize(ReadNames(directory).data());
+                  keys.Sort();
+              }}});
+}
+BENCHMARK(ListTableNames)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // ---- Memory -----------------------------------------------------------------
 

@@ -7,6 +7,10 @@
 //   window_bench [--runs N]        all scenarios, N processes each (default 7)
 //   window_bench --scenario NAME --dir FOLDER [--reps N] [--launched NS]
 //   window_bench --scenario prepare --dir FOLDER   writes the scenarios' folders
+//   window_bench --scenario shots --dir FOLDER --out FOLDER
+//       the README's first calculation in FOLDER (the example tables), then
+//       the screen saved as main.png, coefficients.png and breakers.png; run
+//       it under a virtual X server, with QT_SCALE_FACTOR for other scales
 
 #include "app/Elect.h"
 #include "app/HelpWindow.h"
@@ -14,11 +18,15 @@
 #include "base/Files.h"
 #include "base/TableMemory.h"
 #include "calc/Driver.h"
+#include "coeff/Kf.h"
 #include "output/DesktopServices.h"
+#include "tables/Bazatok.h"
+#include "tables/CurrentTables.h"
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/Insertavt.h"
 #include "tables/TableFiles.h"
+#include "tables/Unit1.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/Find.h"
 #include "widgets/Frames.h"
@@ -31,10 +39,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <chrono>
@@ -141,12 +152,25 @@ void WriteCurrentTable(const std::filesystem::path& path, int rows, std::size_t 
     WriteDataPacket(path, packet);
 }
 
+// `count` copies of one small three-core table, named as a user names them:
+// a folder as large as a design office's keeps.
+void WriteManyTables(const std::filesystem::path& folder, int count) {
+    const std::filesystem::path first = folder / "ВВГ 0.xml";
+    WriteCurrentTable(first, 30, 0);
+    // Copies, not writes: a flush for each of ten thousand files would take
+    // minutes and measure nothing.
+    for (int i = 1; i < count; ++i) {
+        std::filesystem::copy_file(first, folder / ("ВВГ " + std::to_string(i) + ".xml"));
+    }
+}
+
 // ---- The program, as main() runs it ---------------------------------------------
 
 // The services of the real program; only the folder differs.
 struct Program {
     QtMessageBox messages;
     QtSaveFileChooser saveFiles;
+    QtOpenFileChooser openFiles;
     QtPrintService printer;
     QtProgramLauncher launcher;
     HelpWindowViewer help;
@@ -159,6 +183,7 @@ struct Program {
               .format = NumberFormat{','},
               .directory = folder,
               .saveFiles = saveFiles,
+              .openFiles = openFiles,
               .printer = printer,
               .launcher = launcher,
               .help = help,
@@ -310,6 +335,46 @@ int Choose(int argc, char** argv, const std::filesystem::path& folder, int reps,
     return 0;
 }
 
+// Clicks files of the current-table editor's list, one after another, and
+// loads and orders the same file with the core alone.
+int ClickInEditor(int argc, char** argv, const std::filesystem::path& folder, int reps) {
+    KeepTableMemoryBetweenLoads();
+    RunningProgram running(argc, argv, folder);
+    Find<QAction>(Form1, "N15")->trigger();
+    Settle();
+    QListWidget* list = Find<QListWidget>(BazaT, "FileListBox1");
+    if (list->count() < 3) {
+        std::cerr << "the editor lists " << list->count() << " files\n";
+        return 1;
+    }
+    const Clock::time_point begin = Clock::now();
+    for (int i = 0; i < reps && (i == 0 || MsSince(begin) < 20000); ++i) {
+        const int row = 1 + i % 2;
+        const Clock::time_point start = Clock::now();
+        list->setCurrentRow(row);
+        Settle();
+        Report("click", MsSince(start));
+        const std::filesystem::path path = folder / list->item(row)->text().toStdString();
+        if (BazaT->ClientDataSet1.BoundFile() != path) {
+            std::cerr << "the click did not load " << path << '\n';
+            return 1;
+        }
+        // The same table loaded into the editor without the list: its grid
+        // emptied, filled, measured and painted as after the click.
+        const Clock::time_point reload = Clock::now();
+        BazaT->ClientDataSet1.Close();
+        OpenCurrentTable(BazaT->ClientDataSet1, folder, path.filename().string());
+        Settle();
+        Report("load", MsSince(reload));
+        Dataset core;
+        const Clock::time_point load = Clock::now();
+        core.OpenFile(path);
+        core.SetOrder(kSectionField);
+        Report("core", MsSince(load));
+    }
+    return 0;
+}
+
 // Answers whatever the calculation asks as a user in a hurry does: the first
 // series in the chooser, "Нет" or OK in a message box.
 class Answerer : public QObject {
@@ -391,6 +456,66 @@ int Calculate(int argc, char** argv, const std::filesystem::path& folder, int re
             return 1;
         }
     }
+    return 0;
+}
+
+// ---- Pictures ------------------------------------------------------------------
+
+void SaveScreen(const std::filesystem::path& file) {
+    // The X server draws what was shown or hidden a moment after.
+    const Clock::time_point start = Clock::now();
+    Spin([start] { return MsSince(start) > 300; });
+    Settle();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(file.string()));
+}
+
+// The README's first calculation as a user makes it ("ВА47-29 C", then "Нет"),
+// and the screen after it, with the coefficient dialog and with the breaker
+// database, each as it opens.
+int Shots(int argc, char** argv, const std::filesystem::path& folder,
+          const std::filesystem::path& out) {
+    RunningProgram running(argc, argv, folder);
+    Find<QComboBox>(Form1, "ComboBox3")->setCurrentIndex(1);
+    emit Find<QComboBox>(Form1, "ComboBox3")->activated(1);
+    const int table = Find<QComboBox>(Form1, "ComboBox1")->findText("ВВГвозд3.xml");
+    if (table < 0) {
+        std::cerr << "ВВГвозд3.xml is not offered: copy the example tables into the folder\n";
+        return 1;
+    }
+    Find<QComboBox>(Form1, "ComboBox1")->setCurrentIndex(table);
+    emit Find<QComboBox>(Form1, "ComboBox1")->activated(table);
+    Find<QLineEdit>(Form1, "Edit3")->setText("10");
+    Find<QLineEdit>(Form1, "Edit6")->setText("50");
+    const auto answer = [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == InsertAvtomat) {
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(
+                Find<QComboBox>(InsertAvtomat, "ComboBox1")->findText("ВА47-29 C"));
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            const QList<QAbstractButton*> buttons = box->buttons();
+            for (QAbstractButton* button : buttons) {
+                if (box->buttonRole(button) == QMessageBox::NoRole) {
+                    button->click();
+                }
+            }
+        }
+    };
+    QTimer answers;
+    QObject::connect(&answers, &QTimer::timeout, answer);
+    answers.start(50);
+    Find<QPushButton>(Form1, "Button1")->click();
+    answers.stop();
+    SaveScreen(out / "main.png");
+
+    QTimer::singleShot(500, [&out] {
+        SaveScreen(out / "coefficients.png");
+        Form6->close();
+    });
+    Find<QAction>(Form1, "N7")->trigger();
+    Find<QAction>(Form1, "N17")->trigger();
+    SaveScreen(out / "breakers.png");
+    BazaAvt->hide();
     return 0;
 }
 
@@ -485,6 +610,8 @@ void Prepare(const std::filesystem::path& root) {
     WriteCurrentTable(folder("calc") / "table.xml", 1000, 0);
     WriteBreakers(folder("calc"), 1000);
     WriteTransformers(folder("calc"), 100, 0);
+    WriteManyTables(folder("tables100"), 100);
+    WriteManyTables(folder("tables10000"), 10000);
 }
 
 int Drive(int runs) {
@@ -526,6 +653,10 @@ int Drive(int runs) {
          "MB", "empty QMainWindow");
     Line("  empty folder", Median(empty.at("peak")) / 1024, textPeak, "MB",
          "QMainWindow with a line of text");
+    const Figures hundred = Run("start", folder("tables100"), runs);
+    const Figures thousands = Run("start", folder("tables10000"), runs);
+    Line("Start-up to every window built, 10 000 tables", Median(thousands.at("ready")),
+         Median(hundred.at("ready")), "ms", "the same with 100 tables");
 
     const int chooseRuns = std::max(1, runs / 2);
     struct Table {
@@ -553,6 +684,16 @@ int Drive(int runs) {
             }
         }
     }
+    // The same click among 100 tables is the editor loading and showing
+    // that table: what 10 000 names may add to it is the figure.
+    const Figures fewClicks = Run("editor-click", folder("tables100"), chooseRuns, 10);
+    const Figures clicks = Run("editor-click", folder("tables10000"), chooseRuns, 10);
+    Line("A click in the editor's list of 10 000 tables", Median(clicks.at("click")),
+         Median(fewClicks.at("click")), "ms", "the same click among 100 tables");
+    Line("  the same", Median(clicks.at("click")), Median(clicks.at("load")), "ms",
+         "the editor loading that table without the list");
+    Line("  the same", Median(clicks.at("click")), Median(clicks.at("core")), "ms",
+         "core load + order of that table");
     const Figures calculation = Run("calculate", folder("calc"), chooseRuns, 5);
     Line("A whole calculation, 1 000-row table, 1 000 breakers",
          Median(calculation.at("calculate")), Median(calculation.at("core")), "ms",
@@ -567,6 +708,7 @@ int main(int argc, char** argv) {
     processStart = Clock::now();
     std::string scenario;
     std::filesystem::path folder;
+    std::filesystem::path out;
     int runs = 7;
     int reps = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -575,6 +717,8 @@ int main(int argc, char** argv) {
             scenario = argv[i + 1];
         } else if (option == "--dir") {
             folder = argv[i + 1];
+        } else if (option == "--out") {
+            out = argv[i + 1];
         } else if (option == "--runs") {
             runs = std::atoi(argv[i + 1]);
         } else if (option == "--reps") {
@@ -601,6 +745,12 @@ int main(int argc, char** argv) {
     }
     if (scenario == "calculate") {
         return Calculate(qtArgc, argv, folder, reps);
+    }
+    if (scenario == "editor-click") {
+        return ClickInEditor(qtArgc, argv, folder, reps);
+    }
+    if (scenario == "shots") {
+        return Shots(qtArgc, argv, folder, out);
     }
     if (scenario == "choose" || scenario == "choose-view") {
         return Choose(qtArgc, argv, folder, reps, scenario == "choose-view");

@@ -8,15 +8,7 @@
 
 namespace kalvenor {
 
-std::vector<std::string> ListBreakers(Dataset& breakers, const std::filesystem::path& directory,
-                                      int poles, double current) {
-    const std::filesystem::path path = directory / kBreakerFileName;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        return {};
-    }
-    breakers.Load(path);
-    breakers.SetOrder(kMaxCurrentField);
+std::vector<std::string> ListBreakers(const Dataset& breakers, int poles, double current) {
     const std::size_t series = breakers.FieldByName(kSeriesField);
     const std::size_t minimum = breakers.FieldByName(kMinCurrentField);
     const std::size_t maximum = breakers.FieldByName(kMaxCurrentField);

@@ -23,6 +23,41 @@ std::optional<std::string> SectionTableProblem(const Dataset& table, NumberForma
                    FloatToStr(*section, format) + " кв.мм. Сечение должно быть больше нуля.";
         }
     }
+    // A current of zero or below is never chosen, yet it says the table is
+    // not what the user meant; no row of it may decide a cable.
+    if (const auto current = table.FindField(kCurrentField)) {
+        for (std::size_t row = 0; row < table.RowCount(); ++row) {
+            const auto value = NumberAt(table, row, *current);
+            if (value && !(*value > 0)) {
+                return "В таблице допустимых длительных токов в строке с сечением " +
+                       FloatToStr(*NumberAt(table, row, *field), format) +
+                       " кв.мм длительный ток " + FloatToStr(*value, format) +
+                       " А. Длительный ток должен быть больше нуля.";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> BreakerSeriesProblem(const Dataset& breakers, std::string_view series) {
+    const auto seriesField = breakers.FindField(kSeriesField);
+    if (!seriesField) {
+        return std::nullopt;
+    }
+    for (std::size_t row = 0; row < breakers.RowCount(); ++row) {
+        if (TextAt(breakers, row, *seriesField) != series) {
+            continue;
+        }
+        for (std::string_view name : kBreakerPositiveFields) {
+            const auto field = breakers.FindField(name);
+            const auto value = field ? NumberAt(breakers, row, *field) : std::nullopt;
+            if (value && !(*value > 0)) {
+                return "В базе данных <Автоматы> в строке " + std::to_string(row + 1) + " (серия " +
+                       Quoted(series) + ") значение поля " + Quoted(name) +
+                       " должно быть больше нуля.";
+            }
+        }
+    }
     return std::nullopt;
 }
 
@@ -42,6 +77,15 @@ std::optional<std::string> TransformerDataProblem(std::string_view name,
     }
     if (!(*uk > 0)) {
         return transformer + "напряжение короткого замыкания должно быть больше нуля.";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> StoredTransformerProblem(std::string_view name,
+                                                    std::optional<double> power,
+                                                    std::optional<double> uk) {
+    if ((power && !(*power > 0)) || (uk && !(*uk > 0))) {
+        return TransformerDataProblem(name, power, uk);
     }
     return std::nullopt;
 }

@@ -36,6 +36,8 @@ CalculationDriver::CalculationDriver(MainWindowPort& window, UserPort& user,
     : window_(window),
       user_(user),
       tables_(std::move(tables)),
+      files_(tables_.directory),
+      reader_(tables_.reader != nullptr ? *tables_.reader : files_),
       format_(format),
       state_(window.State()) {}
 
@@ -53,6 +55,10 @@ std::string CalculationDriver::Material() const {
     return window_.Text(TableParameter::Material);
 }
 
+const Dataset* CalculationDriver::ReadBreakers() {
+    return reader_.ReadBreakers(tables_.breakers) ? &tables_.breakers : nullptr;
+}
+
 void CalculationDriver::Reset() {
     state_.ReducedSection = 0;
     state_.VoltageDrop = 0;
@@ -63,13 +69,14 @@ void CalculationDriver::Reset() {
 
 // A calculation always starts from the currents stored in the file: the
 // reload drops the previous calculation's corrections and picks up edits
-// made in the editor, which the close before it has written back.
+// made in the editor, which the close before it has written back. A table
+// whose file is unchanged since it was read or written here is not read
+// again: its stored currents are the file's.
 void CalculationDriver::ReloadCurrentTable() {
     if (window_.ItemIndex(Choice::CurrentTable) < 0) {
         return;
     }
-    OpenCurrentTable(tables_.currentTable, tables_.directory,
-                     window_.ChoiceText(Choice::CurrentTable));
+    reader_.ReadCurrentTable(tables_.currentTable, window_.ChoiceText(Choice::CurrentTable));
 }
 
 // Inputs and rows that pass the checks of the form but would make a formula
@@ -103,8 +110,10 @@ void CalculationDriver::ComputeNominalCurrent() {
 }
 
 void CalculationDriver::ChooseBreakerAndTransformer() {
+    const Dataset* breakers = ReadBreakers();
     const std::vector<std::string> series =
-        ListBreakers(tables_.breakers, tables_.directory, option_->poles, nominalCurrent_);
+        breakers != nullptr ? ListBreakers(*breakers, option_->poles, nominalCurrent_)
+                            : std::vector<std::string>{};
     if (series.empty()) {
         throw CalculationStop(
             {MissingBreakerQuestion(option_->poles), "Предупреждение", Buttons::YesNo},
@@ -112,6 +121,13 @@ void CalculationDriver::ChooseBreakerAndTransformer() {
     }
     if (state_.UseTransformer) {
         const std::string currentName = window_.ChoiceText(Choice::Transformer);
+        // A transformer stored with no power would be passed over for a
+        // larger one without a word.
+        if (const auto problem = StoredTransformerProblem(
+                currentName, TransformerPower(tables_.transformers, currentName),
+                TransformerUk(tables_.transformers, currentName))) {
+            Stop(*problem);
+        }
         const int index = ChooseTransformer(tables_.transformers,
                                             {.option = *option_,
                                              .currentName = currentName,
@@ -133,6 +149,7 @@ void CalculationDriver::SelectByContinuousCurrent() {
         throw CalculationStop(kNoSectionForLoad);
     }
     permissibleCurrent_ = *selected;
+    heatingSection_ = state_.SelectedSection;
     ratedCurrent_ = RatedCurrent(nominalCurrent_);
     if (ratedCurrent_ > permissibleCurrent_) {
         // No row for the rating is told, and the first selection's
@@ -163,11 +180,16 @@ void CalculationDriver::ReadTransformer() {
 }
 
 void CalculationDriver::CheckShortCircuitTrip() {
-    const auto multiple = ReleaseMultiple(tables_.breakers, tables_.directory, chosenSeries_);
+    const Dataset* breakers = ReadBreakers();
+    const auto multiple =
+        breakers != nullptr ? ReleaseMultiple(*breakers, chosenSeries_) : std::nullopt;
     if (!multiple) {
         // The database was edited since the series was chosen: a trip
         // current of 0 would pass every line.
         Stop(MissingSeriesMessage(chosenSeries_));
+    }
+    if (const auto problem = BreakerSeriesProblem(tables_.breakers, chosenSeries_)) {
+        Stop(*problem);
     }
     shortCircuitSection_ =
         CheckShortCircuit(tables_.currentTable, {.material = window_.Text(TableParameter::Material),
@@ -223,9 +245,9 @@ void CalculationDriver::ShowResults() {
     const std::size_t permissible = table.FieldByName(kCurrentField);
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
         if (NumberAt(table, row, section) == workingSection_) {
-            if (const auto rowCurrent = NumberAt(table, row, permissible)) {
-                permissibleCurrent_ = *rowCurrent;
-            }
+            // A row without a current reads as 0, never as the current of
+            // the section chosen before: the zero clears the report below.
+            permissibleCurrent_ = NumberAt(table, row, permissible).value_or(0);
             break;
         }
     }
@@ -255,6 +277,21 @@ void CalculationDriver::ShowResults() {
     if (window_.Text(Result::Section) == "0" || window_.Text(Result::PermissibleCurrent) == "0") {
         window_.ClearReport();
     }
+}
+
+// Each later step only ever keeps or raises the section of the one before:
+// the short-circuit check starts from the selection, the drop from both.
+Criterion CalculationDriver::DecidingCriterion() const {
+    if (workingSection_ > shortCircuitSection_) {
+        return Criterion::VoltageDrop;
+    }
+    if (shortCircuitSection_ > state_.SelectedSection) {
+        return Criterion::ShortCircuit;
+    }
+    if (state_.SelectedSection > heatingSection_) {
+        return Criterion::BreakerRating;
+    }
+    return Criterion::Heating;
 }
 
 void CalculationDriver::Steps() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "base/Numbers.h"
+#include "calc/Criterion.h"
 #include "calc/Ports.h"
 #include "calc/Stop.h"
+#include "calc/TableReads.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
@@ -18,6 +20,9 @@ struct CalculationTables {
     Dataset& breakers;
     Dataset& transformers;
     std::filesystem::path directory;
+    // How the current table and the breaker database are read into their
+    // datasets; without one, from the directory at every calculation.
+    TableReader* reader = nullptr;
 };
 
 // One calculation, from the calculate button to the results and the report,
@@ -38,6 +43,12 @@ public:
     // The conductor's specific conductivity of the running calculation,
     // from the material the main window shows.
     double Conductivity() const { return conductivity_; }
+    // The breaker's rated current and the short-circuit current at the
+    // line's end of a calculation that reached its report.
+    double BreakerRating() const { return ratedCurrent_; }
+    double FaultCurrent() const { return shortCircuitCurrent_; }
+    // The step that set the section of a calculation that reached its report.
+    Criterion DecidingCriterion() const;
 
 private:
     void Steps();
@@ -59,10 +70,14 @@ private:
     // Data that pass the input checks and still make no sense.
     [[noreturn]] static void Stop(const std::string& message);
     std::string Material() const;
+    // The breaker database as read now, or nullptr when there is none.
+    const Dataset* ReadBreakers();
 
     MainWindowPort& window_;
     UserPort& user_;
     CalculationTables tables_;
+    DirectoryTableReader files_;
+    TableReader& reader_;
     NumberFormat format_;
     MainWindowState& state_;
 
@@ -79,6 +94,8 @@ private:
     double transformerPower_ = 0;
     double transformerUk_ = 0;
     double shortCircuitSection_ = 0;
+    // The first selection's, by the nominal current alone.
+    double heatingSection_ = 0;
     double workingSection_ = 0;
     double shortCircuitCurrent_ = 0;
 };

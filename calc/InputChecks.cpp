@@ -13,6 +13,13 @@ namespace {
                           std::move(effects));
 }
 
+// A power that converts to zero ("0,0", "0e0") is no more a load than "0":
+// it would end in a question about a missing breaker instead.
+bool PowerMissing(std::string_view text, NumberFormat format) {
+    double power = 0;
+    return FailsTextRule(text) || (TryStrToFloat(text, format, power) && power == 0);
+}
+
 }  // namespace
 
 bool FailsTextRule(std::string_view text) {
@@ -29,7 +36,7 @@ void CheckInputs(MainWindowPort& window, NumberFormat format) {
     if (window.ItemIndex(Choice::CurrentTable) < 0) {
         Refuse("В раскрывающиемся списке откройте таблицу.", "Предупреждение.", Icon::Warning);
     }
-    if (FailsTextRule(window.Text(Input::Power))) {
+    if (PowerMissing(window.Text(Input::Power), format)) {
         Refuse("Введите мощность", "Предупреждение", Icon::Warning);
     }
     if (FailsTextRule(window.Text(Input::Length))) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -22,6 +23,7 @@ public:
     void Button1Click();
 
 private:
+    QLabel* Label1;
     QLineEdit* Edit1;
     QPushButton* Button1;
 

@@ -65,15 +65,7 @@ double ApproxShortCircuitCurrent(std::string_view material, double length, doubl
            (kApproxResistanceFactor * Resistivity(material) * 2 * length / section);
 }
 
-std::optional<double> ReleaseMultiple(Dataset& breakers, const std::filesystem::path& directory,
-                                      std::string_view series) {
-    const std::filesystem::path path = directory / kBreakerFileName;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        return std::nullopt;
-    }
-    breakers.Load(path);
-    breakers.SetOrder(kMaxCurrentField);
+std::optional<double> ReleaseMultiple(const Dataset& breakers, std::string_view series) {
     const std::size_t seriesField = breakers.FieldByName(kSeriesField);
     const std::size_t multipleField = breakers.FieldByName(kReleaseMultipleField);
     std::optional<double> multiple;

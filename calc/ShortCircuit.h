@@ -25,12 +25,10 @@ double ShortCircuitCurrent(std::string_view material, double section, double uk,
 double ApproxShortCircuitCurrent(std::string_view material, double length, double section);
 
 // The trip multiple of the electromagnetic release of a series, from the
-// breaker database re-read from the directory and ordered by its maximum
-// rated current; when several rows bear the name the last one in that order
-// wins. Nothing when the file is missing or no row bears the name (the
-// database was edited after the series was chosen).
-std::optional<double> ReleaseMultiple(Dataset& breakers, const std::filesystem::path& directory,
-                                      std::string_view series);
+// loaded breaker database (TableReader::ReadBreakers); when several rows bear
+// the name the last one in its order wins. Nothing when no row bears the
+// name (the database was edited after the series was chosen).
+std::optional<double> ReleaseMultiple(const Dataset& breakers, std::string_view series);
 
 struct ShortCircuitCheck {
     std::string_view material;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <algorithm>
 
 using namespace kalvenor;
 
@@ -28,7 +29,7 @@ TForm6::TForm6(const Context& context, GroupingTarget& target)
     setWindowTitle("Поправочные коэффициенты.");
     CreateControls();
     Wire();
-    resize(414, 216);
+    resize(openingWidth_, 216);
     // A hidden window gets its resize event only when shown; the controls
     // stand where they belong from the start.
     FormResize();
@@ -45,39 +46,49 @@ void TForm6::CreateControls() {
               "GroupBox1");
 
     GroupBox2 = Named(new QGroupBox("Количество кабелей", GroupBox1), "GroupBox2");
-    GroupBox2->setGeometry(16, 28, 185, 49);
     ComboBox1 = Named(new QComboBox(GroupBox2), "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItems({"1", "2", "3", "4", "5", "6"});
     ComboBox1->setCurrentIndex(0);
-    ComboBox1->setGeometry(16, 20, 153, 24);
     ComboBox1->setAccessibleName(GroupBox2->title());
 
     GroupBox3 = Named(new QGroupBox("Поправочный козффициент", GroupBox1), "GroupBox3");
-    GroupBox3->setGeometry(16, 84, 185, 49);
     Edit1 = Named(new QLineEdit(GroupBox3), "Edit1");
     Edit1->setReadOnly(true);
-    Edit1->setGeometry(16, 20, 153, 24);
     Edit1->setAccessibleName(GroupBox3->title());
 
     // Only a frame with a caption: the buttons lie over it but belong to
     // GroupBox1, which makes them one exclusive set.
     RadioGroup1 = Named(new QGroupBox("Растояние между кабелями (мм)", GroupBox1), "RadioGroup1");
-    RadioGroup1->setGeometry(208, 28, 185, 105);
     RadioButton1 = Named(new QRadioButton("100 (мм)", GroupBox1), "RadioButton1");
     RadioButton2 = Named(new QRadioButton("200 (мм)", GroupBox1), "RadioButton2");
     RadioButton3 = Named(new QRadioButton("300 (мм)", GroupBox1), "RadioButton3");
-    int top = 52;
-    for (QRadioButton* button : {RadioButton1, RadioButton2, RadioButton3}) {
-        button->setGeometry(224, top, 150, 24);
-        button->setAccessibleDescription(RadioGroup1->title());
-        top += 24;
-    }
     RadioButton1->setChecked(true);
 
     Button2 = Named(new QPushButton("OK", GroupBox1), "Button2");
     Button2->setGeometry(0, 150, 75, 25);
+
+    // The columns as designed, or as wide as their titles need: in a larger
+    // font the designed widths cut them.
+    const int left =
+        std::max({185, GroupBox2->minimumSizeHint().width(), GroupBox3->minimumSizeHint().width()});
+    GroupBox2->setGeometry(16, 28, left, 49);
+    ComboBox1->setGeometry(16, 20, left - 32, 24);
+    GroupBox3->setGeometry(16, 84, left, 49);
+    Edit1->setGeometry(16, 20, left - 32, 24);
+    RadioGroup1->setGeometry(left + 23, 28, std::max(185, RadioGroup1->minimumSizeHint().width()),
+                             105);
+    int top = 52;
+    for (QRadioButton* button : {RadioButton1, RadioButton2, RadioButton3}) {
+        button->setGeometry(RadioGroup1->x() + 16, top, 150, 24);
+        button->setAccessibleDescription(RadioGroup1->title());
+        top += 24;
+    }
+    // The dialog keeps 20 pixels right of the spacing frame, and its own
+    // frame's title shows whole.
+    openingWidth_ = std::max({414, RadioGroup1->geometry().right() + 1 + 20,
+                              GroupBox1->minimumSizeHint().width() + 2 * Panel1->frameWidth()});
 }
 
 void TForm6::Wire() {

@@ -61,6 +61,7 @@ private:
     kalvenor::MessageBoxPort& messages_;
     const kalvenor::NumberFormat format_;
     kalvenor::GroupingTarget& target_;
+    int openingWidth_ = 0;
 };
 
 extern TForm6* Form6;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Observers.h"
+#include "calc/Criterion.h"
 
 #include <array>
 #include <cstddef>
@@ -51,14 +52,6 @@ private:
     std::array<std::string, kLineInputCount> texts_;
 };
 
-// The condition that set the section: the last step that had to raise it.
-enum class SectionCriterion {
-    Heating,        // the nominal current, by long-term heating
-    BreakerRating,  // the breaker's rated current
-    ShortCircuit,   // tripping the breaker at a single-phase short circuit
-    VoltageDrop,    // the 20 % limit or the permitted drop
-};
-
 // The figures of a line that was sized.
 struct LineResults {
     double nominalCurrent = 0;       // A
@@ -68,7 +61,7 @@ struct LineResults {
     double voltageDrop = 0;          // %
     double shortCircuitCurrent = 0;  // A, single-phase, at the line's end
     std::string transformer;         // the one used, or kWithoutTransformer
-    SectionCriterion criterion = SectionCriterion::Heating;
+    Criterion criterion = Criterion::Heating;
     bool operator==(const LineResults&) const = default;
 };
 

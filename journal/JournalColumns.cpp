@@ -101,14 +101,14 @@ std::string StatusText(const LineOutcome& outcome) {
     return text;
 }
 
-std::string_view CriterionText(SectionCriterion criterion) {
+std::string_view CriterionText(Criterion criterion) {
     return kCriteria.at(static_cast<std::size_t>(criterion));
 }
 
-std::optional<SectionCriterion> CriterionFromText(std::string_view text) {
+std::optional<Criterion> CriterionFromText(std::string_view text) {
     for (std::size_t i = 0; i < kCriteria.size(); ++i) {
         if (kCriteria[i] == text) {
-            return static_cast<SectionCriterion>(i);
+            return static_cast<Criterion>(i);
         }
     }
     return std::nullopt;

@@ -65,8 +65,8 @@ std::optional<LineInput> InputOf(JournalColumn column);
 std::string StatusText(const LineOutcome& outcome);
 
 // How the journal names the criterion: "Сечение выбрано по" + this.
-std::string_view CriterionText(SectionCriterion criterion);
-std::optional<SectionCriterion> CriterionFromText(std::string_view text);
+std::string_view CriterionText(Criterion criterion);
+std::optional<Criterion> CriterionFromText(std::string_view text);
 
 // A cell as the grid and the documents show it: an input as typed, a
 // result figure in the general number form, empty for a line not sized.

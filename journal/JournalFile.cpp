@@ -116,7 +116,7 @@ JournalLine ReadLine(const RowReader& reader, NumberFormat format) {
         return line;
     }
     const std::string criterion = reader.Text(JournalColumn::Criterion);
-    const std::optional<SectionCriterion> decided = CriterionFromText(criterion);
+    const std::optional<Criterion> decided = CriterionFromText(criterion);
     if (!decided) {
         throw reader.Damaged("неизвестный критерий выбора сечения " + Quoted(criterion));
     }

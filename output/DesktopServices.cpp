@@ -17,15 +17,23 @@
 
 namespace kalvenor {
 
+namespace {
+
+// "description|pattern" as the menu's filter is written; Qt wants
+// "description (pattern)".
+QString NameFilter(const std::string& written) {
+    const QString filter = ToQString(written);
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    return bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
+}
+
+}  // namespace
+
 std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Request& request) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    // "description|pattern" as the menu's filter is written; Qt wants
-    // "description (pattern)".
-    const QString filter = ToQString(request.filter);
-    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
-    dialog.setNameFilter(bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")");
+    dialog.setNameFilter(NameFilter(request.filter));
     dialog.setDefaultSuffix(ToQString(request.defaultSuffix));
     if (!request.initial.empty()) {
         dialog.selectFile(ToQString(request.initial.string()));
@@ -38,6 +46,22 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
         return std::nullopt;
     }
     return std::filesystem::path(ToStdString(files.front()));
+}
+
+std::optional<std::filesystem::path> QtOpenFileChooser::ChooseOpenFile(const Request& request) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(NameFilter(request.filter));
+    if (std::filesystem::is_directory(request.initial)) {
+        dialog.setDirectory(ToQString(request.initial.string()));
+    } else if (!request.initial.empty()) {
+        dialog.selectFile(ToQString(request.initial.string()));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
 }
 
 // Page by page over the printer's whole printable area, as the report box
@@ -63,9 +87,12 @@ void PrintDocument(QTextDocument& document, QPrinter& printer, const std::string
 
 // The dialog offers "print to file" as PDF: Qt's PDF writer is the
 // program's PDF export.
-bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle) {
+bool QtPrintService::Print(QTextDocument& document, const std::string& jobTitle,
+                           PageOrientation orientation) {
     QPrinter printer;
     printer.setCollateCopies(true);
+    printer.setPageOrientation(orientation == PageOrientation::Landscape ? QPageLayout::Landscape
+                                                                         : QPageLayout::Portrait);
     // The dialog names its PDF file after the document: a blank title would
     // offer " .pdf". The job gets its title when it is printed.
     printer.setDocName("Отчет");

@@ -16,11 +16,18 @@ public:
     std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) override;
 };
 
-// The print dialog (collate on, no page range), then the document printed
-// page by page on the printer chosen there.
+// The open-file dialog of the desktop, for existing files only.
+class QtOpenFileChooser final : public OpenFileChooser {
+public:
+    std::optional<std::filesystem::path> ChooseOpenFile(const Request& request) override;
+};
+
+// The print dialog (collate on, no page range, the orientation preset), then
+// the document printed page by page on the printer chosen there.
 class QtPrintService final : public PrintService {
 public:
-    bool Print(QTextDocument& document, const std::string& jobTitle) override;
+    bool Print(QTextDocument& document, const std::string& jobTitle,
+               PageOrientation orientation) override;
 };
 
 // Programs found on the PATH, started on their own; addresses handed to the

@@ -39,7 +39,7 @@ void ReportCommands::Save(const std::string& plainText) {
 
 void ReportCommands::Print(QTextDocument& report) {
     // The job's title in the printer queue is a single blank.
-    context_.printer.Print(report, " ");
+    context_.printer.Print(report, " ", PageOrientation::Portrait);
 }
 
 void ReportCommands::StartWordProcessor() {
@@ -52,12 +52,17 @@ void ReportCommands::StartWordProcessor() {
 }
 
 void ReportCommands::StartCalculator() {
+    std::string tried;
     for (const std::string& program : Calculators()) {
-        if (context_.launcher.Exists(program)) {
-            context_.launcher.Start(program, {});
+        if (context_.launcher.Exists(program) && context_.launcher.Start(program, {})) {
             return;
         }
+        tried += (tried.empty() ? "" : ", ") + program;
     }
+    // A command that silently does nothing looks broken; the user can
+    // install one of these.
+    context_.messages.MessageBox({"Не удается запустить калькулятор (пробовали: " + tried + ").",
+                                  "Kalvenor", Buttons::Ok, Icon::Warning});
 }
 
 }  // namespace kalvenor

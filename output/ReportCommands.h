@@ -27,7 +27,8 @@ public:
     void Print(QTextDocument& report);
     // Shows "Не удается запустить Word" when no word processor starts.
     void StartWordProcessor();
-    // Does nothing when there is no calculator.
+    // The first calculator that starts; when none does, says so and names
+    // those tried.
     void StartCalculator();
 
     // The name offered by the next save: the last one chosen in this run.

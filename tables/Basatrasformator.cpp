@@ -23,7 +23,8 @@ TBazaTran::TBazaTran(const Context& context, Dataset& transformers)
                       .enterCloses = true,
                       .rules = {.everyFieldRequired = true,
                                 .enforceUniqueIndexes = false,
-                                .uniqueField = kTransformerField},
+                                .uniqueField = kTransformerField,
+                                .positiveFields = kTransformerPositiveFields},
                       .helpSection = HelpSection::TransformerDatabase}) {
     setObjectName("BazaTran");
 }

@@ -2,6 +2,7 @@
 
 #include "tables/Catalogue.h"
 #include "tables/CurrentTables.h"
+#include "tables/Databases.h"
 #include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
@@ -40,8 +41,6 @@ constexpr int kOpeningRows = 10;
 // The widest titles a current table's columns can have: the two data
 // fields and the longest value of each parameter (a brand has up to nine
 // characters).
-// The widest file name: a table name has up to nine characters.
-constexpr const char* kWidestFileName = "ААББВВГГД.xml";
 const char* const kWidestTitles[] = {
     "Сечение", "Длительный ток", "ААББВВГГД", "Четыре провода в трубе", "4", "Провод", "Алюминий",
 };
@@ -126,9 +125,12 @@ TBazaT::TBazaT(const Context& context, Dataset& currentTable)
     GroupBox2 = Named(new QGroupBox("Таблица", Panel1), "GroupBox2");
     auto* tableBox = new QVBoxLayout(GroupBox2);
     DBGrid1 = Named(new DatasetGrid(context.messages), "DBGrid1");
-    auto* model = new DatasetTableModel(ClientDataSet1, context.format, PostRules{}, this);
+    auto* model =
+        new DatasetTableModel(ClientDataSet1, context.format,
+                              PostRules{.positiveFields = kCurrentTablePositiveFields}, this);
     model->SetReadOnly(!context.tablesWritable);
     DBGrid1->SetDatasetModel(model);
+    ClientDataSet1.SetChangedFilePolicy(AskBeforeWritingOver(context.messages));
     DBNavigator1 = Named(new DatasetNavigator(DBGrid1, DatasetNavigator::Full), "DBNavigator1");
     tableBox->addWidget(DBGrid1, 1);
     tableBox->addWidget(DBNavigator1);
@@ -161,9 +163,9 @@ TBazaT::TBazaT(const Context& context, Dataset& currentTable)
     }
     const int groupMargins =
         tableBox->contentsMargins().left() + tableBox->contentsMargins().right();
-    fileListWidth_ = FileListBox1->fontMetrics().horizontalAdvance(kWidestFileName) +
-                     2 * FileListBox1->frameWidth() +
-                     FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
+    fileListWidth_ =
+        FileListBox1->fontMetrics().horizontalAdvance(ToQString(kWidestTableFileName)) +
+        2 * FileListBox1->frameWidth() + FileListBox1->verticalScrollBar()->sizeHint().width() + 16;
     tableWidth_ = std::max(
         kTableWidth, columns + DBGrid1->verticalHeader()->width() + 2 * DBGrid1->frameWidth() +
                          DBGrid1->verticalScrollBar()->sizeHint().width() + groupMargins);
@@ -186,16 +188,17 @@ QSize TBazaT::OpeningSize() const {
     return {parametersWidth_ + tableWidth_ + fileListWidth_ + 35, groupHeight + kButtonRow};
 }
 
+// The list is read when the window is shown, not at start-up: a folder of
+// ten thousand tables would hold up the start for a list nobody sees yet.
 void TBazaT::setVisible(bool visible) {
+    if (visible) {
+        RefreshChangedFileList();
+    }
     if (visible && !opened_) {
         opened_ = true;
         ResizeAroundCentre(this, OpeningSize());
     }
     QDialog::setVisible(visible);
-}
-
-void TBazaT::FormCreate() {
-    RefreshFileList();
 }
 
 QListWidgetItem* TBazaT::SelectedFile() const {
@@ -211,20 +214,42 @@ void TBazaT::SelectFile(const QString& name) {
 }
 
 void TBazaT::RefreshFileList() {
+    // Taken first: a change while the folder is read shows at the next look,
+    // and so does one in the clock's tick of a change just made.
+    folderStamp_ = FolderStampOf(context_.directory);
+    if (folderStamp_ && !StampSettled(*folderStamp_)) {
+        folderStamp_.reset();
+    }
+    std::vector<std::string> names = ListCurrentTableFiles(context_.directory);
+    if (names == fileNames_) {
+        return;
+    }
+    fileNames_ = std::move(names);
     const QListWidgetItem* current = SelectedFile();
     const QString selected = current != nullptr ? current->text() : QString();
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(fileNames_.size()));
+    for (const std::string& name : fileNames_) {
+        items << ToQString(name);
+    }
     {
         const QSignalBlocker blocker(FileListBox1);
         FileListBox1->clear();
-        for (const std::string& name : ListCurrentTableFiles(context_.directory)) {
-            FileListBox1->addItem(ToQString(name));
-        }
+        FileListBox1->addItems(items);
     }
     SelectFile(selected);
 }
 
+// Rebuilding a list of thousands of tables at every click cost fifty times
+// loading the table clicked; the folder's stamp says when it is due.
+void TBazaT::RefreshChangedFileList() {
+    if (FolderStampOf(context_.directory) != folderStamp_) {
+        RefreshFileList();
+    }
+}
+
 void TBazaT::FileListBox1Change() {
-    RefreshFileList();
+    RefreshChangedFileList();
     if (FileListBox1->count() > 0) {
         ClientDataSet1.Close();
     }
@@ -233,6 +258,7 @@ void TBazaT::FileListBox1Change() {
         return;
     }
     OpenCurrentTable(ClientDataSet1, context_.directory, ToStdString(item->text()));
+    SayWhyReadOnly(ClientDataSet1, context_.tablesWritable, context_.messages);
 }
 
 void TBazaT::ComboBox1Change() {
@@ -249,8 +275,9 @@ bool TBazaT::RefusedInReadOnlyFolder(const char* action) {
     if (context_.tablesWritable) {
         return false;
     }
-    context_.messages.MessageBox({std::string("Таблицу нельзя ") + action + ": в папку программы " +
-                                      Quoted(context_.directory.string()) + " нельзя записывать.",
+    context_.messages.MessageBox({std::string("Таблицу нельзя ") + action + ": таблицы папки " +
+                                      Quoted(context_.directory.string()) +
+                                      " открыты только для просмотра.",
                                   "Предупреждение.", Buttons::Ok, Icon::Warning});
     return true;
 }
@@ -302,10 +329,10 @@ void TBazaT::Button2Click() {
     }
     {
         const QSignalBlocker blocker(FileListBox1);
-        delete FileListBox1->takeItem(FileListBox1->row(item));
         FileListBox1->clearSelection();
         FileListBox1->setCurrentRow(-1);
     }
+    // The list follows the folder: a file that could not be deleted stays.
     RefreshFileList();
 }
 
@@ -331,12 +358,17 @@ void TBazaT::resizeEvent(QResizeEvent* event) {
     const int height = event->size().height();
     Panel1->setGeometry(0, 0, width, height);
     const int groupHeight = height - kButtonRow;
+    // On a screen narrower than the opening size (a laptop at 125 %) the
+    // table gives up width, its grid scrolling sideways: the parameters and
+    // the file list, with their titles and buttons, stay whole in the window.
+    const int tableWidth =
+        std::clamp(width - parametersWidth_ - fileListWidth_ - 35, 0, tableWidth_);
     GroupBox1->setGeometry(4, 4, parametersWidth_, groupHeight);
-    GroupBox2->setGeometry(8 + parametersWidth_, 4, tableWidth_, groupHeight);
-    GroupBox3->setGeometry(12 + parametersWidth_ + tableWidth_, 4,
-                           width - parametersWidth_ - tableWidth_ - 20, groupHeight);
+    GroupBox2->setGeometry(8 + parametersWidth_, 4, tableWidth, groupHeight);
+    GroupBox3->setGeometry(12 + parametersWidth_ + tableWidth, 4,
+                           width - parametersWidth_ - tableWidth - 20, groupHeight);
     Button2->resize(Button2->sizeHint());
-    FileListBox1->setGeometry(8, 20, width - parametersWidth_ - tableWidth_ - 35,
+    FileListBox1->setGeometry(8, 20, width - parametersWidth_ - tableWidth - 35,
                               groupHeight - 28 - Button2->height());
     Button2->move(GroupBox3->width() / 2 - Button2->width() / 2,
                   groupHeight - Button2->height() - 6);

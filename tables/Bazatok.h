@@ -4,6 +4,9 @@
 #include "widgets/Context.h"
 
 #include <QDialog>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -27,7 +30,6 @@ class TBazaT : public QDialog {
 public:
     TBazaT(const kalvenor::Context& context, kalvenor::Dataset& currentTable);
 
-    void FormCreate();
     void FileListBox1Change();
     void ComboBox1Change();
     void Button1Click();
@@ -36,6 +38,9 @@ public:
     // Every current table of the application directory, by name; keeps the
     // selection when the selected file is still there.
     void RefreshFileList();
+    // The same, only when the folder changed since the list was made (or
+    // it was never made).
+    void RefreshChangedFileList();
     void done(int result) override;
     // The first showing opens the window large enough for the longest
     // parameters, every column's title and ten rows, around the same centre.
@@ -63,12 +68,16 @@ private:
 
     void SelectFile(const QString& name);
     // Tells the user and returns true when tables cannot be created or
-    // deleted because the application directory cannot be written.
+    // deleted because the application directory cannot be written or
+    // another copy of the program holds it.
     bool RefusedInReadOnlyFolder(const char* action);
     template <typename Sender, typename Signal>
     void Connect(Sender* sender, Signal signal, void (TBazaT::*handler)());
 
     const kalvenor::Context& context_;
+    // The names the list shows, and the folder's stamp when they were read.
+    std::vector<std::string> fileNames_;
+    std::optional<kalvenor::FileStamp> folderStamp_;
     int parametersWidth_ = 0;
     int tableWidth_ = 0;
     int fileListWidth_ = 0;

@@ -1,5 +1,6 @@
 #include "tables/Catalogue.h"
 
+#include "base/Utf8.h"
 #include "tables/DataPacket.h"
 #include "tables/TableFiles.h"
 
@@ -26,7 +27,12 @@ int VoltageOptionForCores(const std::string& cores, NumberFormat format) {
 CatalogueScan ScanCatalogue(const std::filesystem::path& directory, int option,
                             NumberFormat format) {
     CatalogueScan scan;
-    for (const std::string& name : ListCurrentTableFiles(directory)) {
+    std::vector<std::string> misnamed;
+    const std::vector<std::string> names = ListCurrentTableFiles(directory, &misnamed);
+    for (const std::string& name : misnamed) {
+        scan.skipped.push_back(ShownBytes(name) + " (имя файла не в кодировке UTF-8)");
+    }
+    for (const std::string& name : names) {
         try {
             const std::vector<FieldDef> fields = ReadFieldDefs(directory / name);
             double cores = 0;

@@ -11,8 +11,9 @@
 namespace kalvenor {
 
 struct CatalogueScan {
-    std::vector<std::string> tables;   // file names, in list order
-    std::vector<std::string> skipped;  // files that are not readable current tables
+    std::vector<std::string> tables;  // file names, in list order
+    // Files that are not readable current tables, as a message shows them.
+    std::vector<std::string> skipped;
 };
 
 // The current tables of the directory made for a voltage option: those whose

@@ -44,13 +44,15 @@ std::string DefaultTemperatureText(std::string_view layingMethod) {
 }
 
 bool OpenCurrentTable(Dataset& table, const std::filesystem::path& directory,
-                      const std::string& fileName) {
+                      const std::string& fileName, TableReading reading) {
     const std::filesystem::path path = directory / fileName;
     std::error_code error;
     if (fileName.empty() || !std::filesystem::exists(path, error)) {
         return false;
     }
-    table.OpenFile(path);
+    if (reading == TableReading::Always || !table.RevertToFile(path)) {
+        table.OpenFile(path);
+    }
     if (const auto problem = CurrentTableProblem(table.FieldDefs(), fileName)) {
         table.Bind({});
         table.Close();
@@ -68,6 +70,9 @@ std::optional<Message> CreateCurrentTable(Dataset& table, const std::filesystem:
         return Refusal(*problem, "Предурпеждение.");
     }
     const std::string fileName = request.name + ".xml";
+    if (fileName.size() > LongestFileName(directory)) {
+        return Refusal("Название таблицы слишком длинное для имени файла.", "Предурпеждение.");
+    }
     if (FileExists(directory / fileName)) {
         return Refusal("Файл с таким именим существует.Измените название.", "Предупреждение.");
     }

@@ -24,13 +24,17 @@ std::span<const LayingMethod> LayingMethods();
 // The ambient temperature a table presets: the ground is cooler than the air.
 std::string DefaultTemperatureText(std::string_view layingMethod);
 
+// Whether a table already loaded from the file may stand for reading it
+// again while the file is unchanged.
+enum class TableReading { Always, UnlessUnchanged };
+
 // Loads application directory + file name into the current-table dataset,
 // bound for write-back and ordered by "Сечение". False, touching nothing,
 // when there is no such file. A file that cannot be read, or is not a
 // current table, throws FileError and leaves the dataset closed and bound to
 // nothing.
 bool OpenCurrentTable(Dataset& table, const std::filesystem::path& directory,
-                      const std::string& fileName);
+                      const std::string& fileName, TableReading reading = TableReading::Always);
 
 // What the editor's "Создать" reads.
 struct NewCurrentTable {

@@ -18,15 +18,31 @@
 
 namespace kalvenor {
 
+// The whole document but the rows of its first ROWDATA, which are written
+// anew in their place.
+struct KeptMarkup {
+    pugi::xml_document document;
+};
+
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_view_literals;
 
 constexpr std::string_view kMetadataEnd = "</METADATA>";
 
+// No table of this program comes near either: a file beyond them is no
+// table of its own, and is refused before it is parsed, so that a hostile
+// file of a million fields or a gigabyte without its metadata's end costs
+// milliseconds, not minutes.
+constexpr std::size_t kMostFields = 256;
+constexpr std::size_t kLongestHeader = std::size_t{1} << 16;
+
 // No whitespace normalisation and no line-end conversion: a tab or a line
-// break inside a text must read back as itself, not as a blank.
-constexpr unsigned kParseFlags = pugi::parse_escapes;
+// break inside a text must read back as itself, not as a blank. Everything
+// else a file may hold is parsed, so that nothing of it is lost unseen.
+constexpr unsigned kParseFlags = pugi::parse_escapes | pugi::parse_comments | pugi::parse_pi |
+                                 pugi::parse_cdata | pugi::parse_declaration | pugi::parse_doctype;
 
 // A definition or a value that no table file can hold: refused before any
 // file is touched.
@@ -285,8 +301,12 @@ Header ReadHeader(const pugi::xml_document& document) {
         throw Damage{"нет описания полей <METADATA><FIELDS>"};
     }
     Header header;
-    ForEachChild(fieldList, "FIELD",
-                 [&header](pugi::xml_node field) { header.fields.push_back(ReadField(field)); });
+    ForEachChild(fieldList, "FIELD", [&header](pugi::xml_node field) {
+        if (header.fields.size() == kMostFields) {
+            throw Damage{"полей больше " + std::to_string(kMostFields)};
+        }
+        header.fields.push_back(ReadField(field));
+    });
     ForEachChild(metadata.child("INDEXDEFS"), "INDEXDEF",
                  [&header](pugi::xml_node index) { header.indexes.push_back(ReadIndex(index)); });
     if (std::optional<std::string> problem = DefinitionProblem(header.fields, header.indexes)) {
@@ -294,6 +314,148 @@ Header ReadHeader(const pugi::xml_document& document) {
     }
     header.rows = root.child("ROWDATA");
     return header;
+}
+
+// What is found where the program reads nothing, as a message names it.
+std::string Description(pugi::xml_node node) {
+    switch (node.type()) {
+        case pugi::node_element:
+            return "элемент <" + Excerpt(node.name()) + ">";
+        case pugi::node_comment:
+            return "комментарий";
+        case pugi::node_pi:
+            return "инструкция <?" + Excerpt(node.name()) + "?>";
+        case pugi::node_cdata:
+            return "раздел CDATA";
+        case pugi::node_pcdata:
+            return "текст «" + Excerpt(node.value()) + "»";
+        default:
+            return "описание типа документа";
+    }
+}
+
+std::optional<std::string> UnusedAttribute(pugi::xml_node element,
+                                           std::initializer_list<std::string_view> read) {
+    for (pugi::xml_attribute attribute : element.attributes()) {
+        if (std::find(read.begin(), read.end(), std::string_view(attribute.name())) == read.end()) {
+            return "атрибут " + Excerpt(attribute.name()) + " элемента <" + element.name() + ">";
+        }
+    }
+    return std::nullopt;
+}
+
+// An element of which the reader takes only the attributes named.
+std::optional<std::string> UnusedInLeaf(pugi::xml_node element,
+                                        std::initializer_list<std::string_view> read) {
+    if (auto attribute = UnusedAttribute(element, read)) {
+        return attribute;
+    }
+    if (const pugi::xml_node child = element.first_child()) {
+        return Description(child) + " внутри <" + element.name() + ">";
+    }
+    return std::nullopt;
+}
+
+// A list whose elements the reader visits one by one (any other element is
+// damage); `inner` looks inside each.
+template <typename Inner>
+std::optional<std::string> UnusedInList(pugi::xml_node list,
+                                        std::initializer_list<std::string_view> read, Inner inner) {
+    if (auto attribute = UnusedAttribute(list, read)) {
+        return attribute;
+    }
+    for (pugi::xml_node child : list.children()) {
+        if (child.type() != pugi::node_element) {
+            return Description(child) + " внутри <" + list.name() + ">";
+        }
+        if (auto inside = inner(child)) {
+            return inside;
+        }
+    }
+    return std::nullopt;
+}
+
+// The first thing of a table file, outside the rows of its first ROWDATA,
+// that the reader does not take and the writer would not write.
+std::optional<std::string> UnusedOutsideRows(const pugi::xml_document& document) {
+    const pugi::xml_node root = document.document_element();
+    for (pugi::xml_node node : document.children()) {
+        if (node != root && node.type() != pugi::node_declaration) {
+            return Description(node);
+        }
+    }
+    for (pugi::xml_attribute attribute : root.attributes()) {
+        if (attribute.name() != "Version"sv || attribute.value() != "2.0"sv) {
+            return "атрибут " + Excerpt(attribute.name()) + " элемента <DATAPACKET>";
+        }
+    }
+    const pugi::xml_node metadata = root.child("METADATA");
+    const pugi::xml_node rows = root.child("ROWDATA");
+    for (pugi::xml_node node : root.children()) {
+        if (node != metadata && node != rows) {
+            return Description(node) + " внутри <DATAPACKET>";
+        }
+    }
+    const pugi::xml_node fields = metadata.child("FIELDS");
+    const pugi::xml_node indexes = metadata.child("INDEXDEFS");
+    for (pugi::xml_node node : metadata.children()) {
+        if (node != fields && node != indexes) {
+            return Description(node) + " внутри <METADATA>";
+        }
+    }
+    if (auto attribute = UnusedAttribute(rows, {})) {
+        return attribute;
+    }
+    if (auto attribute = UnusedAttribute(metadata, {})) {
+        return attribute;
+    }
+    if (auto unused = UnusedInList(fields, {}, [](pugi::xml_node field) {
+            return UnusedInLeaf(field, {"attrname", "fieldtype", "WIDTH", "required"});
+        })) {
+        return unused;
+    }
+    return UnusedInList(indexes, {}, [](pugi::xml_node index) {
+        return UnusedInList(index, {"name", "unique", "descending"},
+                            [](pugi::xml_node field) { return UnusedInLeaf(field, {"name"}); });
+    });
+}
+
+// What lies among the rows besides them: no write-back can put it back
+// where it was, since the rows it stood between may move or go.
+std::optional<std::string> UnusedAmongRows(pugi::xml_node rows) {
+    for (pugi::xml_node child : rows.children()) {
+        if (child.type() != pugi::node_element) {
+            return Description(child) + " среди строк";
+        }
+        if (const pugi::xml_node inside = child.first_child()) {
+            return Description(inside) + " внутри строки";
+        }
+    }
+    return std::nullopt;
+}
+
+// A copy of the document without its rows, to be written back around them,
+// or nothing when it holds nothing the program would not write itself.
+std::shared_ptr<const KeptMarkup> KeepUnused(const pugi::xml_document& document) {
+    if (!UnusedOutsideRows(document)) {
+        return nullptr;
+    }
+    auto kept = std::make_shared<KeptMarkup>();
+    kept->document.reset(document);
+    pugi::xml_node root = kept->document.document_element();
+    pugi::xml_node rows = root.child("ROWDATA");
+    if (!rows) {
+        rows = root.append_child("ROWDATA");
+    }
+    rows.remove_children();
+    // The file is written in UTF-8, whatever it was read from.
+    const pugi::xml_node first = kept->document.first_child();
+    if (first.type() == pugi::node_declaration) {
+        if (pugi::xml_attribute encoding = first.attribute("encoding")) {
+            encoding.set_value("UTF-8");
+        }
+    }
+    return kept;
 }
 
 pugi::xml_parse_result Parse(pugi::xml_document& document, char* bytes, std::size_t size) {
@@ -333,6 +495,9 @@ TableFile ParseWhole(char* bytes, std::size_t size, bool withRows) {
             }
         }
     });
+    file.unkept = UnusedAmongRows(header.rows);
+    header.rows.remove_children();  // read; the rest may be kept without them
+    file.kept = KeepUnused(document);
     file.rows.Done();
     return file;
 }
@@ -715,6 +880,7 @@ std::optional<TableFile> ReadAroundRows(std::string_view beforeRows, std::string
         }
         TableFile file{std::move(header.fields), std::move(header.indexes), {}};
         file.rows = EmptyStore(file.fields);
+        file.kept = KeepUnused(document);
         return file;
     } catch (const Damage&) {
         return std::nullopt;
@@ -808,6 +974,25 @@ std::optional<TableFile> ReadQuicklyInPieces(FileReader& reader) {
     }
     file->rows.Done();
     return file;
+}
+
+// A file larger than a header can be must have its metadata's end within
+// the first bytes; a small one the XML library judges whole, with a better
+// word for what is wrong.
+Damage HeaderTooLong() {
+    return Damage{"описание полей не найдено в первых " + std::to_string(kLongestHeader / 1024) +
+                  " КБ файла"};
+}
+
+void RequireHeaderWithin(FileReader& reader) {
+    if (reader.Size() <= kLongestHeader) {
+        return;
+    }
+    std::string head(kLongestHeader, '\0');
+    head.resize(reader.ReadAt(0, head.data(), head.size()));
+    if (head.find(kMetadataEnd) == std::string::npos) {
+        throw HeaderTooLong();
+    }
 }
 
 [[noreturn]] void ThrowDamaged(const fs::path& path, const Damage& damage) {
@@ -1089,23 +1274,61 @@ private:
 // The whole file: the header from the XML library, then every row streamed
 // into one buffer. `cellAt(row, field)` gives the cells; it throws
 // Unwritable for a value no file can hold, before any file is touched.
-template <typename CellAt>
-void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
-               const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt) {
-    if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
-        throw Unwritable(path, *problem);
-    }
+// A file around its rows: what comes before the first and after the last.
+struct Frame {
+    std::string before;
+    std::string after;
+};
+
+Frame OwnFrame(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes,
+               bool withRows) {
     std::string header = WriteHeader(fields, indexes);
-    constexpr std::string_view kNoRows = "  <ROWDATA />\n</DATAPACKET>\n";
-    if (rowCount == 0) {
-        WriteFileAtomically(path, header);
-        return;
+    if (!withRows) {
+        return {std::move(header), {}};
     }
+    constexpr std::string_view kNoRows = "  <ROWDATA />\n</DATAPACKET>\n";
     if (!header.ends_with(kNoRows)) {
         throw std::logic_error("Заголовок таблицы записан не в том виде.");
     }
     header.resize(header.size() - kNoRows.size());
     header += "  <ROWDATA>\n";
+    return {std::move(header), "  </ROWDATA>\n</DATAPACKET>\n"};
+}
+
+// The kept document with a mark where the rows go, cut there. A mark that
+// a comment or an instruction of the file happens to hold is not one.
+Frame KeptFrame(const KeptMarkup& kept) {
+    pugi::xml_document document;
+    document.reset(kept.document);
+    pugi::xml_node rows = document.document_element().child("ROWDATA");
+    for (int attempt = 0;; ++attempt) {
+        const std::string mark = "@rows" + std::to_string(attempt) + "@";
+        rows.remove_children();
+        rows.append_child(pugi::node_pcdata).set_value(mark.c_str());
+        std::string text;
+        StringWriter writer(text);
+        document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+        const std::size_t at = text.find(mark);
+        if (at != std::string::npos && text.find(mark, at + 1) == std::string::npos) {
+            return {text.substr(0, at) + "\n", "  " + text.substr(at + mark.size())};
+        }
+    }
+}
+
+template <typename CellAt>
+FileStamp WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
+                    const std::vector<IndexDef>& indexes, std::size_t rowCount, CellAt cellAt,
+                    const KeptMarkup* kept) {
+    if (std::optional<std::string> problem = DefinitionProblem(fields, indexes)) {
+        throw Unwritable(path, *problem);
+    }
+    const Frame frame =
+        kept != nullptr ? KeptFrame(*kept) : OwnFrame(fields, indexes, rowCount > 0);
+    if (rowCount == 0) {
+        return WriteFileAtomically(path, frame.before + frame.after);
+    }
+    const std::string& header = frame.before;
+    const std::string_view tail = frame.after;
     // ` c0="`, ` c1="`, ...: copied sixteen bytes at a time, the row's bound
     // leaves room for that.
     struct CellName {
@@ -1123,7 +1346,6 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     }
     constexpr std::string_view kRowStart = "    <ROW";
     constexpr std::string_view kRowEnd = " />\n";
-    constexpr std::string_view kEnd = "  </ROWDATA>\n</DATAPACKET>\n";
 
     OutBuffer text;
     text.Grow(header.size() + 4096, 0);
@@ -1134,14 +1356,14 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     // full, room for every row, judged by the rows written so far.
     const auto room = [&](std::size_t bytes, std::size_t row) {
         const auto size = static_cast<std::size_t>(out - text.Data());
-        if (size + bytes + kEnd.size() <= text.Capacity()) {
+        if (size + bytes + tail.size() <= text.Capacity()) {
             return;
         }
-        std::size_t wanted = size + bytes + kEnd.size();
+        std::size_t wanted = size + bytes + tail.size();
         if (row > 0) {
             const std::size_t perRow = (size - rowsStart) / row + 1;
             wanted =
-                std::max(wanted, size + perRow * (rowCount - row) * 5 / 4 + bytes + kEnd.size());
+                std::max(wanted, size + perRow * (rowCount - row) * 5 / 4 + bytes + tail.size());
         }
         text.Grow(std::max(wanted, text.Capacity() + text.Capacity() / 2), size);
         out = text.Data() + size;
@@ -1181,9 +1403,9 @@ void WriteRows(const fs::path& path, const std::vector<FieldDef>& fields,
     }
     auto size = static_cast<std::size_t>(out - text.Data());
     // The bound of the last row left room for the end.
-    std::memcpy(text.Data() + size, kEnd.data(), kEnd.size());
-    size += kEnd.size();
-    WriteFileAtomically(path, text.View(size));
+    std::memcpy(text.Data() + size, tail.data(), tail.size());
+    size += tail.size();
+    return WriteFileAtomically(path, text.View(size));
 }
 
 }  // namespace
@@ -1193,16 +1415,20 @@ TableFile ReadTableFile(const fs::path& path) {
     constexpr std::size_t kInPieces = std::size_t{1} << 20;
     try {
         FileReader reader(path);
+        RequireHeaderWithin(reader);
+        std::optional<TableFile> file;
         if (reader.Size() > kInPieces) {
-            if (std::optional<TableFile> file = ReadQuicklyInPieces(reader)) {
-                return std::move(*file);
+            file = ReadQuicklyInPieces(reader);
+        }
+        if (!file) {
+            FileBuffer bytes = reader.ReadAll();
+            file = ReadQuickly(bytes.View());
+            if (!file) {
+                file = ParseWhole(bytes.data.get(), bytes.size, true);
             }
         }
-        FileBuffer bytes = reader.ReadAll();
-        if (std::optional<TableFile> file = ReadQuickly(bytes.View())) {
-            return std::move(*file);
-        }
-        return ParseWhole(bytes.data.get(), bytes.size, true);
+        file->stamp = reader.Stamp();
+        return std::move(*file);
     } catch (const Damage& damage) {
         ThrowDamaged(path, damage);
     }
@@ -1223,16 +1449,20 @@ DataPacket ReadDataPacket(const fs::path& path) {
 
 std::vector<FieldDef> ReadFieldDefs(const fs::path& path) {
     try {
-        std::string bytes = ReadFileBytes(path, kMetadataEnd);
+        std::string bytes = ReadFileBytes(path, kMetadataEnd, kLongestHeader + 1);
         if (bytes.ends_with(kMetadataEnd)) {
             // Only the metadata, closed by hand: the rows are never parsed.
             bytes += "</DATAPACKET>";
             try {
                 return ParseWhole(bytes.data(), bytes.size(), false).fields;
             } catch (const Damage&) {
-                // The marker may have stood in a comment; judge the whole file.
-                bytes = ReadFileBytes(path, {});
+                // The marker may have stood in a comment: a file no larger
+                // than a header is judged whole.
+                bytes = ReadFileBytes(path, {}, kLongestHeader + 1);
             }
+        }
+        if (bytes.size() > kLongestHeader) {
+            throw HeaderTooLong();
         }
         return ParseWhole(bytes.data(), bytes.size(), false).fields;
     } catch (const Damage& damage) {
@@ -1288,12 +1518,12 @@ void WriteDataPacket(const fs::path& path, const std::vector<FieldDef>& fields,
                                        std::to_string(rowAt(r).size()) + " значений вместо 0");
         }
     }
-    WriteRows(path, fields, indexes, rowCount, cellAt);
+    WriteRows(path, fields, indexes, rowCount, cellAt, nullptr);
 }
 
-void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
-                    const std::vector<IndexDef>& indexes, const RowStore& rows,
-                    std::span<const RowStore::Slot> order) {
+FileStamp WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
+                         const std::vector<IndexDef>& indexes, const RowStore& rows,
+                         std::span<const RowStore::Slot> order, const KeptMarkup* kept) {
     if (rows.FieldCount() != fields.size() && !order.empty()) {
         throw std::logic_error("Строки таблицы не подходят к её полям.");
     }
@@ -1320,7 +1550,7 @@ void WriteTableFile(const fs::path& path, const std::vector<FieldDef>& fields,
         }
         return cell;
     };
-    WriteRows(path, fields, indexes, order.size(), cellAt);
+    return WriteRows(path, fields, indexes, order.size(), cellAt, kept);
 }
 
 }  // namespace kalvenor

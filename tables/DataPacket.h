@@ -1,12 +1,16 @@
 #pragma once
 
+#include "base/Files.h"
 #include "tables/Dataset.h"
 #include "tables/RowStore.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace kalvenor {
@@ -19,12 +23,24 @@ struct DataPacket {
     std::vector<Row> rows;
 };
 
+// What a table file holds besides what the program reads (an element, an
+// attribute, a comment of another program or of a hand), kept so that a
+// write-back puts it back in its place. Opaque outside the file format.
+struct KeptMarkup;
+
 // A table file as a dataset keeps it: slot i of the rows holds the file's
-// row i, with sequence number i.
+// row i, with sequence number i. The stamp is the file's as it was read.
 struct TableFile {
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;
     RowStore rows;
+    // The version read.
+    FileStamp stamp;
+    // Null when the file holds nothing the program does not read.
+    std::shared_ptr<const KeptMarkup> kept;
+    // What the file holds among its rows that no write-back could keep, as
+    // a message names it: such a file may be read but not written.
+    std::optional<std::string> unkept;
 };
 
 // All three throw FileError naming the file.
@@ -42,9 +58,11 @@ void WriteDataPacket(const std::filesystem::path& path, const std::vector<FieldD
                      const std::vector<IndexDef>& indexes, std::size_t rowCount,
                      const std::function<const Row&(std::size_t)>& rowAt);
 
-// The rows of the store in the order of the slots given.
-void WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                    const std::vector<IndexDef>& indexes, const RowStore& rows,
-                    std::span<const RowStore::Slot> order);
+// The rows of the store in the order of the slots given; with `kept`, in
+// the place of the rows of the file they were read from, everything else of
+// that file as it was. Returns the version written.
+FileStamp WriteTableFile(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                         const std::vector<IndexDef>& indexes, const RowStore& rows,
+                         std::span<const RowStore::Slot> order, const KeptMarkup* kept = nullptr);
 
 }  // namespace kalvenor

@@ -1,5 +1,6 @@
 #include "tables/DatabaseWindow.h"
 
+#include "tables/Databases.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
 #include "widgets/DatasetTableModel.h"
@@ -30,6 +31,7 @@ DatabaseWindow::DatabaseWindow(const Context& context, Dataset& data, const Layo
     Grid->setObjectName(QString::fromUtf8(layout.gridName));
     Grid->setAccessibleName(GroupBox1->title());
     Grid->SetDatasetModel(new DatasetTableModel(Data, context.format, layout.rules, this));
+    Data.SetChangedFilePolicy(AskBeforeWritingOver(context.messages));
     DBNavigator1 = new DatasetNavigator(Grid, DatasetNavigator::Full, GroupBox1);
     DBNavigator1->setObjectName("DBNavigator1");
     DBNavigator1->adjustSize();

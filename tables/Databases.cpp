@@ -1,8 +1,5 @@
 #include "tables/Databases.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <system_error>
 
 namespace kalvenor {
@@ -74,27 +71,35 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
     }
     std::string problem;
     int code = 0;
-    try {
-        dataset.OpenFile(path);
-        if (!HasFields(dataset, fields)) {
-            problem = "Файл " + Quoted(path.string()) + " не является этой базой данных.";
+    const auto read = [&] {
+        problem.clear();
+        code = 0;
+        try {
+            dataset.OpenFile(path);
+            if (!HasFields(dataset, fields)) {
+                problem = "Файл " + Quoted(path.string()) + " не является этой базой данных.";
+            }
+        } catch (const FileError& failure) {
+            problem = failure.what();
+            code = failure.Code();
         }
-    } catch (const FileError& failure) {
-        problem = failure.what();
-        code = failure.Code();
+    };
+    const std::optional<FileStamp> before = StampOf(path);
+    read();
+    // Another program rewriting the file in place right now leaves a torn
+    // read, not a damaged file: read again once it is done.
+    if (!problem.empty() && code == 0 && before && ChangedOnceSettled(path, *before)) {
+        read();
     }
     if (problem.empty()) {
         dataset.SetOrder(orderField);
         if (!folderWritable) {
             dataset.Bind({});
-        } else if (::access(path.c_str(), W_OK) != 0) {
+        } else if (const auto& refusal = dataset.ReadOnlyReason()) {
             // Replacing the file would succeed in a writable folder, but its
-            // owner made it read-only: the program keeps its hands off.
-            const int denied = errno;
-            dataset.Bind({});
-            return "Файл " + Quoted(path.string()) +
-                   " нельзя изменять: " + SystemErrorText(denied) + "." +
-                   std::string(kNotSavedSentence);
+            // owner made it read-only, or it holds what a write would drop:
+            // the program keeps its hands off.
+            return refusal;
         }
         return std::nullopt;
     }
@@ -127,8 +132,41 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
     return problem + kept + ", создана пустая база данных.";
 }
 
-std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory) {
+std::string UnsavedTableMessage(const FileError& failure, std::size_t edits) {
+    return std::string(failure.what()) +
+           "\nИзменения этой таблицы не сохранены. Изменённых строк: " + std::to_string(edits) +
+           ".";
+}
+
+void SayWhyReadOnly(const Dataset& table, bool folderWritable, MessageBoxPort& messages) {
+    if (const auto& reason = table.ReadOnlyReason(); reason && folderWritable) {
+        messages.MessageBox({*reason, "Kalvenor", Buttons::Ok, Icon::Warning});
+    }
+}
+
+ChangedFilePolicy AskBeforeWritingOver(MessageBoxPort& messages) {
+    return [&messages](const std::filesystem::path& path) {
+        const Answer answer = messages.MessageBox(
+            {"Файл " + Quoted(path.string()) +
+                 " изменён другой программой после того, как таблица была прочитана. Ваши "
+                 "изменения пока только в памяти.\nЗаписать таблицу поверх файла?\nДа — "
+                 "записать, изменения другой программы пропадут.\nНет — прочитать файл заново, "
+                 "изменения, сделанные здесь, пропадут.",
+             "Kalvenor", Buttons::YesNo, Icon::Warning});
+        return answer == Answer::Yes  ? ChangedFileChoice::WriteOver
+               : answer == Answer::No ? ChangedFileChoice::Reload
+                                      : ChangedFileChoice::Keep;
+    };
+}
+
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory,
+                                               const FolderLock& lock) {
     const int code = FolderWriteError(directory);
+    if (code == 0 && lock.HeldElsewhere()) {
+        return "Таблицы папки " + Quoted(directory.string()) +
+               " открыты в другой копии программы.\nЗдесь они открыты только для просмотра: "
+               "расчёт возможен, изменять, создавать и удалять таблицы нельзя.";
+    }
     if (code == 0) {
         return std::nullopt;
     }

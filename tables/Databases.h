@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/MessageBox.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
@@ -28,9 +29,25 @@ std::optional<std::string> OpenDatabase(Dataset& dataset, const std::filesystem:
                                         const std::vector<IndexDef>& indexes,
                                         const std::string& orderField, bool folderWritable = true);
 
+// Tells the user why a table just opened takes no edits, if it takes none
+// and the folder's tables can be written at all: where they cannot, the
+// user has been told so once already.
+void SayWhyReadOnly(const Dataset& table, bool folderWritable, MessageBoxPort& messages);
+
+// Asks the user, when a table's file was changed by another program since
+// it was read, whether to write over it (Yes) or read it again (No); any
+// other answer keeps the edits in memory.
+ChangedFilePolicy AskBeforeWritingOver(MessageBoxPort& messages);
+
+// What the end of the run says of a table it could not write: which file and
+// why (the error's text), and how many rows' edits are lost.
+std::string UnsavedTableMessage(const FileError& failure, std::size_t edits);
+
 // Why edits of the tables in the directory cannot be saved (no rights, a
-// read-only file system, a missing folder), naming the folder; or nothing
-// when files can be created there.
-std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory);
+// read-only file system, a missing folder, another copy of the program
+// holding the folder's lock), naming the folder; or nothing when files can
+// be created there and this copy holds the lock.
+std::optional<std::string> TablesFolderProblem(const std::filesystem::path& directory,
+                                               const FolderLock& lock);
 
 }  // namespace kalvenor

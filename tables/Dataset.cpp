@@ -1,7 +1,10 @@
 #include "tables/Dataset.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <compare>
 #include <numeric>
@@ -12,6 +15,37 @@
 #include "tables/DataPacket.h"
 
 namespace kalvenor {
+
+FileChangedError::FileChangedError(const std::filesystem::path& path)
+    : FileError("Файл " + Quoted(path.string()) +
+                " изменён другой программой после того, как был прочитан: таблица не записана "
+                "поверх него, её изменения остались только в памяти.") {}
+
+namespace {
+
+// Why rows read from the file could not be written back to it.
+std::optional<std::string> WriteRefusal(const std::filesystem::path& path,
+                                        const std::optional<std::string>& unkept) {
+    std::string why;
+    if (unkept) {
+        why = "в нём есть " + *unkept + ", а записать это на место программа не может";
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        why = SystemErrorText(errno);
+    } else if (const std::filesystem::path target = WriteTarget(path); target != path) {
+        // The file is replaced in the target's folder, not in the link's.
+        if (const int code = FolderWriteError(target.parent_path()); code != 0) {
+            why = "это ссылка на " + Quoted(target.string()) +
+                  ", а в папку этого файла нельзя записывать (" + SystemErrorText(code) + ")";
+        }
+    }
+    if (why.empty()) {
+        return std::nullopt;
+    }
+    return "Файл " + Quoted(path.string()) + " нельзя изменять: " + why +
+           ".\nТаблица открыта только для просмотра.";
+}
+
+}  // namespace
 
 std::string PlainText(const Value& value) {
     return std::visit(
@@ -58,6 +92,16 @@ bool IsBlank(const Value& value) {
         return std::holds_alternative<std::monostate>(value);
     }
     return text->find_first_not_of(" \t\n\r\v\f") == std::string::npos;
+}
+
+bool IsNotPositive(const Value& value) {
+    if (const double* number = std::get_if<double>(&value)) {
+        return !(*number > 0);
+    }
+    if (const std::int64_t* integer = std::get_if<std::int64_t>(&value)) {
+        return *integer <= 0;
+    }
+    return false;
 }
 
 // Marks a slot whose row shows its stored value: a NaN that no arithmetic
@@ -136,6 +180,15 @@ void Dataset::Load(const std::filesystem::path& path, std::optional<std::string_
     ReadReplacing(path, order, false);
 }
 
+void Dataset::Load(const TableFile& file, std::optional<std::string_view> order) {
+    Discard();
+    // A copy of rows read before belongs to no file of its own.
+    readOnlyReason_.reset();
+    stampPath_.clear();
+    TakeRows(file, order);
+    Notify();
+}
+
 void Dataset::OpenFile(const std::filesystem::path& path, std::optional<std::string_view> order) {
     ReadReplacing(path, order, true);
 }
@@ -144,18 +197,21 @@ void Dataset::ReadReplacing(const std::filesystem::path& path,
                             std::optional<std::string_view> order, bool bind) {
     const bool wasActive = active_;
     Discard();
+    const bool ofBound = bind || (!bound_.empty() && path == bound_);
     if (bind) {
         bound_.clear();
     }
     try {
-        ReadRows(path, order);
+        ReadRows(path, order, ofBound);
     } catch (...) {
         if (wasActive) {
             Notify();
         }
         throw;
     }
-    if (bind) {
+    if (readOnlyReason_) {
+        bound_.clear();
+    } else if (bind) {
         bound_ = path;
     }
     Notify();
@@ -172,9 +228,25 @@ void Dataset::Open() {
     if (bound_.empty()) {
         OpenEmpty();
     } else {
-        ReadRows(bound_, std::nullopt);
+        ReadRows(bound_, std::nullopt, true);
+        if (readOnlyReason_) {
+            bound_.clear();
+        }
         Notify();
     }
+}
+
+bool Dataset::RevertToFile(const std::filesystem::path& path) {
+    if (!active_ || modified_ || bound_ != path || stampPath_ != path || StampOf(path) != stamp_) {
+        return false;
+    }
+    corrections_.clear();
+    corrected_ = false;
+    // The sequences are the rows' places in the file (a read numbers them
+    // so, a write renumbers them so): this is the order a read would give.
+    Sort();
+    Notify();
+    return true;
 }
 
 void Dataset::Discard() {
@@ -182,13 +254,17 @@ void Dataset::Discard() {
         return;
     }
     if (modified_ && !bound_.empty()) {
-        Write(bound_);
+        WriteBound(true);
     }
+    stampPath_.clear();
     rows_ = {};
     store_ = RowStore();
     corrections_.clear();
+    kept_.reset();
+    readOnlyReason_.reset();
     active_ = false;
     modified_ = false;
+    unsavedEdits_ = 0;
     corrected_ = false;
 }
 
@@ -211,18 +287,74 @@ void Dataset::Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes
 }
 
 void Dataset::Write(const std::filesystem::path& path) {
-    WriteTableFile(path, fields_, indexes_, store_, rows_);
+    const FileStamp stamp = WriteTableFile(path, fields_, indexes_, store_, rows_, kept_.get());
+    if (bound_.empty() || path == bound_) {
+        stampPath_ = path;
+        stamp_ = stamp;
+    }
     modified_ = false;
+    unsavedEdits_ = 0;
+    // The file holds the rows in this order: numbered by it, equal keys keep
+    // it in every order as they would after reading the file back.
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        store_.SetSequence(rows_[position], position);
+    }
+    nextSequence_ = rows_.size();
+}
+
+void Dataset::WriteBack() {
+    if (active_ && modified_ && !bound_.empty()) {
+        WriteBound(false);
+    }
+}
+
+bool Dataset::ChangedSinceRead() const {
+    const std::optional<FileStamp> now = StampOf(bound_);
+    // A file that is gone has no change of another to lose; a folder or a
+    // device in its place takes no write anyway, which says so.
+    return now && (stampPath_ != bound_ || *now != stamp_);
+}
+
+void Dataset::WriteBound(bool closing) {
+    if (ChangedSinceRead()) {
+        const ChangedFileChoice choice =
+            changedFilePolicy_ ? changedFilePolicy_(bound_) : ChangedFileChoice::Keep;
+        if (choice == ChangedFileChoice::Keep) {
+            throw FileChangedError(bound_);
+        }
+        if (choice == ChangedFileChoice::Reload) {
+            modified_ = false;
+            unsavedEdits_ = 0;
+            if (!closing) {
+                const std::filesystem::path path = bound_;
+                const std::string order = order_;
+                ReadReplacing(path, order, true);
+            }
+            return;
+        }
+    }
+    Write(bound_);
 }
 
 void Dataset::WriteThrough() {
     if (!bound_.empty()) {
-        Write(bound_);
+        WriteBound(false);
     }
 }
 
-void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order) {
+void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order,
+                       bool ofBound) {
+    // A read that fails leaves the rows in no file.
+    stampPath_.clear();
     TableFile file = ReadTableFile(path);
+    readOnlyReason_ = ofBound ? WriteRefusal(path, file.unkept) : std::nullopt;
+    stampPath_ = path;
+    TakeRows(std::move(file), order);
+}
+
+void Dataset::TakeRows(TableFile file, std::optional<std::string_view> order) {
+    kept_ = std::move(file.kept);
+    stamp_ = file.stamp;
     fields_ = std::move(file.fields);
     indexes_ = std::move(file.indexes);
     store_ = std::move(file.rows);
@@ -234,6 +366,7 @@ void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::str
     corrections_.clear();
     active_ = true;
     modified_ = false;
+    unsavedEdits_ = 0;
     corrected_ = false;
     if (order) {
         order_ = *order;
@@ -245,6 +378,7 @@ void Dataset::ReadRows(const std::filesystem::path& path, std::optional<std::str
 }
 
 void Dataset::OpenEmpty() {
+    stampPath_.clear();
     std::vector<FieldType> types;
     for (const FieldDef& field : fields_) {
         types.push_back(field.type);
@@ -476,6 +610,11 @@ std::optional<std::string> Dataset::PostError(const Row& values,
         if (!FitsField(value, field.type)) {
             return "Поле " + Quoted(field.name) + ": неверное значение.";
         }
+        if (std::find(rules.positiveFields.begin(), rules.positiveFields.end(), field.name) !=
+                rules.positiveFields.end() &&
+            IsNotPositive(value)) {
+            return "Поле " + Quoted(field.name) + " должно быть больше нуля.";
+        }
     }
     std::vector<std::vector<std::size_t>> keys;
     if (const auto field =
@@ -569,6 +708,7 @@ std::size_t Dataset::InsertRow(Row values) {
     const auto position = static_cast<std::size_t>(place - rows_.begin());
     rows_.insert(place, slot);
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Inserted, 0, position});
     WriteThrough();
     return position;
@@ -580,6 +720,7 @@ std::size_t Dataset::UpdateRow(std::size_t row, Row values) {
     Store(rows_[row], values);
     const std::size_t position = Reposition(row);
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Updated, row, position});
     WriteThrough();
     return position;
@@ -590,6 +731,7 @@ void Dataset::DeleteRow(std::size_t row) {
     store_.Free(rows_[row]);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
     modified_ = true;
+    ++unsavedEdits_;
     Notify({DatasetChange::Kind::Removed, row, 0});
     WriteThrough();
 }

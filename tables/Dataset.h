@@ -9,13 +9,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kalvenor {
+
+struct TableFile;
 
 struct FieldDef {
     std::string name;
@@ -44,6 +48,9 @@ struct PostRules {
     bool enforceUniqueIndexes = true;
     // A field no two rows may share although no index of the file says so.
     std::string_view uniqueField;
+    // Magnitudes that mean nothing at zero or below (a cross-section, a
+    // current, a release multiple): such a value is refused.
+    std::span<const std::string_view> positiveFields;
 };
 
 // What changed in a dataset, so that a grid moves one row instead of
@@ -60,6 +67,23 @@ struct DatasetChange {
     std::size_t to = 0;
     bool operator==(const DatasetChange&) const = default;
 };
+
+struct KeptMarkup;
+
+// The bound file was changed by another program after the rows were read
+// from it: writing them would lose that program's change.
+class FileChangedError : public FileError {
+public:
+    explicit FileChangedError(const std::filesystem::path& path);
+};
+
+// What to do then, as the user decides it.
+enum class ChangedFileChoice {
+    WriteOver,  // the rows here go to the file, the other program's change is lost
+    Reload,     // the file is read again, the edits made here are lost
+    Keep,       // nothing now: the edits stay in memory, FileChangedError is thrown
+};
+using ChangedFilePolicy = std::function<ChangedFileChoice(const std::filesystem::path&)>;
 
 // One in-memory table: field and index definitions, rows in the current
 // order, change tracking and write-back to the bound file. A bound dataset
@@ -84,19 +108,46 @@ public:
     // cannot be read throws FileError and leaves the dataset closed.
     void Load(const std::filesystem::path& path,
               std::optional<std::string_view> order = std::nullopt);
+    // The same from a file read before: a batch of calculations reads each
+    // table file once and loads a fresh copy for every calculation.
+    void Load(const TableFile& file, std::optional<std::string_view> order = std::nullopt);
     // Load, and bind to the same file so that edits go back to it. When the
     // file cannot be read the dataset is left closed and bound to nothing, so
-    // no write can ever replace a file that was not read.
+    // no write can ever replace a file that was not read; so too when the
+    // rows read could not go back to it (ReadOnlyReason).
     void OpenFile(const std::filesystem::path& path,
                   std::optional<std::string_view> order = std::nullopt);
+    // Why the rows last read from the file the dataset is bound to, or was
+    // to be bound to, cannot be written back to it, in Russian: the user
+    // may not write the file, or the folder of a link's target; or the file
+    // holds among its rows what a write would drop. Such a dataset is left
+    // bound to nothing and its window takes no edits. Everything else a
+    // file holds that the program does not read is kept and written back in
+    // its place.
+    const std::optional<std::string>& ReadOnlyReason() const { return readOnlyReason_; }
     // Sets the file that write-back goes to; an empty path means none.
     void Bind(std::filesystem::path path);
     const std::filesystem::path& BoundFile() const { return bound_; }
     // Opens the loaded rows, or reads the bound file when nothing is loaded.
     void Open();
+    // When the dataset holds the file at `path` exactly as it stands on the
+    // disk (bound to it, nothing unsaved, and the file's device, inode, size
+    // and modification time those of the last read or write here), drops the
+    // calculation's corrections and returns true: the rows are then what
+    // reading the file again would give, without reading it. Otherwise
+    // touches nothing and returns false.
+    bool RevertToFile(const std::filesystem::path& path);
     // Writes back when bound and modified, then drops the rows. A failed
     // write throws FileError and leaves the dataset open and modified.
     void Close();
+    // Writes the rows to the bound file now when they were modified, as a
+    // post does; a failed write throws FileError and keeps them modified.
+    void WriteBack();
+    // A write to the bound file first looks whether another program changed
+    // it since the rows were read or last written, and then asks the policy;
+    // without one the answer is Keep. Answering Reload while closing drops
+    // the edits with the rows.
+    void SetChangedFilePolicy(ChangedFilePolicy policy) { changedFilePolicy_ = std::move(policy); }
     // An empty open dataset of these definitions. Refused while the dataset
     // is open: its rows would not fit the new fields.
     void Create(std::vector<FieldDef> fields, std::vector<IndexDef> indexes = {});
@@ -106,6 +157,8 @@ public:
     bool Active() const { return active_; }
     // Edited since loaded, created or last written.
     bool Modified() const { return modified_; }
+    // Rows inserted, changed or deleted since then.
+    std::size_t UnsavedEdits() const { return unsavedEdits_; }
 
     // Ascending by the field, kept after every change; rows with equal keys
     // keep their relative order.
@@ -160,7 +213,14 @@ private:
     // were dropped).
     void ReadReplacing(const std::filesystem::path& path, std::optional<std::string_view> order,
                        bool bind);
-    void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order);
+    // With `ofBound`, the file edits go back to: whether they can is judged.
+    void ReadRows(const std::filesystem::path& path, std::optional<std::string_view> order,
+                  bool ofBound);
+    void TakeRows(TableFile file, std::optional<std::string_view> order);
+    bool ChangedSinceRead() const;
+    // Write-back to the bound file, unless another program changed it and
+    // the policy says otherwise.
+    void WriteBound(bool closing);
     void OpenEmpty();
     void RequireActive() const;
     void CheckRowIndex(std::size_t row) const;
@@ -185,6 +245,13 @@ private:
     std::vector<Slot> rows_;  // the slot of each row, in the current order
     std::vector<Correction> corrections_;
     std::filesystem::path bound_;
+    std::optional<std::string> readOnlyReason_;
+    std::shared_ptr<const KeptMarkup> kept_;
+    // The version of this file the rows came from or were last written to.
+    std::filesystem::path stampPath_;
+    FileStamp stamp_;
+    ChangedFilePolicy changedFilePolicy_;
+    std::size_t unsavedEdits_ = 0;
     std::string order_;
     std::uint64_t nextSequence_ = 0;
     bool active_ = false;

@@ -49,6 +49,30 @@ RowStore::RowStore(std::vector<FieldType> types)
     }
 }
 
+RowStore::RowStore(const RowStore& other)
+    : types_(other.types_),
+      stride_(other.stride_),
+      emptyMask_(other.emptyMask_),
+      slots_(other.slots_),
+      words_(other.used_ > 0 ? new std::uint64_t[other.used_] : nullptr),
+      capacity_(other.used_),
+      used_(other.used_),
+      free_(other.free_),
+      arena_(other.arena_),
+      textEnds_(other.textEnds_),
+      columns_(other.columns_),
+      table_(other.table_),
+      shared_(other.shared_) {
+    std::copy_n(other.words_.get(), used_, words_.get());
+}
+
+RowStore& RowStore::operator=(const RowStore& other) {
+    if (this != &other) {
+        *this = RowStore(other);
+    }
+    return *this;
+}
+
 void RowStore::Reserve(std::size_t slots, std::size_t textBytes) {
     if (slots * stride_ > capacity_) {
         Resize(slots * stride_);

@@ -37,6 +37,13 @@ public:
 
     RowStore() = default;
     explicit RowStore(std::vector<FieldType> types);
+    // A copy holds the used words only: a batch copies a table it read once
+    // for every calculation.
+    RowStore(const RowStore& other);
+    RowStore& operator=(const RowStore& other);
+    RowStore(RowStore&&) noexcept = default;
+    RowStore& operator=(RowStore&&) noexcept = default;
+    ~RowStore() = default;
 
     const std::vector<FieldType>& Types() const { return types_; }
     std::size_t FieldCount() const { return types_.size(); }
@@ -64,6 +71,9 @@ public:
     }
     void Free(Slot slot);
     std::uint64_t Sequence(Slot slot) const { return words_[Base(slot) + types_.size()]; }
+    void SetSequence(Slot slot, std::uint64_t sequence) {
+        words_[Base(slot) + types_.size()] = sequence;
+    }
 
     bool IsEmpty(Slot slot, std::size_t field) const {
         return (Mask(slot)[field / 64] >> (field % 64) & 1) != 0;

@@ -2,6 +2,7 @@
 
 #include "tables/Dataset.h"
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +12,9 @@
 namespace kalvenor {
 
 inline constexpr std::string_view kBreakerFileName = "Avtomat.xml";
+// A table file name of as many characters as the editor takes for a name:
+// what a list or a title must show whole.
+inline constexpr std::string_view kWidestTableFileName = "ААББВВГГД.xml";
 inline constexpr std::string_view kTransformerFileName = "tranform.xml";
 
 // Current table fields read by name.
@@ -42,6 +46,13 @@ inline constexpr std::string_view kTransformerField = "Трансформато�
 inline constexpr std::string_view kPowerField = "Мощность кВА";
 inline constexpr std::string_view kUkField = "Напряжение к.з. %";
 
+// The fields of each kind of table whose values must be above zero.
+inline constexpr std::array<std::string_view, 2> kCurrentTablePositiveFields{kSectionField,
+                                                                             kCurrentField};
+inline constexpr std::array<std::string_view, 3> kBreakerPositiveFields{
+    kMinCurrentField, kMaxCurrentField, kReleaseMultipleField};
+inline constexpr std::array<std::string_view, 2> kTransformerPositiveFields{kPowerField, kUkField};
+
 std::vector<FieldDef> BreakerFieldDefs();
 std::vector<FieldDef> TransformerFieldDefs();
 std::vector<IndexDef> TransformerIndexDefs();
@@ -59,14 +70,20 @@ std::vector<FieldDef> CurrentTableFieldDefs(const std::string& brand, const std:
 std::vector<IndexDef> CurrentTableIndexDefs();
 
 // Every "*.xml" of the directory except the two databases, as a person sorts
-// their names (NaturalNameLess).
-std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory);
+// their names (NaturalNameLess). A name that is not UTF-8 can be neither
+// shown nor chosen: it is passed over, and given in `passedOver` when asked.
+std::vector<std::string> ListCurrentTableFiles(const std::filesystem::path& directory,
+                                               std::vector<std::string>* passedOver = nullptr);
+// Puts names that end in ".xml" in that order, by the names without it.
+void SortTableFileNames(std::vector<std::string>& names);
 
 // Names as a person sorts them: letter case ignored (Latin and Cyrillic),
 // Cyrillic in alphabetical order (Ё right after Е), runs of digits by their
 // value ("T2" before "T10"). Names equal that way are ordered by their bytes,
 // so no two different names are ever equivalent.
 bool NaturalNameLess(std::string_view a, std::string_view b);
+// A text whose byte order is that order, made once per name for a sort.
+std::string NaturalSortKey(std::string_view name);
 
 // Why a typed table name cannot become a file of the application directory
 // (a path separator, "..", a control character, a character that a file

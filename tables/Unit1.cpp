@@ -16,7 +16,9 @@ TBazaAvt::TBazaAvt(const Context& context, Dataset& breakers)
                       .height = 245,
                       .gridHeightMargin = 10,
                       .enterCloses = false,
-                      .rules = {.everyFieldRequired = true, .enforceUniqueIndexes = true},
+                      .rules = {.everyFieldRequired = true,
+                                .enforceUniqueIndexes = true,
+                                .positiveFields = kBreakerPositiveFields},
                       .helpSection = HelpSection::BreakerDatabase}) {
     setObjectName("BazaAvt");
 }

@@ -13,6 +13,7 @@
 #include "tables/DataPacket.h"
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
+#include "tools/TrialOptions.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,7 +31,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -57,25 +57,14 @@ struct Options {
 
 Options ParseOptions(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view name = argv[i];
-        if (i + 1 >= argc) {
-            Usage();
-        }
-        const char* value = argv[++i];
-        if (name == "--trials") {
-            options.trials = std::atoi(value);
-        } else if (name == "--rows") {
-            options.rows = std::atoi(value);
-        } else if (name == "--seed") {
-            options.seed = std::strtoull(value, nullptr, 10);
-        } else if (name == "--dir") {
-            options.directory = value;
-        } else {
-            Usage();
-        }
-    }
-    if (options.trials < 1 || options.rows < 1) {
+    const bool read = kalvenor::tools::ReadOptions(
+        argc, argv,
+        {{"--trials", [&options](const char* value) { options.trials = std::atoi(value); }},
+         {"--rows", [&options](const char* value) { options.rows = std::atoi(value); }},
+         {"--seed",
+          [&options](const char* value) { options.seed = std::strtoull(value, nullptr, 10); }},
+         {"--dir", [&options](const char* value) { options.directory = value; }}});
+    if (!read || options.trials < 1 || options.rows < 1) {
         Usage();
     }
     return options;

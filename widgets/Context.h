@@ -16,11 +16,13 @@ struct Context {
     NumberFormat format;
     std::filesystem::path directory;  // the application directory, where the tables live
     SaveFileChooser& saveFiles;
+    OpenFileChooser& openFiles;
     PrintService& printer;
     ProgramLauncher& launcher;
     HelpViewer& help;
-    // False when files cannot be created in the application directory: the
-    // user has been told, and no window accepts an edit it could not keep.
+    // False when files cannot be created in the application directory, or
+    // another copy of the program holds it: the user has been told, and no
+    // window accepts an edit it could not keep.
     bool tablesWritable = true;
 };
 

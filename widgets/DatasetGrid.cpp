@@ -2,11 +2,12 @@
 
 #include "widgets/DatasetTableModel.h"
 #include "widgets/Guard.h"
+#include "widgets/NumberInput.h"
 
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -19,8 +20,8 @@ namespace {
 // field the program defines, and a bound for a text of any length.
 constexpr int kMeasuredCharacters = 64;
 
-bool Unmodified(const QKeyEvent* event) {
-    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+Qt::KeyboardModifiers Modifiers(const QKeyEvent* event) {
+    return event->modifiers() & ~Qt::KeypadModifier;
 }
 
 }  // namespace
@@ -39,6 +40,9 @@ public:
         if (auto* line = qobject_cast<QLineEdit*>(editor); line != nullptr && model != nullptr) {
             if (const int size = model->FieldSize(index.column()); size > 0) {
                 line->setMaxLength(size);
+            }
+            if (const char separator = model->DecimalSeparator(index.column())) {
+                MakeNumberInput(line, separator);
             }
         }
         open = editor;
@@ -67,6 +71,9 @@ DatasetGrid::DatasetGrid(MessageBoxPort& messages, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(DatasetTableModel::kRowHeight);
     verticalHeader()->setFixedWidth(DatasetTableModel::kRowHeaderWidth);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DatasetGrid::RowsInSightChanged);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &DatasetGrid::RowsInSightChanged);
 }
 
 void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
@@ -98,29 +105,38 @@ void DatasetGrid::SetDatasetModel(DatasetTableModel* model) {
         }
     });
     connect(model, &DatasetTableModel::TableChanged, this, &DatasetGrid::TableChanged);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &DatasetGrid::RowsInSightChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this, &DatasetGrid::RowsInSightChanged);
     TableChanged();
     emit DatasetModelChanged();
 }
 
 void DatasetGrid::TableChanged() {
     if (isVisible()) {
-        SizeColumns();
+        SizeColumns(false);
     } else {
         sizePending_ = true;
+    }
+}
+
+void DatasetGrid::RowsInSightChanged() {
+    if (isVisible() && !sizePending_) {
+        SizeColumns(true);
     }
 }
 
 void DatasetGrid::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
     if (sizePending_) {
-        SizeColumns();
+        SizeColumns(false);
     }
 }
 
 // Each column as wide as its title and as the first characters of its
 // cells in sight; the titles are the table's parameters and must be
-// readable.
-void DatasetGrid::SizeColumns() {
+// readable. Rows that come into sight later only ever widen a column, and
+// never one the user has sized.
+void DatasetGrid::SizeColumns(bool widenOnly) {
     sizePending_ = false;
     if (model_ == nullptr) {
         return;
@@ -129,17 +145,40 @@ void DatasetGrid::SizeColumns() {
     const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
     const int first = std::max(rowAt(0), 0);
     const int last = std::min(model_->rowCount(), first + viewport()->height() / rowHeight + 1);
-    const QFontMetrics metrics(font());
-    const int margin =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
-    for (int column = 0; column < model_->columnCount(); ++column) {
-        int width = header->sectionSizeHint(column);
+    // Each text measured as the delegate measures it, the style's margins
+    // and the laid-out text's rounding included, and the grid line beside
+    // the cell: measured any other way, a column came out a pixel short and
+    // cut its text ("ВА47-29…").
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const int gridLine = showGrid() ? 1 : 0;
+    measured_.resize(static_cast<std::size_t>(model_->columnCount()));
+    // Columns in sight only: the others keep their width until the user
+    // looks, and a table of many fields costs no more than one of a few.
+    const int shown = viewport()->width();
+    int left = 0;
+    for (int column = std::max(columnAt(0), 0); column < model_->columnCount() && left < shown;
+         ++column) {
+        int& measured = measured_[static_cast<std::size_t>(column)];
+        // A column the user has sized keeps his width; one never measured
+        // is measured when it first comes into sight.
+        if (widenOnly && measured != 0 && header->sectionSize(column) != measured) {
+            left += header->sectionSize(column);
+            continue;
+        }
+        int width =
+            std::max(header->sectionSizeHint(column), widenOnly ? header->sectionSize(column) : 0);
         for (int row = first; row < last; ++row) {
-            width = std::max(width, metrics.horizontalAdvance(
-                                        model_->CellPrefix(row, column, kMeasuredCharacters)) +
-                                        margin);
+            option.text = model_->CellPrefix(row, column, kMeasuredCharacters);
+            width = std::max(
+                width,
+                style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() +
+                    gridLine);
         }
         header->resizeSection(column, width);
+        measured = width;
+        left += width;
     }
 }
 
@@ -211,6 +250,20 @@ bool CancelRowOnEscape(QKeyEvent* event, DatasetGrid* grid) {
     return true;
 }
 
+void DatasetGrid::DeleteRow() {
+    const int row = CurrentRow();
+    if (model_ == nullptr || model_->ReadOnly() || row < 0) {
+        return;
+    }
+    if (messages_.MessageBox(
+            {"Удалить запись?", "Подтверждение", Buttons::YesNo, Icon::Question}) != Answer::Yes) {
+        return;
+    }
+    FinishEditor(false);
+    model_->Delete(row);
+    SelectRow(row);
+}
+
 void DatasetGrid::CancelRow() {
     const int row = CurrentRow();
     FinishEditor(false);
@@ -243,7 +296,16 @@ bool DatasetGrid::AppendFromLastRow() {
 }
 
 bool DatasetGrid::HandleKey(const QKeyEvent* event, bool inEditor) {
-    if (model_ == nullptr || !Unmodified(event)) {
+    if (model_ == nullptr) {
+        return false;
+    }
+    // In a cell's editor too, as the grids the users know do it.
+    if (event->key() == Qt::Key_Delete && Modifiers(event) == Qt::ControlModifier &&
+        !model_->ReadOnly()) {
+        RunGuarded(messages_, [this] { DeleteRow(); });
+        return true;
+    }
+    if (Modifiers(event) != Qt::NoModifier) {
         return false;
     }
     bool used = false;

@@ -14,13 +14,15 @@ class DatasetTableModel;
 
 // A grid over a dataset model, with the keys of the data grids engineers
 // know: Insert inserts a row, Down on the last row appends one, Enter posts
-// the row being typed, Escape cancels it. A row being edited is posted when
-// the cursor leaves it; a row that cannot be posted keeps the cursor. The
-// grid is where a refused text or row is shown.
+// the row being typed, Escape cancels it, Ctrl+Delete deletes the current
+// row. A row being edited is posted when the cursor leaves it; a row that
+// cannot be posted keeps the cursor. The grid is where a refused text or row
+// is shown.
 //
 // Columns are sized when the grid is first shown and when its table changes,
-// from the rows in sight: a hidden grid measures nothing, and a long table
-// or a long text costs no more than a short one.
+// those in sight from the rows in sight, and widened for rows scrolled or
+// typed into sight: a hidden grid measures nothing, and a long or wide table
+// or a long text costs no more than a small one.
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:
@@ -42,6 +44,9 @@ public:
     bool InsertRow(int at);
     // Drops the row being edited or inserted, and the text in its editor.
     void CancelRow();
+    // Deletes the current row once the user confirms; nothing in a
+    // read-only grid.
+    void DeleteRow();
 
 signals:
     void DatasetModelChanged();
@@ -59,7 +64,8 @@ private:
     bool HandleKey(const QKeyEvent* event, bool inEditor);
     bool AppendFromLastRow();
     void TableChanged();
-    void SizeColumns();
+    void RowsInSightChanged();
+    void SizeColumns(bool widenOnly);
 
     MessageBoxPort& messages_;
     DatasetTableModel* model_ = nullptr;
@@ -68,6 +74,8 @@ private:
     // The widths before a reset of the same table (a new order, the
     // calculation's correction), put back after it.
     std::vector<int> widths_;
+    // The widths the grid itself gave the columns last.
+    std::vector<int> measured_;
 };
 
 // Escape anywhere in a window with a data grid: the row being typed is

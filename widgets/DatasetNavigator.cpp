@@ -10,13 +10,6 @@
 
 namespace kalvenor {
 
-namespace {
-
-// Yes and No with the question icon: the grid's usual delete confirmation.
-const Message kConfirmDelete{"Удалить запись?", "Подтверждение", Buttons::YesNo, Icon::Question};
-
-}  // namespace
-
 DatasetNavigator::DatasetNavigator(DatasetGrid* grid, Buttons buttons, QWidget* parent)
     : QWidget(parent), grid_(grid) {
     auto* row = new QHBoxLayout(this);
@@ -102,17 +95,7 @@ void DatasetNavigator::Insert() {
 }
 
 void DatasetNavigator::Delete() {
-    DatasetTableModel* model = grid_->DatasetModel();
-    const int row = grid_->CurrentRow();
-    if (model == nullptr || model->ReadOnly() || row < 0) {
-        return;
-    }
-    if (grid_->Messages().MessageBox(kConfirmDelete) != Answer::Yes) {
-        return;
-    }
-    grid_->FinishEditor(false);
-    model->Delete(row);
-    grid_->SelectRow(row);
+    grid_->DeleteRow();
 }
 
 void DatasetNavigator::Edit() {

@@ -45,6 +45,7 @@ DatasetTableModel::DatasetTableModel(Dataset& dataset, NumberFormat format, Post
         columns_ = static_cast<int>(dataset_.FieldDefs().size());
         shownFields_ = dataset_.FieldDefs();
     }
+    shownReadOnly_ = ReadOnly();
     observer_ =
         dataset_.AddObserver([this](const DatasetChange& change) { DatasetChanged(change); });
 }
@@ -54,11 +55,15 @@ DatasetTableModel::~DatasetTableModel() {
 }
 
 void DatasetTableModel::SetReadOnly(bool readOnly) {
-    if (readOnly_ == readOnly) {
-        return;
-    }
     readOnly_ = readOnly;
-    emit ReadOnlyChanged(readOnly_);
+    AnnounceReadOnly();
+}
+
+void DatasetTableModel::AnnounceReadOnly() {
+    if (ReadOnly() != shownReadOnly_) {
+        shownReadOnly_ = ReadOnly();
+        emit ReadOnlyChanged(shownReadOnly_);
+    }
 }
 
 // ---- Dataset changes ----------------------------------------------------------
@@ -121,6 +126,7 @@ void DatasetTableModel::Reset() {
     if (otherTable) {
         emit TableChanged();
     }
+    AnnounceReadOnly();
 }
 
 // Each announcement begins while the views still see the old rows (with
@@ -350,7 +356,7 @@ QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation,
 
 Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (!readOnly_ && index.isValid()) {
+    if (!ReadOnly() && index.isValid()) {
         result |= Qt::ItemIsEditable;
     }
     return result;
@@ -359,6 +365,11 @@ Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const {
 int DatasetTableModel::FieldSize(int column) const {
     const FieldDef& field = dataset_.FieldDefs().at(static_cast<std::size_t>(column));
     return field.type == FieldType::String ? field.size : 0;
+}
+
+char DatasetTableModel::DecimalSeparator(int column) const {
+    const FieldDef& field = dataset_.FieldDefs().at(static_cast<std::size_t>(column));
+    return field.type == FieldType::Float ? format_.decimalSeparator : '\0';
 }
 
 bool DatasetTableModel::BufferEmpty() const {
@@ -371,7 +382,7 @@ bool DatasetTableModel::BufferEmpty() const {
 // ---- Edits ---------------------------------------------------------------------------
 
 bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::EditRole || readOnly_) {
+    if (!index.isValid() || role != Qt::EditRole || ReadOnly()) {
         return false;
     }
     try {
@@ -395,7 +406,7 @@ bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value,
 }
 
 int DatasetTableModel::Insert(int row) {
-    if (readOnly_ || !active_) {
+    if (ReadOnly() || !active_) {
         return -1;
     }
     if (state_ != State::Browse) {
@@ -412,7 +423,7 @@ int DatasetTableModel::Insert(int row) {
 }
 
 void DatasetTableModel::Edit(int row) {
-    if (readOnly_ || state_ != State::Browse || row < 0 || row >= rowCount()) {
+    if (ReadOnly() || state_ != State::Browse || row < 0 || row >= rowCount()) {
         return;
     }
     // The stored values, not the calculation's corrected ones: what is
@@ -469,7 +480,7 @@ void DatasetTableModel::Cancel() {
 }
 
 void DatasetTableModel::Delete(int row) {
-    if (readOnly_) {
+    if (ReadOnly()) {
         return;
     }
     if (state_ == State::Insert) {

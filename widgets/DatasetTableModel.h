@@ -42,8 +42,9 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // A read-only model takes no edits: its grid and navigator offer none.
+    // Rows whose file cannot take them back are read-only too.
     void SetReadOnly(bool readOnly);
-    bool ReadOnly() const { return readOnly_; }
+    bool ReadOnly() const { return readOnly_ || dataset_.ReadOnlyReason().has_value(); }
     bool Editing() const { return state_ != State::Browse; }
     // The row being typed is a new one, not yet in the dataset.
     bool Inserting() const { return state_ == State::Insert; }
@@ -52,6 +53,9 @@ public:
     int EditRow() const { return Editing() ? editRow_ : -1; }
     // Characters a string column takes; 0 for numbers.
     int FieldSize(int column) const;
+    // The decimal separator a column's numbers are typed with, or 0 for a
+    // column that takes no fractions.
+    char DecimalSeparator(int column) const;
     // The cell's text; long texts cut to their first `limit` characters.
     QString CellPrefix(int row, int column, int limit) const;
 
@@ -87,6 +91,7 @@ private:
     bool BeginMove(int from, int to);
     void RowChanged(int row);
     void Browse();
+    void AnnounceReadOnly();
     // The dataset row a view row shows, in the dataset as it is now; none
     // for the new row and for a row that is gone.
     std::optional<std::size_t> DatasetRow(int row) const;
@@ -98,6 +103,7 @@ private:
     PostRules rules_;
     int observer_ = 0;
     bool readOnly_ = false;
+    bool shownReadOnly_ = false;  // as the views were last told
     State state_ = State::Browse;
     // Inserting: the place of the new row, which is also the number of the
     // dataset's rows shown above it. Editing: the dataset row being edited.

@@ -18,7 +18,8 @@ inline constexpr Qt::WindowFlags kWindowFrame = Qt::Window | kCloseBoxOnly;
 void CentreOnScreen(QWidget* window);
 
 // Gives a window its size where it stands: the centre stays put. The size
-// is kept within the window's minimum and its screen.
+// is kept within the window's minimum and its screen, and the window is
+// moved as far as it takes to lie wholly on its screen.
 void ResizeAroundCentre(QWidget* window, QSize size);
 
 }  // namespace kalvenor

@@ -21,11 +21,26 @@ public:
     virtual std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) = 0;
 };
 
+// The open-file dialog: an existing file the user chose, or nothing when
+// cancelled. The filter is written as the save dialog's.
+class OpenFileChooser {
+public:
+    virtual ~OpenFileChooser() = default;
+    struct Request {
+        std::string filter;
+        std::filesystem::path initial;  // a folder, or a file in it
+    };
+    virtual std::optional<std::filesystem::path> ChooseOpenFile(const Request& request) = 0;
+};
+
+enum class PageOrientation { Portrait, Landscape };
+
 // The print dialog and the printing after it; false when the user cancelled.
 class PrintService {
 public:
     virtual ~PrintService() = default;
-    virtual bool Print(QTextDocument& document, const std::string& jobTitle) = 0;
+    virtual bool Print(QTextDocument& document, const std::string& jobTitle,
+                       PageOrientation orientation) = 0;
 };
 
 // Other programs of the desktop: the word processor, the calculator, the

@@ -1,5 +1,6 @@
 #include "calc/Breakers.h"
 #include "calc/Stop.h"
+#include "calc/TableReads.h"
 #include "calc/Transformers.h"
 #include "tests/core/TempDir.h"
 #include "tests/support/Tables.h"
@@ -18,28 +19,67 @@ TEST(ListBreakers, RangeEndsInclusivePolesMustMatchRepeatsKeptInCurrentOrder) {
                                            {"АЕ2046", 10, 63, 3, 12},
                                            {"ВА88", 16.01, 100, 1, 10},
                                        });
-    Dataset breakers;
-    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 1, 16),
-              (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-63"}));
-    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 1, 1.6), (std::vector<std::string>{"АП50"}));
-    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 3, 16), (std::vector<std::string>{"АЕ2046"}));
-    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 2, 16).empty());
-    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 1, 100.5).empty());
-    EXPECT_EQ(breakers.Order(), kMaxCurrentField);
+    // Both readers order the database alike.
+    Dataset fromFile;
+    Dataset held;
+    ASSERT_TRUE(DirectoryTableReader(dir.Path()).ReadBreakers(fromFile));
+    ASSERT_TRUE(HeldTableReader(dir.Path()).ReadBreakers(held));
+    for (const Dataset* breakers : {&fromFile, &held}) {
+        EXPECT_EQ(ListBreakers(*breakers, 1, 16),
+                  (std::vector<std::string>{"АП50", "ВА47-63", "ВА47-63"}));
+        EXPECT_EQ(ListBreakers(*breakers, 1, 1.6), (std::vector<std::string>{"АП50"}));
+        EXPECT_EQ(ListBreakers(*breakers, 3, 16), (std::vector<std::string>{"АЕ2046"}));
+        EXPECT_TRUE(ListBreakers(*breakers, 2, 16).empty());
+        EXPECT_TRUE(ListBreakers(*breakers, 1, 100.5).empty());
+        EXPECT_EQ(breakers->Order(), kMaxCurrentField);
+    }
 }
 
-TEST(ListBreakers, WritesBackPendingEditsThenRereadsAndAMissingFileListsNothing) {
+TEST(ReadBreakers, WritesBackPendingEditsThenRereadsAndAMissingFileReadsNothing) {
     test::TempDir dir;
     testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 16, 1, 10}});
     Dataset breakers;
     breakers.Bind(dir / "Avtomat.xml");
     breakers.Open();
     breakers.InsertRow({std::string("ВА47-29"), 1.0, 63.0, std::int64_t{2}, 5.0});
-    EXPECT_EQ(ListBreakers(breakers, dir.Path(), 2, 20), (std::vector<std::string>{"ВА47-29"}));
+    DirectoryTableReader reader(dir.Path());
+    ASSERT_TRUE(reader.ReadBreakers(breakers));
+    EXPECT_EQ(ListBreakers(breakers, 2, 20), (std::vector<std::string>{"ВА47-29"}));
     EXPECT_FALSE(breakers.Modified());
 
     std::filesystem::remove(dir / "Avtomat.xml");
-    EXPECT_TRUE(ListBreakers(breakers, dir.Path(), 1, 10).empty());
+    EXPECT_FALSE(reader.ReadBreakers(breakers));
+}
+
+// A batch reads a file once: what it read stands for the whole batch, and
+// every copy it hands out starts from the stored currents again.
+TEST(HeldTableReader, ReadsEachFileOnceAndHandsOutFreshCopies) {
+    test::TempDir dir;
+    testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 16, 1, 10}});
+    testing::WriteCurrentTable(dir / "T.xml", "В воздухе", "3", {{4, 38}, {2.5, 27}});
+    HeldTableReader reader(dir.Path());
+    Dataset table;
+    ASSERT_TRUE(reader.ReadCurrentTable(table, "T.xml"));
+    EXPECT_EQ(table.At(0, 0), Value(2.5));
+    table.ApplyCorrection(kCurrentField, 0.5, 1);
+    Dataset breakers;
+    ASSERT_TRUE(reader.ReadBreakers(breakers));
+
+    std::filesystem::remove(dir / "T.xml");
+    std::filesystem::remove(dir / "Avtomat.xml");
+    ASSERT_TRUE(reader.ReadCurrentTable(table, "T.xml"));
+    EXPECT_FALSE(table.Corrected());
+    EXPECT_EQ(table.BoundFile(), std::filesystem::path());
+    EXPECT_TRUE(reader.ReadBreakers(breakers));
+    EXPECT_FALSE(reader.ReadCurrentTable(table, "Нет.xml"));
+    EXPECT_EQ(reader.CurrentTable("Нет.xml"), nullptr);
+
+    test::WriteBytes(dir / "Broken.xml", "<DATAPACKET");
+    EXPECT_THROW(reader.ReadCurrentTable(table, "Broken.xml"), FileError);
+    EXPECT_THROW(reader.CurrentTable("Broken.xml"), FileError);
+    // The breaker database is no current table.
+    testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 16, 1, 10}});
+    EXPECT_THROW(reader.CurrentTable("Avtomat.xml"), FileError);
 }
 
 TEST(RatedCurrent, StandardSeries) {

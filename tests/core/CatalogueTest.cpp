@@ -25,9 +25,18 @@ TEST(Catalogue, OffersTheTablesOfTheOptionsCoresAndSkipsForeignFiles) {
     foreign.Create(BreakerFieldDefs());
     foreign.Write(dir / "foreign.xml");
 
+    // A table under a name that cannot be shown or chosen, and one whose
+    // metadata lies beyond what a header can take (a gigabyte without its
+    // end was read whole at every choice of the voltage).
+    testing::WriteCurrentTable(dir / "f3\xFF.xml", "В воздухе", "3", {});
+    test::WriteBytes(dir / "g3.xml",
+                     "<!--" + std::string(70000, '-') + "-->" + test::ReadBytes(dir / "c3.xml"));
+
     const CatalogueScan three = ScanCatalogue(dir.Path(), 1, kComma);
     EXPECT_EQ(three.tables, (std::vector<std::string>{"a3.xml", "c3.xml"}));
-    EXPECT_EQ(three.skipped, (std::vector<std::string>{"broken.xml", "foreign.xml"}));
+    EXPECT_EQ(three.skipped,
+              (std::vector<std::string>{"f3\\xFF.xml (имя файла не в кодировке UTF-8)",
+                                        "broken.xml", "foreign.xml", "g3.xml"}));
     EXPECT_EQ(ScanCatalogue(dir.Path(), 0, kComma).tables, std::vector<std::string>{"b2.xml"});
     EXPECT_EQ(ScanCatalogue(dir.Path(), 2, kComma).tables, std::vector<std::string>{"d4.xml"});
 }

@@ -78,6 +78,28 @@ TEST(CreateCurrentTable, TheNewTableIsOpenBoundAndOnDisk) {
                                                "3", "Кабель", "Медь"}));
 }
 
+// The temporary file beside a table is named after it: with a name near the
+// system's limit every post failed, and the edits were lost at close.
+TEST(CreateCurrentTable, ANameTheSystemTakesIsWrittenAndALongerOneRefused) {
+    TempDir dir;
+    Dataset table;
+    const std::size_t longest = LongestFileName(dir.Path());
+    std::string name;
+    while (name.size() + 2 + 4 <= longest) {
+        name += "Т";  // two bytes each: the cut must not split one
+    }
+    ASSERT_EQ(CreateCurrentTable(table, dir.Path(), Request(name)), std::nullopt);
+    table.InsertRow({2.5, 27.0, {}, {}, {}, {}, {}});
+    EXPECT_EQ(ReadDataPacket(dir / (name + ".xml")).rows.size(), 1U);
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{name + ".xml"});
+
+    const auto before = FileNames(dir.Path());
+    EXPECT_EQ(CreateCurrentTable(table, dir.Path(), Request(name + "ab")),
+              (Message{"Название таблицы слишком длинное для имени файла.", "Предурпеждение.",
+                       Buttons::Ok, Icon::Warning}));
+    EXPECT_EQ(FileNames(dir.Path()), before);
+}
+
 TEST(OpenCurrentTable, LoadsBoundAndInOrderOrRefusesLeavingNothingBound) {
     TempDir dir;
     Dataset table;

@@ -346,6 +346,16 @@ TEST(DataPacketFile, ReadsHandWrittenFilesAsTheyStand) {
     EXPECT_TRUE(bare.fields.empty() && bare.indexes.empty() && bare.rows.empty());
 }
 
+// A million fields hung the windows for minutes: no table of the program has
+// more than a few, and a file of hundreds is none of its tables.
+std::string ManyFields(int count) {
+    std::string fields;
+    for (int f = 0; f < count; ++f) {
+        fields += "<FIELD attrname=\"f" + std::to_string(f) + "\" fieldtype=\"r8\"/>";
+    }
+    return fields;
+}
+
 TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
     TempDir dir;
     const std::pair<const char*, std::string> damaged[] = {
@@ -377,6 +387,9 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
         {"padded cell", Packet(kTwoFields, "<ROW c00=\"1\"/>")},
         {"cell twice", Packet(kTwoFields, "<ROW c0=\"1\" c0=\"2\"/>")},
         {"unknown row element", Packet(kTwoFields, "<RWO c0=\"1\"/>")},
+        {"more fields than any table", Packet(ManyFields(257), "")},
+        {"metadata beyond a header's length",
+         "<!--" + std::string(70000, '-') + "-->" + Packet(kTwoFields, "")},
     };
     for (const auto& [name, bytes] : damaged) {
         SCOPED_TRACE(name);
@@ -398,6 +411,8 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
     ExpectDamaged(dir.Path(), ReadDataPacket);
     ExpectDamaged(dir / "unknown type.xml", ReadFieldDefs);
     ExpectDamaged(dir / "wrong root.xml", ReadFieldDefs);
+    ExpectDamaged(dir / "more fields than any table.xml", ReadFieldDefs);
+    ExpectDamaged(dir / "metadata beyond a header's length.xml", ReadFieldDefs);
     ExpectDamaged(dir / "truncated.xml", ReadFieldDefs);
 }
 

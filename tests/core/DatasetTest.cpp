@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <compare>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <random>
@@ -185,6 +186,59 @@ TEST_F(DatasetTest, CorrectionsStayInTheWorkingCopy) {
     EXPECT_THROW(dataset_.ApplyCorrection("Марка", 1.0, 1.0), std::invalid_argument);
 }
 
+// A table whose file is unchanged since it was read or written here stands
+// for reading it again: the corrections go, and the rows are those a read
+// gives, in every order, equal keys included. Any sign of another writer
+// makes it refuse.
+TEST_F(DatasetTest, RevertingToAnUnchangedFileIsReadingItAgain) {
+    WriteDataPacket(table_, CurrentTable({Cable(4.0, 38.0, "a"), Cable(2.5, 27.0, "b")}));
+    dataset_.OpenFile(table_, kSectionField);
+    // Typed out of order, so the file holds the equal currents in another
+    // order than they were typed in.
+    dataset_.InsertRow(Cable(1.5, 27.0, "c"));
+    dataset_.InsertRow(Cable(6.0, 27.0, "d"));
+    dataset_.ApplyCorrection(kCurrentField, 0.5, 1.0);
+    ASSERT_TRUE(dataset_.RevertToFile(table_));
+    EXPECT_FALSE(dataset_.Corrected());
+    Dataset read;
+    read.OpenFile(table_, kSectionField);
+    for (const std::string_view order :
+         {kSectionField, kCurrentField, std::string_view("Марка"), std::string_view()}) {
+        dataset_.SetOrder(order);
+        read.SetOrder(order);
+        ASSERT_EQ(dataset_.RowCount(), read.RowCount());
+        for (std::size_t row = 0; row < read.RowCount(); ++row) {
+            EXPECT_EQ(dataset_.RowAt(row), read.RowAt(row)) << "order " << order << ", row " << row;
+        }
+    }
+    EXPECT_EQ(Brands(dataset_), (std::vector<std::string>{"c", "b", "a", "d"}));
+
+    const std::string bytes = ReadBytes(table_);
+    WriteDataPacket(table_, CurrentTable({Cable(4.0, 38.0, "a")}));  // another file in its place
+    EXPECT_FALSE(dataset_.RevertToFile(table_));
+    dataset_.OpenFile(table_);
+    EXPECT_TRUE(dataset_.RevertToFile(table_));
+    // Written in place, keeping the inode: the size tells, or the time.
+    std::ofstream(table_, std::ios::binary) << bytes;
+    EXPECT_FALSE(dataset_.RevertToFile(table_));
+    dataset_.OpenFile(table_);
+    std::string same = bytes;
+    same.replace(same.find("38"), 2, "39");
+    const auto time = std::filesystem::last_write_time(table_);
+    std::ofstream(table_, std::ios::binary) << same;
+    std::filesystem::last_write_time(table_, time - std::chrono::seconds(1));
+    EXPECT_FALSE(dataset_.RevertToFile(table_));
+    EXPECT_EQ(dataset_.RowCount(), 4U) << "a refusal touches nothing";
+
+    dataset_.OpenFile(table_);
+    EXPECT_FALSE(dataset_.RevertToFile(dir_ / "other.xml"));
+    dataset_.Bind(dir_ / "other.xml");
+    EXPECT_FALSE(dataset_.RevertToFile(table_)) << "bound elsewhere";
+    dataset_.Bind(table_);
+    dataset_.Close();
+    EXPECT_FALSE(dataset_.RevertToFile(table_));
+}
+
 TEST_F(DatasetTest, OrderIsStableAndKeptAfterEdits) {
     WriteDataPacket(table_, CurrentTable({Cable(4.0, 1.0, "a"), Cable(kEmpty, 1.0, "empty"),
                                           Cable(2.5, 1.0, "x"), Cable(4.0, 1.0, "b"),
@@ -254,6 +308,15 @@ TEST_F(DatasetTest, PostErrorChecksRequiredWidthTypeAndUniqueness) {
     EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), 0, rules),
               "Запись со значением поля «Сечение» = 2.5 уже есть.");
     EXPECT_EQ(dataset_.PostError(Cable(2.5, 30.0), std::nullopt, noUnique), std::nullopt);
+
+    const PostRules positive{.positiveFields = kCurrentTablePositiveFields};
+    EXPECT_EQ(dataset_.PostError(Cable(0.5, 9.0), std::nullopt, positive), std::nullopt);
+    for (const double zeroOrBelow : {0.0, -0.0, -1.0}) {
+        EXPECT_EQ(dataset_.PostError(Cable(zeroOrBelow, 9.0), std::nullopt, positive),
+                  "Поле «Сечение» должно быть больше нуля.");
+        EXPECT_EQ(dataset_.PostError(Cable(0.5, zeroOrBelow), std::nullopt, positive),
+                  "Поле «Длительный ток» должно быть больше нуля.");
+    }
 }
 
 TEST_F(DatasetTest, OnlyTheTransformerPowerIndexIsEnforced) {

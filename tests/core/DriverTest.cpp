@@ -163,11 +163,15 @@ TEST_F(Calculation, AWholeCalculationThroughTheTransformer) {
     EXPECT_LT(select, chooser);
 }
 
-// The short-circuit check takes 16 mm2, whose row says 0 A: the zero stands
-// in the result, and no report stands beside it.
+// The short-circuit check takes 16 mm2, whose row has no current: the zero
+// stands in the result, and no report stands beside it.
 TEST_F(Calculation, NoReportStandsBesideAZeroResult) {
-    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2",
-                               {{2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {16, 0}, {25, 115}});
+    Dataset table;
+    testing::FillCurrentTable(table, "В воздухе", "2",
+                              {{2.5, 27}, {4, 38}, {6, 46}, {10, 70}, {25, 115}});
+    table.InsertRow({16.0, std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{},
+                     std::monostate{}, std::monostate{}});
+    table.Write(dir / "ВВГ3.xml");
     Run();
     EXPECT_EQ(Results(), (std::vector<std::string>{"16", "0", "45,455"}));
     EXPECT_TRUE(window.report.empty());
@@ -202,6 +206,30 @@ TEST_F(Calculation, TwoCalculationsInARowAgreeAndLeaveEveryFileAsItWas) {
     EXPECT_EQ(test::ReadBytes(dir / "Avtomat.xml"), breakerFile);
     currentTable.Close();
     EXPECT_EQ(test::ReadBytes(dir / "ВВГ3.xml"), table);
+}
+
+// The table is read again only when its file changed; while it is the one
+// loaded, the stored currents stand for it.
+TEST_F(Calculation, TheTableIsReadAgainOnlyWhenItsFileChanged) {
+    window.inputs[Input::Temperature] = "35";
+    Run();
+    ASSERT_EQ(Results(), (std::vector<std::string>{"16", "78,3", "45,455"}));
+    // Another program writes other currents in its place.
+    std::vector<std::pair<double, double>> larger = kCopperRows;
+    for (auto& [section, current] : larger) {
+        current *= 2;
+    }
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", larger);
+    Run();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "156,6", "45,455"}));
+    // Broken in place behind the program's back, the size and the time put
+    // back: nothing tells, so the loaded table is used and the file not read.
+    const std::filesystem::path file = dir / "ВВГ3.xml";
+    const auto time = std::filesystem::last_write_time(file);
+    test::WriteBytes(file, std::string(std::filesystem::file_size(file), ' '));
+    std::filesystem::last_write_time(file, time);
+    Run();
+    EXPECT_EQ(Results(), (std::vector<std::string>{"16", "156,6", "45,455"}));
 }
 
 TEST_F(Calculation, ACorrectionLeftFromAnotherTemperatureNeverStands) {
@@ -333,6 +361,39 @@ TEST_F(Calculation, DataThatWouldDivideByZeroStopsWithTheCause) {
     ASSERT_EQ(window.messages.shown.size(), 1U);
     EXPECT_NE(window.messages.shown[0].text.find("TM-40/10"), std::string::npos);
     EXPECT_TRUE(window.report.empty());
+}
+
+// Values of zero or below stored before posts refused them: a multiple of 0
+// passed a 400 m line on a 32 A breaker, a transformer of no power was passed
+// over without a word.
+TEST_F(Calculation, StoredValuesOfZeroOrBelowStopNamingTheRow) {
+    testing::WriteBreakers(dir.Path(), {{"ВА47-29", 1, 40, 1, 5}, {"Ноль", 6, 63, 1, 0}});
+    window.inputs[Input::Power] = "5,8";
+    window.inputs[Input::Length] = "400";
+    window.chosenItem = 1;
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "В базе данных <Автоматы> в строке 2 (серия «Ноль») значение поля "
+                           "«Кратность тока при КЗ» должно быть больше нуля."});
+    EXPECT_TRUE(window.report.empty());
+
+    window.messages.shown.clear();
+    window.chosenItem = 0;
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", {{2.5, 27}, {4, 0}, {6, 46}});
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "В таблице допустимых длительных токов в строке с сечением 4 кв.мм "
+                           "длительный ток 0 А. Длительный ток должен быть больше нуля."});
+
+    window.messages.shown.clear();
+    testing::WriteCurrentTable(dir / "ВВГ3.xml", "В воздухе", "2", kCopperRows);
+    testing::FillTransformers(transformers, {{"TM-25/10", -25, 4.5}, {"TM-40/10", 40, 4.7}});
+    window.choices[Choice::Transformer] = {{"TM-25/10", "TM-40/10"}, 0, ""};
+    window.offeredSeries.clear();
+    Run();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"В базе данных <Трансформаторы> у трансформатора "
+                                                "«TM-25/10» мощность должна быть больше нуля."});
+    EXPECT_TRUE(window.offeredSeries.empty());
 }
 
 TEST_F(Calculation, ASeriesNoLongerInTheDatabaseStops) {

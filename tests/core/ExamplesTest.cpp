@@ -2,6 +2,7 @@
 #include "calc/Breakers.h"
 #include "calc/Driver.h"
 #include "calc/ShortCircuit.h"
+#include "calc/TableReads.h"
 #include "calc/Transformers.h"
 #include "examples/ExampleTables.h"
 #include "tables/Catalogue.h"
@@ -268,14 +269,13 @@ TEST(ExampleBreakers, EveryStandardRatingFindsASeriesForOneTwoAndThreePoles) {
     }
     EXPECT_EQ(poles, (std::set<std::int64_t>{1, 2, 3}));
 
-    // Through the calculation's own listing, on a copy: listing binds the file.
-    TempDir dir;
-    fs::copy_file(kExamples / kBreakerFileName, dir / std::string(kBreakerFileName));
+    // Through the calculation's own reading and listing.
     Dataset listed;
+    ASSERT_TRUE(HeldTableReader(kExamples).ReadBreakers(listed));
     for (int pole = 1; pole <= 3; ++pole) {
         const double top = pole == 3 ? 630 : 100;
         for (double current = 0.5; current <= top; current = RatedCurrent(current * 1.01)) {
-            EXPECT_FALSE(ListBreakers(listed, dir.Path(), pole, current).empty())
+            EXPECT_FALSE(ListBreakers(listed, pole, current).empty())
                 << pole << " poles, " << current << " A";
         }
     }
@@ -353,7 +353,8 @@ protected:
         window.parameters[TableParameter::LayingMethod] = "В воздухе";
         window.parameters[TableParameter::Material] = "Медь";
         window.inputs[Input::Power] = "10";
-        const auto offered = ListBreakers(breakers, dir.Path(), 2, 26.316);
+        ASSERT_TRUE(DirectoryTableReader(dir.Path()).ReadBreakers(breakers));
+        const auto offered = ListBreakers(breakers, 2, 26.316);
         window.chosenItem = static_cast<std::size_t>(
             std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
         ASSERT_LT(window.chosenItem, offered.size());

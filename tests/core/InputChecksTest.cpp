@@ -107,6 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"EmptyPower", Type<Input::Power>(""), kNoPower, {}},
         CheckCase{"NegativePower", Type<Input::Power>("-5"), kNoPower, {}},
         CheckCase{"PowerStartingWithComma", Type<Input::Power>(",5"), kNoPower, {}},
+        CheckCase{"PowerZeroWithDecimals", Type<Input::Power>("0,0"), kNoPower, {}},
+        CheckCase{"PowerZeroWithExponent", Type<Input::Power>("0e0"), kNoPower, {}},
+        CheckCase{"PowerZeroWithLeadingZero", Type<Input::Power>("00"), kNoPower, {}},
         CheckCase{
             "ZeroLengthClearsTheReport", Type<Input::Length>("0"), kNoLength, {"clear report"}},
         CheckCase{"TemperatureLettersInGround",
@@ -146,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InputChecks, PassAtTheLimitsAndWithoutTransformerMode) {
     for (const auto& [temperature, cosPhi, power] :
          std::vector<std::tuple<const char*, const char*, const char*>>{
-             {"50", "1", "0,5"}, {"-5", "0,01", "00"}, {" 25 ", "1", "abc"}}) {
+             {"50", "1", "0,5"}, {"-5", "0,01", "01"}, {" 25 ", "1", "abc"}}) {
         FakeMainWindow window;
         FillValidInputs(window);
         window.inputs[Input::Temperature] = temperature;

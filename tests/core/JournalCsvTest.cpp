@@ -254,7 +254,7 @@ TEST(CsvExport, ARussianSpreadsheetGetsNumbersWithACommaUnderTheHeaders) {
                                .voltageDrop = 1.96,
                                .shortCircuitCurrent = 558,
                                .transformer = "ТМ-400/10",
-                               .criterion = SectionCriterion::VoltageDrop};
+                               .criterion = Criterion::VoltageDrop};
     const std::string text = JournalCsvText({line}, kPoint);
     EXPECT_EQ(text,
               "\xEF\xBB\xBF"

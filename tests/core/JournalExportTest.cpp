@@ -35,7 +35,7 @@ std::vector<JournalLine> Journal() {
                                    .voltageDrop = 1.96,
                                    .shortCircuitCurrent = 558,
                                    .transformer = "ТМ-400/10",
-                                   .criterion = SectionCriterion::VoltageDrop};
+                                   .criterion = Criterion::VoltageDrop};
     lines[1].outcome = LineStop{"Козфициент мощности должен быть \n больше 0 и меньше 1."};
     lines[2].inputs[LineInput::Power] = "3,5 кВт";
     return lines;

@@ -160,9 +160,8 @@ TEST(JournalColumns, AStopShowsItsMessageOnOneLine) {
               "Козфициент мощности должен быть больше 0 и меньше 1.");
     EXPECT_EQ(StatusText(LineStop{"\r\nВ раскрывающиемся\tсписке  откройте таблицу.\n"}),
               "В раскрывающиемся списке откройте таблицу.");
-    for (const SectionCriterion criterion :
-         {SectionCriterion::Heating, SectionCriterion::BreakerRating,
-          SectionCriterion::ShortCircuit, SectionCriterion::VoltageDrop}) {
+    for (const Criterion criterion : {Criterion::Heating, Criterion::BreakerRating,
+                                      Criterion::ShortCircuit, Criterion::VoltageDrop}) {
         EXPECT_EQ(CriterionFromText(CriterionText(criterion)), criterion);
     }
     EXPECT_EQ(CriterionFromText("нагреву"), std::nullopt);

@@ -1,5 +1,6 @@
 #include "calc/ShortCircuit.h"
 #include "calc/Stop.h"
+#include "calc/TableReads.h"
 #include "tests/core/TempDir.h"
 #include "tests/support/Tables.h"
 
@@ -53,11 +54,10 @@ TEST(ReleaseMultiple, LastRowInMaximumCurrentOrderWins) {
         dir.Path(),
         {{"ВА47-63", 6, 63, 1, 5}, {"ВА47-63", 1, 16, 1, 10}, {"АП50", 1.6, 100, 1, 3.5}});
     Dataset breakers;
-    EXPECT_EQ(ReleaseMultiple(breakers, dir.Path(), "ВА47-63"), 5);
-    EXPECT_EQ(ReleaseMultiple(breakers, dir.Path(), "АП50"), 3.5);
-    EXPECT_EQ(ReleaseMultiple(breakers, dir.Path(), "ва47-63"), std::nullopt);
-    std::filesystem::remove(dir / "Avtomat.xml");
-    EXPECT_EQ(ReleaseMultiple(breakers, dir.Path(), "АП50"), std::nullopt);
+    ASSERT_TRUE(DirectoryTableReader(dir.Path()).ReadBreakers(breakers));
+    EXPECT_EQ(ReleaseMultiple(breakers, "ВА47-63"), 5);
+    EXPECT_EQ(ReleaseMultiple(breakers, "АП50"), 3.5);
+    EXPECT_EQ(ReleaseMultiple(breakers, "ва47-63"), std::nullopt);
 }
 
 class TripCheck : public ::testing::Test {

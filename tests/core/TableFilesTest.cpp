@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "tests/core/TempDir.h"
 
 namespace kalvenor {
@@ -25,18 +30,27 @@ TEST(CurrentTableFieldDefs, RefusesEmptyAndRepeatedNames) {
 TEST(ListCurrentTableFiles, ListsTheTablesByNameWithoutTheDatabases) {
     TempDir dir;
     for (const char* name :
-         {"ВВГ.xml",     "АВВГ.xml",  "NYM.xml",   "a b.xml",      "Avtomat.xml", "tranform.xml",
-          "avtomat.xml", "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml",         "T10.xml",
-          "T2.xml",      "T.xml",     "T-1.xml",   "Я.xml",        "б.xml",       "Б2.xml",
-          "а.xml",       "A.xml",     "b.xml",     "Ёж.xml",       "Ежи.xml",     "Жук.xml"}) {
+         {"ВВГ.xml", "АВВГ.xml", "NYM.xml", "a b.xml", "Avtomat.xml", "tranform.xml", "avtomat.xml",
+          "upper.XML", "notes.txt", "t.xml.Ab12Cd", "xml", "T10.xml", "T2.xml", "T.xml", "T-1.xml",
+          "Я.xml", "б.xml", "Б2.xml", "а.xml", "A.xml", "b.xml", "Ёж.xml", "Ежи.xml", "Жук.xml",
+          // equal but for the case of a letter or for leading zeros
+          "B.xml", "T02.xml", "x00.xml", "x0.xml"}) {
         WriteBytes(dir / name, "");
     }
     std::filesystem::create_directory(dir / "folder.xml");
-    EXPECT_EQ(
-        ListCurrentTableFiles(dir.Path()),
-        (std::vector<std::string>{"A.xml", "a b.xml", "avtomat.xml", "b.xml", "NYM.xml", "T.xml",
-                                  "T-1.xml", "T2.xml", "T10.xml", "а.xml", "АВВГ.xml", "б.xml",
-                                  "Б2.xml", "ВВГ.xml", "Ежи.xml", "Ёж.xml", "Жук.xml", "Я.xml"}));
+    // A link counts as what it names.
+    std::filesystem::create_symlink("ВВГ.xml", dir / "link.xml");
+    std::filesystem::create_symlink("folder.xml", dir / "to folder.xml");
+    std::filesystem::create_symlink("gone.xml", dir / "dead.xml");
+    const std::vector<std::string> listed{
+        "A.xml",   "a b.xml", "avtomat.xml", "B.xml",   "b.xml",  "link.xml", "NYM.xml", "T.xml",
+        "T-1.xml", "T02.xml", "T2.xml",      "T10.xml", "x0.xml", "x00.xml",  "а.xml",   "АВВГ.xml",
+        "б.xml",   "Б2.xml",  "ВВГ.xml",     "Ежи.xml", "Ёж.xml", "Жук.xml",  "Я.xml"};
+    EXPECT_EQ(ListCurrentTableFiles(dir.Path()), listed);
+    WriteBytes(dir / "\xC0\xAF.xml", "");
+    std::vector<std::string> passedOver;
+    EXPECT_EQ(ListCurrentTableFiles(dir.Path(), &passedOver), listed);
+    EXPECT_EQ(passedOver, std::vector<std::string>{"\xC0\xAF.xml"});
     EXPECT_TRUE(ListCurrentTableFiles(dir / "missing").empty());
     EXPECT_TRUE(ListCurrentTableFiles(dir / "ВВГ.xml").empty());
 }
@@ -68,6 +82,26 @@ TEST(NaturalNameLess, FoldsCaseOrdersCyrillicAndReadsNumbers) {
     }
     for (std::string_view name : {"", "Т10", "\xFF\xD0"}) {
         EXPECT_FALSE(NaturalNameLess(name, name)) << name;
+    }
+}
+
+// A list in any order comes out in the order of its names proper, every
+// name once: the names are moved along the cycles of the order they take.
+TEST(SortTableFileNames, PutsAnyListInTheNaturalOrderOfItsNames) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        const std::string number = std::to_string(i * 37 % 101);
+        names.push_back((i % 3 == 0 ? "Т" : i % 3 == 1 ? "t" : "Кабель ") + number + ".xml");
+    }
+    std::mt19937 random(7);
+    for (int round = 0; round < 5; ++round) {
+        std::shuffle(names.begin(), names.end(), random);
+        std::vector<std::string> expected = names;
+        std::sort(expected.begin(), expected.end(), [](std::string_view a, std::string_view b) {
+            return NaturalNameLess(a.substr(0, a.size() - 4), b.substr(0, b.size() - 4));
+        });
+        SortTableFileNames(names);
+        ASSERT_EQ(names, expected);
     }
 }
 

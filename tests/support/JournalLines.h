@@ -16,7 +16,7 @@ inline LineResults CompressorResults() {
             .voltageDrop = 1.21,
             .shortCircuitCurrent = 931,
             .transformer = "ТМ-400/10",
-            .criterion = SectionCriterion::ShortCircuit};
+            .criterion = Criterion::ShortCircuit};
 }
 
 }  // namespace kalvenor::testing

@@ -4,6 +4,7 @@
 #include "tests/ui/UiFixture.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -105,14 +106,25 @@ private slots:
         QCOMPARE(ReportLines()[14], QString("Потери напряжения - 4,53 %"));
     }
 
+    // The field says what it holds, in its unit, and everything shows whole
+    // in the dialog: label, field, button, one under the other.
     void theDropLimitDialogAsItIsBuilt() {
         QCOMPARE(ProsentMin->windowTitle(), QString("Kalvenor 1.1"));
-        QCOMPARE(ProsentMin->size(), QSize(222, 124));
+        QCOMPARE(Find<QLabel>(ProsentMin, "Label1")->text(), QString("Допустимое падение напряжения, %"));
+        QCOMPARE(Find<QLabel>(ProsentMin, "Label1")->buddy(), Find<QLineEdit>(ProsentMin, "Edit1"));
+        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->accessibleName(), Find<QLabel>(ProsentMin, "Label1")->text());
+        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->text(), QString("2,5"));
         QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->text(), QString("OK"));
-        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->geometry(), QRect(72, 56, 75, 25));
-        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->geometry(), QRect(48, 16, 121, 21));
-        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->nextInFocusChain(),
-                 Find<QLineEdit>(ProsentMin, "Edit1"));
+        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->nextInFocusChain(), Find<QLineEdit>(ProsentMin, "Edit1"));
+        const QRect inside = ProsentMin->rect();
+        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->width() >= Find<QLabel>(ProsentMin, "Label1")->sizeHint().width());
+        for (const QWidget* part :
+             {static_cast<QWidget*>(Find<QLabel>(ProsentMin, "Label1")), static_cast<QWidget*>(Find<QLineEdit>(ProsentMin, "Edit1")),
+              static_cast<QWidget*>(Find<QPushButton>(ProsentMin, "Button1"))}) {
+            QVERIFY(inside.contains(part->geometry()));
+        }
+        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->geometry().bottom() < Find<QLineEdit>(ProsentMin, "Edit1")->y());
+        QVERIFY(Find<QLineEdit>(ProsentMin, "Edit1")->geometry().bottom() < Find<QPushButton>(ProsentMin, "Button1")->y());
     }
 };
 

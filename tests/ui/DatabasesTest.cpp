@@ -1,5 +1,6 @@
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
+#include "tables/DataPacket.h"
 #include "tables/Insertavt.h"
 #include "tables/Unit1.h"
 #include "tests/support/Tables.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace kalvenor::ui {
@@ -90,6 +92,25 @@ private slots:
         ui.Restart();
         QCOMPARE(Column(Find<DatasetGrid>(BazaAvt, "DBGrid3")->model(), 0),
                  (QStringList{"АП50", "ВА47-63"}));
+    }
+
+    // A multiple of 0 passes every trip check; a power of 0 is no transformer;
+    // a cross-section or a current of 0 is no row of a table.
+    void everyWindowRefusesMagnitudesOfZeroOrBelow() {
+        EnterRow(BazaAvt, BazaAvt->DBGrid3, {"Ноль", "6", "63", "1", "0"});
+        EnterRow(BazaTran, BazaTran->DBGrid1,
+                 {"TM-0/10", "-40", "10", "0,4", "175", "880", "4,5", "3"});
+        testing::WriteCurrentTable(*ui.dir / "T.xml", "В воздухе", "2", {});
+        BazaT->RefreshFileList();
+        Find<QListWidget>(BazaT, "FileListBox1")->setCurrentRow(0);
+        EnterRow(BazaT, BazaT->DBGrid1, {"0", "27"});
+        QCOMPARE(ui.Texts(),
+                 (std::vector<std::string>{"Поле «Кратность тока при КЗ» должно быть больше нуля.",
+                                           "Поле «Мощность кВА» должно быть больше нуля.",
+                                           "Поле «Сечение» должно быть больше нуля."}));
+        for (const char* file : {"Avtomat.xml", "tranform.xml", "T.xml"}) {
+            QCOMPARE(ReadDataPacket(*ui.dir / file).rows.size(), 0U);
+        }
     }
 
     void transformerListFollowsTheDatabaseAndTheFile() {

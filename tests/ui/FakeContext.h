@@ -12,10 +12,11 @@
 
 namespace kalvenor::ui {
 
-// The save dialog answers from a plan (nothing planned: cancelled).
-class FakeSaveFileChooser final : public SaveFileChooser {
-public:
-    std::optional<std::filesystem::path> ChooseSaveFile(const Request& request) override {
+// A file dialog that answers from a plan (nothing planned: cancelled) and
+// keeps what it was asked.
+template <typename Request>
+struct PlannedFiles {
+    std::optional<std::filesystem::path> Answer(const Request& request) {
         requests.push_back(request);
         if (answers.empty()) {
             return std::nullopt;
@@ -28,16 +29,39 @@ public:
     std::deque<std::optional<std::filesystem::path>> answers;
 };
 
+class FakeSaveFileChooser final : public SaveFileChooser,
+                                  public PlannedFiles<SaveFileChooser::Request> {
+public:
+    std::optional<std::filesystem::path> ChooseSaveFile(
+        const SaveFileChooser::Request& request) override {
+        return Answer(request);
+    }
+};
+
+class FakeOpenFileChooser final : public OpenFileChooser,
+                                  public PlannedFiles<OpenFileChooser::Request> {
+public:
+    std::optional<std::filesystem::path> ChooseOpenFile(
+        const OpenFileChooser::Request& request) override {
+        return Answer(request);
+    }
+};
+
 // Records what would have been printed; with a PDF file named, prints
 // there as the print dialog's "print to file" does.
 class FakePrintService final : public PrintService {
 public:
-    bool Print(QTextDocument& document, const std::string& jobTitle) override {
+    bool Print(QTextDocument& document, const std::string& jobTitle,
+               PageOrientation orientation) override {
         titles.push_back(jobTitle);
         texts.push_back(document.toPlainText().toStdString());
+        orientations.push_back(orientation);
         if (accept && !pdf.empty()) {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setPageOrientation(orientation == PageOrientation::Landscape
+                                           ? QPageLayout::Landscape
+                                           : QPageLayout::Portrait);
             printer.setOutputFileName(QString::fromStdString(pdf.string()));
             PrintDocument(document, printer, jobTitle);
         }
@@ -47,6 +71,7 @@ public:
     std::filesystem::path pdf;
     std::vector<std::string> titles;
     std::vector<std::string> texts;
+    std::vector<PageOrientation> orientations;
 };
 
 // A desktop with the programs a test says it has.
@@ -81,6 +106,7 @@ struct FakeContext {
     std::unique_ptr<test::TempDir> dir = std::make_unique<test::TempDir>();
     testing::ScriptedMessageBox messages;
     FakeSaveFileChooser saveFiles;
+    FakeOpenFileChooser openFiles;
     FakePrintService printer;
     FakeLauncher launcher;
     FakeHelpViewer help;
@@ -89,6 +115,7 @@ struct FakeContext {
         .format = NumberFormat{','},
         .directory = dir->Path(),
         .saveFiles = saveFiles,
+        .openFiles = openFiles,
         .printer = printer,
         .launcher = launcher,
         .help = help,

@@ -237,6 +237,19 @@ private slots:
         QCOMPARE(header->sectionSize(0), header->defaultSectionSize());
         window.show();
         QVERIFY(header->sectionSize(0) >= header->sectionSizeHint(0));
+
+        // Of a wide table only the columns in sight are measured.
+        window.hide();
+        dataset.Close();
+        std::vector<FieldDef> fields;
+        for (int field = 0; field < 200; ++field) {
+            fields.push_back(
+                {"Поле с длинным названием " + std::to_string(field), FieldType::Float, 0, false});
+        }
+        dataset.Create(fields);
+        window.show();
+        QVERIFY(header->sectionSize(0) > header->defaultSectionSize());
+        QCOMPARE(header->sectionSize(199), header->defaultSectionSize());
     }
 };
 
@@ -283,10 +296,11 @@ class GridKeysTest : public QObject {
     }
 
     // A key pressed in the open cell editor; false without one.
-    [[nodiscard]] static bool KeyInEditor(DatasetGrid* grid, Qt::Key key) {
+    [[nodiscard]] static bool KeyInEditor(DatasetGrid* grid, Qt::Key key,
+                                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QLineEdit* editor = OpenEditor(grid);
         if (editor != nullptr) {
-            QTest::keyClick(editor, key);
+            QTest::keyClick(editor, key, modifiers);
         }
         return editor != nullptr;
     }
@@ -352,6 +366,53 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Escape);
         QCOMPARE(Column(grid->model(), 0), (QStringList{"АП50", "ВА47-63"}));
         QVERIFY(ui.messages->shown.empty());
+    }
+
+    // A full stop typed into a number cell is the comma; a text keeps it.
+    void aFullStopInANumberCellIsTheSeparator() {
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QVERIFY(TypeCell(grid, 0, 0, ""));
+        QTest::keyClicks(OpenEditor(grid), "VA47.29");
+        grid->FinishEditor(true);
+        QVERIFY(TypeCell(grid, 0, 1, ""));
+        QTest::keyClicks(OpenEditor(grid), "1.6");
+        QCOMPARE(OpenEditor(grid)->text(), QString("1,6"));
+        grid->FinishEditor(true);
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), QString("VA47.29"));
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("1,6"));
+        QVERIFY(ui.messages->shown.empty());
+    }
+
+    // Ctrl+Delete deletes the current row after the navigator's question, from
+    // the grid or from a cell's editor; No keeps the row. A read-only grid
+    // neither asks nor deletes, and Delete alone deletes no row.
+    void ctrlDeleteDeletesTheRowAfterTheQuestion() {
+        DatasetGrid* grid = BazaAvt->DBGrid3;
+        for (const double maximum : {16.0, 25.0, 32.0}) {
+            BazaAvt->AVT1.InsertRow({"ВА-" + std::to_string(static_cast<int>(maximum)), 1.0,
+                                     maximum, std::int64_t{1}, 5.0});
+        }
+        grid->SelectRow(1);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 3U);
+        QCOMPARE(ui.messages->shown,
+                 (std::vector<testing::ShownMessage>{{"Удалить запись?", "Подтверждение", 36}}));
+        ui.messages->Plan(Answer::Yes);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16", "ВА-32"}));
+        QCOMPARE(grid->CurrentRow(), 1);
+
+        grid->edit(grid->currentIndex());
+        ui.messages->Plan(Answer::Yes);
+        QVERIFY(KeyInEditor(grid, Qt::Key_Delete, Qt::ControlModifier));
+        QCOMPARE(Column(grid->model(), 0), (QStringList{"ВА-16"}));
+
+        grid->DatasetModel()->SetReadOnly(true);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(BazaAvt->AVT1.RowCount(), 1U);
+        QCOMPARE(ui.messages->shown.size(), 3U);
     }
 
     // In the transformer window Enter still presses "Ok" when no row is

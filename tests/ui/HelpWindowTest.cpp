@@ -125,6 +125,12 @@ private slots:
         QCOMPARE(catcher.opened, QList<QUrl>{QUrl("mailto:kalvenor@example.org")});
         QVERIFY(browser->source().fragment().isEmpty());
         QVERIFY(browser->source().isLocalFile());
+
+        // Escape in the page closes the window; the help command brings it back.
+        QTest::keyClick(browser, Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        viewer.ShowHelp(HelpSection::Contents);
+        QVERIFY(window->isVisible());
     }
 
     void missingHelpFileIsNamedInAMessage() {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 
 namespace kalvenor::ui {
@@ -28,7 +29,6 @@ private slots:
     void startsWithEveryWindowAndEmptyDatabases() {
         QVERIFY(Form1 && BazaAvt && BazaT && InsertAvtomat && BazaTran);
         QCOMPARE(Form1->windowTitle(), QString("Kalvenor 1.1.2.0"));
-        QCOMPARE(Form1->size(), QSize(801, 564));
         QVERIFY(!(Form1->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(Find<QAction>(Form1, "N19")->isChecked());
         QVERIFY(!Find<QAction>(Form1, "N20")->isChecked());
@@ -135,6 +135,62 @@ private slots:
         QCOMPARE(results(), (QStringList{"2,5", "27", "45,455"}));
         QCOMPARE(Find<QLineEdit>(Form1, "Edit11")->text(), QString("0,9"));
         QVERIFY(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText().isEmpty());
+    }
+
+    // Typing as people type: a full stop goes in as the comma with no box in
+    // between, and a click into an untouched 0 lets the typing replace it.
+    void numbersAreTypedAsPeopleTypeThem() {
+        Find<QLineEdit>(Form1, "Edit3")->setFocus();
+        Find<QLineEdit>(Form1, "Edit3")->selectAll();
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit3"), "7.5");
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit3")->text(), QString("7,5"));
+        Find<QLineEdit>(Form1, "Edit3")->selectAll();
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_1);
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_Period, Qt::KeypadModifier);
+        QTest::keyClick(Find<QLineEdit>(Form1, "Edit3"), Qt::Key_2);
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit3")->text(), QString("1,2"));
+        QVERIFY(ui.messages->shown.empty());
+
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit6")->text(), QString("0"));
+        QTest::mouseClick(Find<QLineEdit>(Form1, "Edit6"), Qt::LeftButton);
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit6"), "50");
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit6")->text(), QString("50"));
+        // Anything else the user typed is clicked into as usual.
+        Find<QLineEdit>(Form1, "Edit3")->setFocus();
+        QTest::mouseClick(Find<QLineEdit>(Form1, "Edit4"), Qt::LeftButton, {}, QPoint(2, 5));
+        QTest::keyClicks(Find<QLineEdit>(Form1, "Edit4"), "1");
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit4")->text(), QString("125"));
+    }
+
+    // The window opens no smaller than designed and wide enough for a whole
+    // report line; resized, the report takes the width and nothing else moves.
+    void theReportShowsWholeLinesAndTakesTheWidth() {
+        QVERIFY(Form1->width() >= 801 && Form1->height() >= 564);
+        QStringList report;
+        for (int line = 0; line < 11; ++line) {
+            report << "Сечение жил - 4 кв.мм" << QString(76, QLatin1Char('-'));
+        }
+        Find<QTextEdit>(Form1, "RichEdit1")->setPlainText(report.join('\n'));
+        Form1->show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+        QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->horizontalScrollBar()->maximum(), 0);
+
+        const QSize opening = Form1->size();
+        const int reportWidth = Find<QGroupBox>(Form1, "GroupBox8")->width();
+        const QPoint input = Find<QLineEdit>(Form1, "Edit3")->mapTo(Form1, QPoint());
+        Form1->resize(opening.width() + 120, opening.height() + 40);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox8")->width(), reportWidth + 120);
+        QCOMPARE(Find<QLineEdit>(Form1, "Edit3")->mapTo(Form1, QPoint()).x(), input.x());
+        // A screen narrower than a report line (a laptop at 125 %) gets the
+        // window whole, the report giving up the width.
+        Form1->resize(opening.width() - 100, opening.height());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(Form1->width(), opening.width() - 100);
+        QCOMPARE(Find<QGroupBox>(Form1, "GroupBox8")->width(), reportWidth - 100);
+        Form1->resize(opening);
+        Form1->hide();
     }
 
     void tableViewToggleAgreesAcrossItsControls() {

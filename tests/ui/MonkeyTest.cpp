@@ -265,6 +265,7 @@ private:
         .format = NumberFormat{','},
         .directory = fakes_.dir->Path(),
         .saveFiles = fakes_.saveFiles,
+        .openFiles = fakes_.openFiles,
         .printer = fakes_.printer,
         .launcher = fakes_.launcher,
         .help = fakes_.help,

@@ -166,14 +166,27 @@ private slots:
         QCOMPARE(Find<QTextEdit>(Form1, "RichEdit1")->toPlainText(), kReport.join('\n'));
     }
 
-    void calculatorIsTheFirstFoundOrNothing() {
+    void calculatorIsTheFirstThatStartsOrTheUserIsTold() {
         Find<QAction>(Form1, "N25")->trigger();
         QVERIFY(Launcher().started.empty());
+        QCOMPARE(ui.messages->shown.size(), 1U);
+        QCOMPARE(ui.messages->shown[0],
+                 (testing::ShownMessage{"Не удается запустить калькулятор (пробовали: "
+                                        "gnome-calculator, kcalc, galculator, mate-calc, "
+                                        "qalculate-gtk, xcalc).",
+                                        "Kalvenor", 48}));
+        ui.messages->shown.clear();
         Launcher().installed = {"xcalc", "galculator"};
         Find<QToolButton>(Form1, "ToolButton18")->click();
         QCOMPARE(Launcher().started.size(), 1U);
         QCOMPARE(Launcher().started[0].first, std::string("galculator"));
         QVERIFY(ui.messages->shown.empty());
+        // Found but failing to start: the next one is tried.
+        Launcher().startWorks = false;
+        Find<QAction>(Form1, "N25")->trigger();
+        QCOMPARE(Launcher().started.size(), 3U);
+        QCOMPARE(Launcher().started[2].first, std::string("xcalc"));
+        QCOMPARE(ui.messages->shown.size(), 1U);
     }
 
     void helpOpensFromTheApplicationFolder() {

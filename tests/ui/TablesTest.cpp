@@ -185,6 +185,29 @@ private slots:
         QCOMPARE(Find<QListWidget>(BazaT, "FileListBox1")->count(), 0);
     }
 
+    // The list is read again when the folder changed, not at every click: a
+    // table another program puts there shows at the next click, and the
+    // selection stays on its file.
+    void theFileListFollowsTheFolder() {
+        const auto dir = ui.dir->Path();
+        testing::WriteCurrentTable(dir / "A.xml", "В воздухе", "2", {{2.5, 27}});
+        testing::WriteCurrentTable(dir / "C.xml", "В воздухе", "2", {{4, 38}});
+        // Changed long ago, so that a change now gives the folder another time.
+        std::filesystem::last_write_time(
+            dir, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        BazaT->show();
+        QCOMPARE(Files(Find<QListWidget>(BazaT, "FileListBox1")), (QStringList{"A.xml", "C.xml"}));
+        Find<QListWidget>(BazaT, "FileListBox1")->item(0)->setSelected(true);
+        QCOMPARE(BazaT->ClientDataSet1.BoundFile(), dir / "A.xml");
+
+        testing::WriteCurrentTable(dir / "B.xml", "В воздухе", "2", {{6, 46}});
+        Find<QListWidget>(BazaT, "FileListBox1")->item(1)->setSelected(true);
+        QCOMPARE(Files(Find<QListWidget>(BazaT, "FileListBox1")), (QStringList{"A.xml", "B.xml", "C.xml"}));
+        QCOMPARE(BazaT->SelectedFile()->text(), QString("C.xml"));
+        QCOMPARE(BazaT->ClientDataSet1.BoundFile(), dir / "C.xml");
+        QVERIFY(ui.messages->shown.empty());
+    }
+
     void catalogueOffersTablesByCores() {
         const auto dir = ui.dir->Path();
         testing::WriteCurrentTable(dir / "Two.xml", "В воздухе", "2", {{2.5, 27}});

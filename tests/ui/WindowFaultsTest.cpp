@@ -1,3 +1,6 @@
+#include "app/About.h"
+#include "calc/Prosent.h"
+#include "coeff/Kf.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
 #include "tables/Insertavt.h"
@@ -13,8 +16,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTextEdit>
 #include <QToolTip>
 
@@ -66,6 +71,57 @@ void CheckGridShowsTitlesAndTenRows(QTableView* grid) {
     }
     QVERIFY2(grid->viewport()->height() >= 10 * grid->verticalHeader()->defaultSectionSize(),
              qPrintable(QString::number(grid->viewport()->height())));
+}
+
+// Every caption, title and button text in sight shows whole: no part is
+// narrower than its text, and none reaches past its window's edge.
+void CheckCaptionsWhole(QWidget* window) {
+    const QRect inside = window->rect();
+    const auto fits = [window, &inside](const QWidget* part, int needed, const QString& text) {
+        const QString where = window->objectName() + " " + part->objectName() + ": " + text;
+        QVERIFY2(part->width() >= needed, qPrintable(where));
+        QVERIFY2(inside.contains(QRect(part->mapTo(window, QPoint()), part->size())),
+                 qPrintable(where));
+    };
+    for (const QGroupBox* group : window->findChildren<QGroupBox*>()) {
+        if (group->isVisibleTo(window) && !group->title().isEmpty()) {
+            fits(group, group->minimumSizeHint().width(), group->title());
+        }
+    }
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->isVisibleTo(window) && !label->text().isEmpty() &&
+            qobject_cast<const ElidedLabel*>(label) == nullptr) {
+            fits(label, label->sizeHint().width(), label->text());
+        }
+    }
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(window) && !button->text().isEmpty()) {
+            const int needed = qobject_cast<const QRadioButton*>(button) != nullptr
+                                   ? button->sizeHint().width()
+                                   : button->fontMetrics().horizontalAdvance(button->text()) + 8;
+            fits(button, needed, button->text());
+        }
+    }
+}
+
+// Every cell shows its text whole: its column is as wide as the style says
+// the text needs, and the grid line.
+void CheckCellsWhole(QTableView* grid) {
+    const QHeaderView* header = grid->horizontalHeader();
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        for (int column = 0; column < header->count(); ++column) {
+            QStyleOptionViewItem option;
+            option.initFrom(grid->viewport());
+            option.font = grid->font();
+            option.features = QStyleOptionViewItem::HasDisplay;
+            option.text = grid->model()->index(row, column).data().toString();
+            const int needed =
+                grid->style()
+                    ->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), grid)
+                    .width();
+            QVERIFY2(needed + 1 <= header->sectionSize(column), qPrintable(option.text));
+        }
+    }
 }
 
 void CheckFitsTheScreen(QWidget* window) {
@@ -258,6 +314,77 @@ private slots:
                                 static_cast<QWidget*>(BazaT)}) {
             window->hide();
         }
+    }
+
+    // The windows as a first day meets them: the example tables' longest
+    // names and series, each window at the size it opens at.
+    void everyCaptionShowsWholeAtTheOpeningSize() {
+        const auto dir = ui.dir->Path();
+        testing::WriteCurrentTable(dir / "АВБбШзем4.xml", "В земле", "4", {{2.5, 27}, {4, 38}},
+                                   "Кабель", "Алюминий");
+        // The widest series lie further down than the rows in sight at first.
+        std::vector<testing::BreakerRow> breakers;
+        for (int poles = 1; poles <= 4; ++poles) {
+            breakers.push_back({"АП50", 1.6, 50, poles, 10});
+            breakers.push_back({"ВА47-29 B", 6, 63, poles, 5});
+            breakers.push_back({"ВА47-29 C", 0.5, 63, poles, 10});
+            breakers.push_back({"ВА47-100 D", 10, 100, poles, 20});
+        }
+        testing::WriteBreakers(dir, breakers);
+        ui.Restart();
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "3 x 380+0");
+        Choose(Find<QComboBox>(Form1, "ComboBox1"), "АВБбШзем4.xml");
+        ShowActive(Form1);
+        SettleLayouts();
+        CheckCaptionsWhole(Form1);
+        WhenModal([] {
+            CheckCaptionsWhole(Form6);
+            Form6->close();
+        });
+        Find<QAction>(Form1, "N7")->trigger();
+        Find<QAction>(Form1, "N17")->trigger();
+        CheckCaptionsWhole(BazaAvt);
+        QVERIFY(BazaAvt->DBGrid3->rowAt(BazaAvt->DBGrid3->viewport()->height()) < 12);
+        BazaAvt->DBGrid3->scrollToBottom();
+        CheckCellsWhole(BazaAvt->DBGrid3);
+        Find<QAction>(Form1, "N21")->trigger();
+        CheckCaptionsWhole(BazaTran);
+        Find<QAction>(Form1, "N15")->trigger();
+        CheckCaptionsWhole(BazaT);
+        for (QWidget* window :
+             {static_cast<QWidget*>(ProsentMin), static_cast<QWidget*>(AboutBox)}) {
+            window->show();
+            CheckCaptionsWhole(window);
+            window->hide();
+        }
+        WhenModal([] {
+            CheckCaptionsWhole(InsertAvtomat);
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(0);
+            Find<QPushButton>(InsertAvtomat, "Button2")->click();
+        });
+        InsertAvtomat->Choose({"ВА47-29 C"});
+        for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(BazaAvt),
+                                static_cast<QWidget*>(BazaTran), static_cast<QWidget*>(BazaT)}) {
+            window->hide();
+        }
+    }
+
+    // However a window is first shown, it lies wholly on the screen: the
+    // editor opened by the answer to the no-table question is not centred.
+    void everyWindowOpensOnTheScreen() {
+        ui.messages->Plan(Answer::Yes);
+        Choose(Find<QComboBox>(Form1, "ComboBox3"), "380 + 0");
+        QVERIFY(BazaT->isVisible());
+        CheckFitsTheScreen(BazaT);
+        // On a narrower screen (this one at 125 %) the editor's table gives
+        // up the width: the file list and its button stay in the window.
+        const QSize opening = BazaT->size();
+        BazaT->resize(opening.width() - 150, opening.height());
+        QCOMPARE(BazaT->width(), opening.width() - 150);
+        CheckCaptionsWhole(BazaT);
+        BazaT->resize(opening);
+        BazaT->hide();
+        CheckFitsTheScreen(Form1);
     }
 
     void theChooserShowsTheLongestSeriesWhole() {

@@ -38,6 +38,8 @@ public:
     void ShowAbout() override { log.push_back("about"); }
     void ShowCoefficients() override { log.push_back("coefficients"); }
     bool PostTableEdits() override { return true; }
+    void ShowJournal() override { log.push_back("journal"); }
+    bool CloseJournal() override { return true; }
 
     TableDatasets tables;
     std::vector<std::string> log;
