@@ -25,6 +25,13 @@ public:
     void Label1Click();
     void OKButtonClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void SetLinkColour(const QColor& colour);
+
     QFrame* Panel1;
     QLabel* ProgramIcon;
     QLabel* Label3;
@@ -36,13 +43,6 @@ public:
     QLabel* Label1;
     QLabel* TablesFolder;
     QPushButton* OKButton;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void SetLinkColour(const QColor& colour);
 
     const kalvenor::Context& context_;
 };

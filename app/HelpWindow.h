@@ -28,11 +28,6 @@ public:
     // Shows the file at the anchor; an empty anchor is the top of the page.
     void Open(const std::filesystem::path& file, const QString& anchor);
 
-    QTextBrowser* HelpBrowser;
-    QPushButton* BackButton;
-    QPushButton* ForwardButton;
-    QPushButton* ContentsButton;
-
 protected:
     // Escape closes the help, as it closes a dialog.
     void keyPressEvent(QKeyEvent* event) override;
@@ -40,6 +35,11 @@ protected:
 private:
     void LinkClicked(const QUrl& link);
     void ShowContents();
+
+    QTextBrowser* HelpBrowser;
+    QPushButton* BackButton;
+    QPushButton* ForwardButton;
+    QPushButton* ContentsButton;
 
     MessageBoxPort& messages_;
     QUrl topic_;

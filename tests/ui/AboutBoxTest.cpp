@@ -9,8 +9,8 @@ namespace kalvenor::ui {
 
 namespace {
 
-QColor LinkColour(const TAboutBox& box) {
-    return box.Label1->palette().color(QPalette::WindowText);
+QColor LinkColour(TAboutBox& box) {
+    return Find<QLabel>(&box, "Label1")->palette().color(QPalette::WindowText);
 }
 
 void MoveOver(QWidget* widget) {
@@ -40,9 +40,9 @@ private slots:
         TAboutBox box(fakes.context);
         box.show();
         QCOMPARE(LinkColour(box), kGreen);
-        MoveOver(box.Label1);
+        MoveOver(Find<QLabel>(&box, "Label1"));
         QCOMPARE(LinkColour(box), kRed);
-        Leave(box.Label1);
+        Leave(Find<QLabel>(&box, "Label1"));
         QCOMPARE(LinkColour(box), kGreen);
         QVERIFY(launcher.urls.empty());
     }
@@ -52,17 +52,17 @@ private slots:
         FakeLauncher& launcher = fakes.launcher;
         TAboutBox box(fakes.context);
         box.show();
-        QTest::mouseClick(box.Label1, Qt::LeftButton);
+        QTest::mouseClick(Find<QLabel>(&box, "Label1"), Qt::LeftButton);
         QCOMPARE(launcher.urls, std::vector<std::string>{"mailto:kalvenor@example.org"});
-        QCOMPARE(box.Label1->text(), QString("kalvenor@example.org"));
+        QCOMPARE(Find<QLabel>(&box, "Label1")->text(), QString("kalvenor@example.org"));
         QCOMPARE(LinkColour(box), kRed);
         // A press that ends outside the address is no click.
-        QTest::mousePress(box.Label1, Qt::LeftButton);
-        QTest::mouseRelease(box.Label1, Qt::LeftButton, {}, QPoint(-5, -5));
+        QTest::mousePress(Find<QLabel>(&box, "Label1"), Qt::LeftButton);
+        QTest::mouseRelease(Find<QLabel>(&box, "Label1"), Qt::LeftButton, {}, QPoint(-5, -5));
         QCOMPARE(launcher.urls.size(), std::size_t{1});
 
-        QVERIFY(box.OKButton->isDefault());
-        box.OKButton->click();
+        QVERIFY(Find<QPushButton>(&box, "OKButton")->isDefault());
+        Find<QPushButton>(&box, "OKButton")->click();
         QCOMPARE(LinkColour(box), kGreen);
         QCOMPARE(box.result(), int(QDialog::Accepted));
         QVERIFY(!box.isVisible());
@@ -73,10 +73,12 @@ private slots:
         TAboutBox box(fakes.context);
         const std::string deep = "/home/engineer/" + std::string(200, 'd') + "/Kalvenor";
         box.SetTablesFolder(deep);
-        QCOMPARE(box.TablesFolder->toolTip(), QString::fromStdString(deep));
-        QVERIFY(box.TablesFolder->text().startsWith("Таблицы: /home"));
-        QVERIFY(box.TablesFolder->fontMetrics().horizontalAdvance(box.TablesFolder->text()) <=
-                box.TablesFolder->width());
+        QCOMPARE(Find<QLabel>(&box, "TablesFolder")->toolTip(), QString::fromStdString(deep));
+        QVERIFY(Find<QLabel>(&box, "TablesFolder")->text().startsWith("Таблицы: /home"));
+        QVERIFY(Find<QLabel>(&box, "TablesFolder")
+                    ->fontMetrics()
+                    .horizontalAdvance(Find<QLabel>(&box, "TablesFolder")->text()) <=
+                Find<QLabel>(&box, "TablesFolder")->width());
     }
 };
 

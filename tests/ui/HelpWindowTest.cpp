@@ -72,7 +72,7 @@ private slots:
             QVERIFY(window != nullptr);
             QCOMPARE(viewer.Window(), window);
             QVERIFY(window->isVisible());
-            QTextBrowser* browser = window->HelpBrowser;
+            QTextBrowser* browser = Find<QTextBrowser>(window, "HelpBrowser");
             QUrl expected = topic;
             expected.setFragment(QString("context-%1").arg(context));
             QCOMPARE(browser->source(), expected);
@@ -80,10 +80,10 @@ private slots:
                      qPrintable(expected.fragment()));
         }
         // The last section lies far down the page; the contents are at the top.
-        QVERIFY(window->HelpBrowser->verticalScrollBar()->value() > 0);
+        QVERIFY(Find<QTextBrowser>(window, "HelpBrowser")->verticalScrollBar()->value() > 0);
         viewer.ShowHelp(HelpSection::Contents);
-        QCOMPARE(window->HelpBrowser->source(), topic);
-        QCOMPARE(window->HelpBrowser->verticalScrollBar()->value(), 0);
+        QCOMPARE(Find<QTextBrowser>(window, "HelpBrowser")->source(), topic);
+        QCOMPARE(Find<QTextBrowser>(window, "HelpBrowser")->verticalScrollBar()->value(), 0);
         QVERIFY(messages.shown.empty());
     }
 
@@ -91,7 +91,8 @@ private slots:
         testing::ScriptedMessageBox messages;
         HelpWindowViewer viewer(messages, kProgramFolder);
         viewer.ShowHelp(HelpSection::Contents);
-        const PageLinks links = Links(*viewer.Window()->HelpBrowser->document());
+        const PageLinks links =
+            Links(*Find<QTextBrowser>(viewer.Window(), "HelpBrowser")->document());
         QVERIFY(links.internalTargets.size() > 10);
         for (const QString& target : links.internalTargets) {
             QVERIFY2(links.anchors.count(target) == 1, qPrintable(target));
@@ -103,18 +104,18 @@ private slots:
         HelpWindowViewer viewer(messages, kProgramFolder);
         viewer.ShowHelp(HelpSection::MainWindow);
         HelpWindow* window = viewer.Window();
-        QTextBrowser* browser = window->HelpBrowser;
-        QVERIFY(!window->BackButton->isEnabled());
+        QTextBrowser* browser = Find<QTextBrowser>(window, "HelpBrowser");
+        QVERIFY(!Find<QPushButton>(window, "BackButton")->isEnabled());
 
         emit browser->anchorClicked(QUrl("#kz"));
         QCOMPARE(browser->source().fragment(), QString("kz"));
-        QVERIFY(window->BackButton->isEnabled());
-        window->BackButton->click();
+        QVERIFY(Find<QPushButton>(window, "BackButton")->isEnabled());
+        Find<QPushButton>(window, "BackButton")->click();
         QCOMPARE(browser->source().fragment(), QString("context-10"));
-        QVERIFY(window->ForwardButton->isEnabled());
-        window->ForwardButton->click();
+        QVERIFY(Find<QPushButton>(window, "ForwardButton")->isEnabled());
+        Find<QPushButton>(window, "ForwardButton")->click();
         QCOMPARE(browser->source().fragment(), QString("kz"));
-        window->ContentsButton->click();
+        Find<QPushButton>(window, "ContentsButton")->click();
         QVERIFY(browser->source().fragment().isEmpty());
         QCOMPARE(browser->verticalScrollBar()->value(), 0);
 
