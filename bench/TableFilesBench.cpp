@@ -313,7 +313,7 @@ void WriteAtomically(const fs::path& path, const std::string& bytes) {
 
 std::string FileText(const fs::path& path) {
     const RawBytes bytes = ReadRaw(path);
-    return std::string(bytes.data.get(), bytes.size);
+    return {bytes.data.get(), bytes.size};
 }
 
 // A table loaded the way the program loads one: with its order.
@@ -563,7 +563,7 @@ BENCHMARK(ListTableNames)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillise
 // Bytes a loaded table keeps (counted by the C library) and the most the load
 // held at once (counted here), each per byte of the file.
 void TableMemory(benchmark::State& state, const fs::path& path) {
-    const double fileBytes = static_cast<double>(fs::file_size(path));
+    const auto fileBytes = static_cast<double>(fs::file_size(path));
     double kept = 0;
     double peak = 0;
     for (auto _ : state) {

@@ -489,8 +489,9 @@ int Shots(int argc, char** argv, const std::filesystem::path& folder,
     const auto answer = [] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == InsertAvtomat) {
-            Find<QComboBox>(InsertAvtomat, "ComboBox1")->setCurrentIndex(
-                Find<QComboBox>(InsertAvtomat, "ComboBox1")->findText("ВА47-29 C"));
+            Find<QComboBox>(InsertAvtomat, "ComboBox1")
+                ->setCurrentIndex(
+                    Find<QComboBox>(InsertAvtomat, "ComboBox1")->findText("ВА47-29 C"));
             Find<QPushButton>(InsertAvtomat, "Button2")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             const QList<QAbstractButton*> buttons = box->buttons();

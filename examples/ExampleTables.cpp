@@ -305,7 +305,7 @@ std::string WriteCurrentTable(const fs::path& folder, const CurrentTable& table)
               std::monostate{}, std::monostate{}, std::monostate{}},
              PostRules{});
     }
-    const std::string fileName = table.name + ".xml";
+    std::string fileName = table.name + ".xml";
     dataset.Write(folder / fileName);
     return fileName;
 }

@@ -14,9 +14,10 @@
 
 #include "base/Numbers.h"
 
-#include <locale.h>
+#include <bit>
 #include <cerrno>
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -47,7 +48,7 @@ locale_t CLocale() {
 }
 
 bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
 bool IsDigit(char c) {

@@ -20,13 +20,14 @@
 #include "tables/Dataset.h"
 #include "tables/TableFiles.h"
 
-#include <locale.h>
 #include <unistd.h>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -96,7 +97,8 @@ bool SameValue(const Value& a, const Value& b) {
         return false;
     }
     if (const double* x = std::get_if<double>(&a)) {
-        return std::memcmp(x, &std::get<double>(b), sizeof *x) == 0;
+        return std::bit_cast<std::uint64_t>(*x) ==
+               std::bit_cast<std::uint64_t>(std::get<double>(b));
     }
     return a == b;
 }

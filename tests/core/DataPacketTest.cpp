@@ -1,10 +1,10 @@
 #include "tables/DataPacket.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <charconv>
 #include <chrono>
@@ -170,7 +170,7 @@ TEST(DataPacketFile, NumbersAreWrittenInTheirShortestForm) {
                                    -2.5, 123.45, 1e100,   -1e-100, 4.35e-7};
     for (int i = 0; i < 20000; ++i) {
         const auto digits = static_cast<int>(random() % 16);
-        const double mantissa =
+        const auto mantissa =
             static_cast<double>(random() % static_cast<std::uint64_t>(std::pow(10.0, digits + 1)));
         const double number = mantissa / std::pow(10.0, static_cast<double>(random() % 12));
         numbers.push_back(random() % 2 == 0 ? number : -number);
@@ -351,7 +351,7 @@ TEST(DataPacketFile, ReadsHandWrittenFilesAsTheyStand) {
 std::string ManyFields(int count) {
     std::string fields;
     for (int f = 0; f < count; ++f) {
-        fields += "<FIELD attrname=\"f" + std::to_string(f) + "\" fieldtype=\"r8\"/>";
+        fields += R"(<FIELD attrname="f)" + std::to_string(f) + R"(" fieldtype="r8"/>)";
     }
     return fields;
 }
@@ -366,11 +366,11 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
         {"wrong root", "<TABLE><METADATA><FIELDS/></METADATA></TABLE>"},
         {"second root", Packet(kTwoFields, "") + "<DATAPACKET/>"},
         {"no fields", "<DATAPACKET><ROWDATA/></DATAPACKET>"},
-        {"unknown type", Packet("<FIELD attrname=\"A\" fieldtype=\"r4\"/>", "")},
+        {"unknown type", Packet(R"(<FIELD attrname="A" fieldtype="r4"/>)", "")},
         {"no name", Packet("<FIELD fieldtype=\"r8\"/>", "")},
         {"same name twice", Packet(kTwoFields + "<FIELD attrname=\"Жил\" fieldtype=\"r8\"/>", "")},
-        {"bad width", Packet("<FIELD attrname=\"A\" fieldtype=\"string\" WIDTH=\"x\"/>", "")},
-        {"bad flag", Packet("<FIELD attrname=\"A\" fieldtype=\"r8\" required=\"yes\"/>", "")},
+        {"bad width", Packet(R"(<FIELD attrname="A" fieldtype="string" WIDTH="x"/>)", "")},
+        {"bad flag", Packet(R"(<FIELD attrname="A" fieldtype="r8" required="yes"/>)", "")},
         {"index on no field",
          "<DATAPACKET><METADATA><FIELDS>" + kTwoFields +
              "</FIELDS><INDEXDEFS><INDEXDEF name=\"1\"><INDEXFIELD name=\"Ток\"/></INDEXDEF>"
@@ -385,7 +385,7 @@ TEST(DataPacketFile, DamagedFilesThrowNamingTheFile) {
         {"cell beyond fields", Packet(kTwoFields, "<ROW c2=\"1\"/>")},
         {"cell by name", Packet(kTwoFields, "<ROW Сечение=\"1\"/>")},
         {"padded cell", Packet(kTwoFields, "<ROW c00=\"1\"/>")},
-        {"cell twice", Packet(kTwoFields, "<ROW c0=\"1\" c0=\"2\"/>")},
+        {"cell twice", Packet(kTwoFields, R"(<ROW c0="1" c0="2"/>)")},
         {"unknown row element", Packet(kTwoFields, "<RWO c0=\"1\"/>")},
         {"more fields than any table", Packet(ManyFields(257), "")},
         {"metadata beyond a header's length",

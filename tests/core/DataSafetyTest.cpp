@@ -207,7 +207,7 @@ TEST(Databases, AFileThatMayNotBeReadIsReportedAsSuchAndLeftInPlace) {
     fs::permissions(dir.Path(), fs::perms(0777));
     testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 50, 1, 10}});
     fs::permissions(dir / "Avtomat.xml", fs::perms::none);
-    const fs::path folder = dir.Path();
+    const fs::path& folder = dir.Path();
     EXPECT_EQ(InChildProcess(
                   [&] {
                       Dataset breakers;
@@ -231,7 +231,7 @@ TEST(Databases, AReadOnlyFileIsReadButNeverReplaced) {
     fs::permissions(dir.Path(), fs::perms(0777));
     testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 50, 1, 10}});
     fs::permissions(dir / "Avtomat.xml", fs::perms(0444));
-    const fs::path folder = dir.Path();
+    const fs::path& folder = dir.Path();
     EXPECT_EQ(InChildProcess(
                   [&] {
                       Dataset breakers;
@@ -251,7 +251,7 @@ TEST(Databases, ADamagedFileThatCannotBeRenamedSaysWhyInRussian) {
     TempDir dir;
     test::WriteBytes(dir / "Avtomat.xml", "мусор");
     fs::permissions(dir.Path(), fs::perms(0555));
-    const fs::path folder = dir.Path();
+    const fs::path& folder = dir.Path();
     EXPECT_EQ(InChildProcess(
                   [&] {
                       Dataset breakers;
@@ -270,7 +270,7 @@ TEST(Databases, ADamagedFileThatCannotBeRenamedSaysWhyInRussian) {
 TEST(Databases, ADamagedFileOnAFullDiskSaysWhereItWentAndThatNoNewOneWasWritten) {
     TempDir dir;
     test::WriteBytes(dir / "Avtomat.xml", "мусор");
-    const fs::path folder = dir.Path();
+    const fs::path& folder = dir.Path();
     EXPECT_EQ(InChildProcess([&] {
                   ::signal(SIGXFSZ, SIG_IGN);
                   const rlimit limit{64, 64};
@@ -319,7 +319,7 @@ TEST(TableFiles, AWriteProtectedTableOpensReadOnlyAndStaysAsItIs) {
     testing::WriteBreakers(dir.Path(), {{"АП50", 1.6, 50, 1, 10}});
     fs::permissions(dir / "T.xml", fs::perms(0444));
     fs::permissions(dir / "Avtomat.xml", fs::perms(0444));
-    const fs::path folder = dir.Path();
+    const fs::path& folder = dir.Path();
     EXPECT_EQ(InChildProcess(
                   [&] {
                       Dataset table;

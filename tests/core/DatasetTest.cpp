@@ -459,8 +459,8 @@ public:
         std::stable_sort(rows.begin(), rows.end(), [this](const Entry& a, const Entry& b) {
             if (key) {
                 const auto order = Compare(Working(a, *key), Working(b, *key));
-                if (order != 0) {
-                    return order < 0;
+                if (std::is_neq(order)) {
+                    return std::is_lt(order);
                 }
             }
             return a.sequence < b.sequence;

@@ -257,7 +257,7 @@ TEST(ExampleBreakers, EveryStandardRatingFindsASeriesForOneTwoAndThreePoles) {
     std::set<std::int64_t> poles;
     for (std::size_t row = 0; row < breakers.RowCount(); ++row) {
         const Row values = breakers.RowAt(row);
-        const std::string& series = std::get<std::string>(values[0]);
+        const auto& series = std::get<std::string>(values[0]);
         SCOPED_TRACE(series);
         EXPECT_GE(Characters(series), 1u);
         EXPECT_LE(Characters(series), 20u);
@@ -292,7 +292,7 @@ TEST(ExampleTransformers, OnePerStandardPowerAscendingFrom25To2500) {
     Row previous;
     for (std::size_t row = 0; row < transformers.RowCount(); ++row) {
         const Row values = transformers.RowAt(row);
-        const std::string& name = std::get<std::string>(values[0]);
+        const auto& name = std::get<std::string>(values[0]);
         SCOPED_TRACE(name);
         EXPECT_TRUE(names.insert(name).second);
         EXPECT_LE(Characters(name), 20u);

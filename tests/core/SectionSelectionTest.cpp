@@ -109,7 +109,7 @@ TEST_F(Selection, TwiceInOneCalculationDeratesOnce) {
     const double first = *Select(30, 0.8, 20);  // 27 * 0.94 * 0.8 = 20.304
     EXPECT_TRUE(corrected);
     EXPECT_EQ(state.SelectedSection, 2.5);
-    const double expected = static_cast<double>(27.0L * 0.94 * 0.8);
+    const auto expected = static_cast<double>(27.0L * 0.94 * 0.8);
     EXPECT_EQ(first, expected);
     // Derating anew from the stored currents would give the same figures
     // with the same factors; other factors show that nothing was derated.

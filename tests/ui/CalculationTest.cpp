@@ -110,21 +110,28 @@ private slots:
     // in the dialog: label, field, button, one under the other.
     void theDropLimitDialogAsItIsBuilt() {
         QCOMPARE(ProsentMin->windowTitle(), QString("Kalvenor 1.1"));
-        QCOMPARE(Find<QLabel>(ProsentMin, "Label1")->text(), QString("Допустимое падение напряжения, %"));
+        QCOMPARE(Find<QLabel>(ProsentMin, "Label1")->text(),
+                 QString("Допустимое падение напряжения, %"));
         QCOMPARE(Find<QLabel>(ProsentMin, "Label1")->buddy(), Find<QLineEdit>(ProsentMin, "Edit1"));
-        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->accessibleName(), Find<QLabel>(ProsentMin, "Label1")->text());
+        QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->accessibleName(),
+                 Find<QLabel>(ProsentMin, "Label1")->text());
         QCOMPARE(Find<QLineEdit>(ProsentMin, "Edit1")->text(), QString("2,5"));
         QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->text(), QString("OK"));
-        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->nextInFocusChain(), Find<QLineEdit>(ProsentMin, "Edit1"));
+        QCOMPARE(Find<QPushButton>(ProsentMin, "Button1")->nextInFocusChain(),
+                 Find<QLineEdit>(ProsentMin, "Edit1"));
         const QRect inside = ProsentMin->rect();
-        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->width() >= Find<QLabel>(ProsentMin, "Label1")->sizeHint().width());
+        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->width() >=
+                Find<QLabel>(ProsentMin, "Label1")->sizeHint().width());
         for (const QWidget* part :
-             {static_cast<QWidget*>(Find<QLabel>(ProsentMin, "Label1")), static_cast<QWidget*>(Find<QLineEdit>(ProsentMin, "Edit1")),
+             {static_cast<QWidget*>(Find<QLabel>(ProsentMin, "Label1")),
+              static_cast<QWidget*>(Find<QLineEdit>(ProsentMin, "Edit1")),
               static_cast<QWidget*>(Find<QPushButton>(ProsentMin, "Button1"))}) {
             QVERIFY(inside.contains(part->geometry()));
         }
-        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->geometry().bottom() < Find<QLineEdit>(ProsentMin, "Edit1")->y());
-        QVERIFY(Find<QLineEdit>(ProsentMin, "Edit1")->geometry().bottom() < Find<QPushButton>(ProsentMin, "Button1")->y());
+        QVERIFY(Find<QLabel>(ProsentMin, "Label1")->geometry().bottom() <
+                Find<QLineEdit>(ProsentMin, "Edit1")->y());
+        QVERIFY(Find<QLineEdit>(ProsentMin, "Edit1")->geometry().bottom() <
+                Find<QPushButton>(ProsentMin, "Button1")->y());
     }
 };
 

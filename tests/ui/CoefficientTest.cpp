@@ -96,10 +96,13 @@ private slots:
             QVERIFY2(dialog->findChild<QWidget*>(name) != nullptr, name);
         }
         // The buttons only lie over the frame; the group box makes them one set.
-        QVERIFY(Find<QGroupBox>(dialog.get(), "RadioGroup1")->findChildren<QRadioButton*>().isEmpty());
-        QVERIFY(Find<QComboBox>(dialog.get(), "ComboBox1")->isEditable() && Find<QLineEdit>(dialog.get(), "Edit1")->isReadOnly());
+        QVERIFY(
+            Find<QGroupBox>(dialog.get(), "RadioGroup1")->findChildren<QRadioButton*>().isEmpty());
+        QVERIFY(Find<QComboBox>(dialog.get(), "ComboBox1")->isEditable() &&
+                Find<QLineEdit>(dialog.get(), "Edit1")->isReadOnly());
         QVERIFY(dialog->width() >= 414);
-        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->width(), dialog->width() - Find<QGroupBox>(dialog.get(), "RadioGroup1")->x() - 20);
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->width(),
+                 dialog->width() - Find<QGroupBox>(dialog.get(), "RadioGroup1")->x() - 20);
 
         // The spacing frame keeps 20 pixels to the right edge and the button
         // stays centred, each half truncated: 801 / 2 - 75 / 2.
@@ -107,10 +110,12 @@ private slots:
         dialog->resize(801, 300);
         QResizeEvent resized(dialog->size(), old);
         QCoreApplication::sendEvent(dialog.get(), &resized);
-        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->width(), 801 - Find<QGroupBox>(dialog.get(), "RadioGroup1")->x() - 20);
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "RadioGroup1")->width(),
+                 801 - Find<QGroupBox>(dialog.get(), "RadioGroup1")->x() - 20);
         QCOMPARE(Find<QPushButton>(dialog.get(), "Button2")->width(), 75);
         QCOMPARE(Find<QPushButton>(dialog.get(), "Button2")->x(), 400 - 37);
-        QCOMPARE(Find<QGroupBox>(dialog.get(), "GroupBox1")->width(), Find<QFrame>(dialog.get(), "Panel1")->contentsRect().width());
+        QCOMPARE(Find<QGroupBox>(dialog.get(), "GroupBox1")->width(),
+                 Find<QFrame>(dialog.get(), "Panel1")->contentsRect().width());
     }
 
     void coefficientFollowsCablesAndSpacing() {

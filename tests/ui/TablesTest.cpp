@@ -202,7 +202,8 @@ private slots:
 
         testing::WriteCurrentTable(dir / "B.xml", "В воздухе", "2", {{6, 46}});
         Find<QListWidget>(BazaT, "FileListBox1")->item(1)->setSelected(true);
-        QCOMPARE(Files(Find<QListWidget>(BazaT, "FileListBox1")), (QStringList{"A.xml", "B.xml", "C.xml"}));
+        QCOMPARE(Files(Find<QListWidget>(BazaT, "FileListBox1")),
+                 (QStringList{"A.xml", "B.xml", "C.xml"}));
         QCOMPARE(BazaT->SelectedFile()->text(), QString("C.xml"));
         QCOMPARE(BazaT->ClientDataSet1.BoundFile(), dir / "C.xml");
         QVERIFY(ui.messages->shown.empty());
