@@ -27,6 +27,18 @@ QString NameFilter(const std::string& written) {
     return bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
 }
 
+// The file the user accepted, read from one copy of the dialog's list.
+std::optional<std::filesystem::path> ChosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(ToStdString(files.front()));
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Request& request) {
@@ -38,14 +50,7 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
     if (!request.initial.empty()) {
         dialog.selectFile(ToQString(request.initial.string()));
     }
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) {
-        return std::nullopt;
-    }
-    return std::filesystem::path(ToStdString(files.front()));
+    return ChosenFile(dialog);
 }
 
 std::optional<std::filesystem::path> QtOpenFileChooser::ChooseOpenFile(const Request& request) {
@@ -58,10 +63,7 @@ std::optional<std::filesystem::path> QtOpenFileChooser::ChooseOpenFile(const Req
     } else if (!request.initial.empty()) {
         dialog.selectFile(ToQString(request.initial.string()));
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return std::filesystem::path(ToStdString(dialog.selectedFiles().front()));
+    return ChosenFile(dialog);
 }
 
 // Page by page over the printer's whole printable area, as the report box
