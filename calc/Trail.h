@@ -1,13 +1,12 @@
 #pragma once
 
+#include "calc/Criterion.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace kalvenor {
-
-// What set the final cross-section: the step whose requirement it is.
-enum class Criterion { Heating, BreakerRating, ShortCircuit, VoltageDrop };
 
 // The facts that decided one calculation, recorded by the steps that computed
 // them, in the order they ran, so an engineer can follow and check every
@@ -18,10 +17,10 @@ struct Trail {
         double powerKw = 0;
         double cosPhi = 0;
         std::string voltageOption;
-        double length = 0;        // m
-        double temperature = 0;   // °C as typed
-        double grouping = 0;      // the coefficient for cables laid together
-        std::string tableFile;    // the current table's file name
+        double length = 0;                         // m
+        double temperature = 0;                    // °C as typed
+        double grouping = 0;                       // the coefficient for cables laid together
+        std::string tableFile;                     // the current table's file name
         std::vector<std::string> tableParameters;  // brand, laying, cores, wiring, material
         std::optional<std::string> transformer;    // asked for; none without transformer mode
     };
@@ -32,8 +31,8 @@ struct Trail {
     };
 
     struct Transformer {
-        double factor = 0;      // kVA a kW of load asks for
-        double required = 0;    // kVA
+        double factor = 0;                 // kVA a kW of load asks for
+        double required = 0;               // kVA
         std::optional<double> askedPower;  // kVA of the one asked for, if the database has it
         std::string used;
         double power = 0;  // kVA of the one used
@@ -41,8 +40,8 @@ struct Trail {
     };
 
     struct Derating {
-        int temperature = 0;        // °C, the whole degrees the factor is taken for
-        bool inGround = false;      // the column of a cable laid in the ground
+        int temperature = 0;    // °C, the whole degrees the factor is taken for
+        bool inGround = false;  // the column of a cable laid in the ground
         double conductorTemperature = 0;
         double referenceTemperature = 0;
         double temperatureFactor = 0;
@@ -97,10 +96,10 @@ struct Trail {
         double workingDrop = 0;
         bool asked = false;
         bool answeredYes = false;
-        std::optional<double> permittedDrop;    // %, none when the dialog was closed
-        double requiredSection = 0;             // mm2 the permitted drop asks for
-        std::optional<double> reducedSection;   // the table's section for it
-        bool noRowMeetsPermitted = false;       // the largest row, short of it
+        std::optional<double> permittedDrop;   // %, none when the dialog was closed
+        double requiredSection = 0;            // mm2 the permitted drop asks for
+        std::optional<double> reducedSection;  // the table's section for it
+        bool noRowMeetsPermitted = false;      // the largest row, short of it
         double reducedDrop = 0;
     };
 
@@ -112,7 +111,7 @@ struct Trail {
         Criterion criterion = Criterion::Heating;
     };
 
-    Inputs inputs;
+    std::optional<Inputs> inputs;
     std::optional<NominalCurrent> nominal;
     std::optional<Transformer> transformer;
     std::optional<Breaker> breaker;

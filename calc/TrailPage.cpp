@@ -49,15 +49,15 @@ void Inputs(Page& page, const Trail::Inputs& in) {
     page.Step("Исходные данные");
     page.Line("Мощность нагрузки P = " + page.N(in.powerKw) + " кВт; cos φ = " + page.N(in.cosPhi) +
               "; напряжение сети " + Quoted(in.voltageOption) + ".");
-    page.Line("Длина трассы L = " + page.N(in.length) + " м; температура среды t = " +
-              page.N(in.temperature) + " °C; коэффициент на количество кабелей kг = " +
-              page.N(in.grouping) + ".");
+    page.Line("Длина трассы L = " + page.N(in.length) +
+              " м; температура среды t = " + page.N(in.temperature) +
+              " °C; коэффициент на количество кабелей kг = " + page.N(in.grouping) + ".");
     std::string table = "Таблица допустимых длительных токов " + Quoted(in.tableFile);
     static constexpr const char* kNames[] = {"марка", "способ прокладки", "количество жил",
                                              "тип проводки", "материал жил"};
     for (std::size_t i = 0; i < in.tableParameters.size() && i < std::size(kNames); ++i) {
-        table += (i == 0 ? ": " : ", ") + std::string(kNames[i]) + " " +
-                 Quoted(in.tableParameters[i]);
+        table +=
+            (i == 0 ? ": " : ", ") + std::string(kNames[i]) + " " + Quoted(in.tableParameters[i]);
     }
     page.Line(table + ".");
     page.Line(in.transformer ? "Питающий трансформатор " + Quoted(*in.transformer) + "."
@@ -67,17 +67,17 @@ void Inputs(Page& page, const Trail::Inputs& in) {
 void Nominal(Page& page, const Trail& trail) {
     const Trail::NominalCurrent& nominal = *trail.nominal;
     page.Step("Номинальный ток");
-    page.Line("Iном = P × 1000 / (cos φ × U) = " + page.N(trail.inputs.powerKw) + " × 1000 / (" +
-              page.N(trail.inputs.cosPhi) + " × " + page.N(nominal.divisor) +
+    page.Line("Iном = P × 1000 / (cos φ × U) = " + page.N(trail.inputs->powerKw) + " × 1000 / (" +
+              page.N(trail.inputs->cosPhi) + " × " + page.N(nominal.divisor) +
               ") = " + page.N(nominal.current) + " А (до трех знаков).");
 }
 
 void Transformer(Page& page, const Trail& trail) {
     const Trail::Transformer& t = *trail.transformer;
     page.Step("Трансформатор");
-    const std::string asked = trail.inputs.transformer.value_or("");
+    const std::string asked = trail.inputs->transformer.value_or("");
     page.Line("Требуемая мощность Sтреб = k × P = " + page.N(t.factor) + " × " +
-              page.N(trail.inputs.powerKw) + " = " + page.N(t.required) + " кВА.");
+              page.N(trail.inputs->powerKw) + " = " + page.N(t.required) + " кВА.");
     if (t.used == asked && t.askedPower) {
         page.Line(Quoted(asked) + ": " + page.N(*t.askedPower) + " кВА ≥ " + page.N(t.required) +
                   " кВА — трансформатор остается.");
@@ -86,16 +86,17 @@ void Transformer(Page& page, const Trail& trail) {
     page.Line((t.askedPower ? Quoted(asked) + ": " + page.N(*t.askedPower) + " кВА < " +
                                   page.N(t.required) + " кВА"
                             : Quoted(asked) + " нет в базе трансформаторов") +
-              " — взят первый трансформатор базы мощнее " + page.N(t.required) + " кВА: " +
-              Quoted(t.used) + ", " + page.N(t.power) + " кВА.");
+              " — взят первый трансформатор базы мощнее " + page.N(t.required) +
+              " кВА: " + Quoted(t.used) + ", " + page.N(t.power) + " кВА.");
 }
 
 void Breaker(Page& page, const Trail& trail) {
     const Trail::Breaker& breaker = *trail.breaker;
     page.Step("Автомат");
-    page.Line("Серия " + Quoted(breaker.series) + ". Номинальный ток автомата Iн.а = " +
-              page.N(breaker.ratedCurrent) + " А — ближайший стандартный не меньше Iном = " +
-              page.N(trail.nominal->current) + " А.");
+    page.Line("Серия " + Quoted(breaker.series) +
+              ". Номинальный ток автомата Iн.а = " + page.N(breaker.ratedCurrent) +
+              " А — ближайший стандартный не меньше Iном = " + page.N(trail.nominal->current) +
+              " А.");
 }
 
 void Selections(Page& page, const Trail& trail) {
@@ -111,7 +112,8 @@ void Selections(Page& page, const Trail& trail) {
               page.N(d.grouping) + ".");
     for (const Trail::Selection& s : trail.selections) {
         const std::string required = page.N(s.required) + " А";
-        std::string line = s.byRating ? "Iн.а = " + required + " больше Iдоп выбранного сечения — "
+        std::string line = s.byRating ? "Iн.а = " + required +
+                                            " больше Iдоп выбранного сечения — "
                                             "выбор по току автомата: "
                                       : "По номинальному току " + required + ": ";
         if (s.section) {
@@ -132,21 +134,20 @@ void Fault(Page& page, const Trail::ShortCircuit& sc, const Trail::FaultAtSectio
     const std::string resistance = "R = 2 × ρ × L / S = 2 × " + page.N(sc.resistivity) + " × " +
                                    page.N(length) + " / " + page.N(f.section) + " = " +
                                    page.N(f.resistance, kImpedanceDigits) + " Ом";
-    const std::string verdict =
-        (f.trips ? " ≥ " : " < ") + page.N(sc.tripCurrent, kCurrentDigits) + " А — автомат " +
-        (f.trips ? "срабатывает." : "не срабатывает.");
+    const std::string verdict = (f.trips ? " ≥ " : " < ") + page.N(sc.tripCurrent, kCurrentDigits) +
+                                " А — автомат " + (f.trips ? "срабатывает." : "не срабатывает.");
     const std::string current = page.N(f.current, kCurrentDigits) + " А";
     if (sc.throughTransformer) {
-        page.Line(page.Mm2(f.section) + ": " + resistance + "; X = 0,0006 × L = " +
-                  page.N(f.reactance, kImpedanceDigits) + " Ом; Zп = √(R² + X²) = " +
-                  page.N(f.lineImpedance, kImpedanceDigits) + " Ом;");
+        page.Line(page.Mm2(f.section) + ": " + resistance +
+                  "; X = 0,0006 × L = " + page.N(f.reactance, kImpedanceDigits) +
+                  " Ом; Zп = √(R² + X²) = " + page.N(f.lineImpedance, kImpedanceDigits) + " Ом;");
         page.Line("Iкз = 230 / (Zп + Zт) = 230 / (" + page.N(f.lineImpedance, kImpedanceDigits) +
                   " + " + page.N(sc.transformerImpedance, kImpedanceDigits) + ") = " + current +
                   verdict);
     } else {
         page.Line(page.Mm2(f.section) + ": " + resistance + ";");
-        page.Line("Iкз = 176 / (1,5 × R) = 176 / (1,5 × " +
-                  page.N(f.resistance, kImpedanceDigits) + ") = " + current + verdict);
+        page.Line("Iкз = 176 / (1,5 × R) = 176 / (1,5 × " + page.N(f.resistance, kImpedanceDigits) +
+                  ") = " + current + verdict);
     }
 }
 
@@ -159,14 +160,14 @@ void ShortCircuit(Page& page, const Trail& trail) {
     if (sc.throughTransformer) {
         const Trail::Transformer& t = *trail.transformer;
         page.Line("Zт = uк × 400² / (100 × Sт × 1000) = " + page.N(t.uk) + " × 160000 / (100 × " +
-                  page.N(t.power) + " × 1000) = " +
-                  page.N(sc.transformerImpedance, kImpedanceDigits) +
+                  page.N(t.power) +
+                  " × 1000) = " + page.N(sc.transformerImpedance, kImpedanceDigits) +
                   " Ом (трансформатор Д/Ун; для У/Ун ток КЗ меньше, см. справку).");
     } else {
         page.Line("Без трансформатора, приближенно: Iкз = 176 / (1,5 × R).");
     }
     for (const Trail::FaultAtSection& f : sc.examined) {
-        Fault(page, sc, f, trail.inputs.length);
+        Fault(page, sc, f, trail.inputs->length);
     }
     if (sc.section) {
         page.Line("Сечение по условию КЗ — " + page.Mm2(*sc.section) + ".");
@@ -177,7 +178,7 @@ void VoltageDrop(Page& page, const Trail& trail) {
     const Trail::VoltageDrop& v = *trail.voltageDrop;
     page.Step("Потеря напряжения");
     const std::string terms = page.N(v.factor) + " × " + page.N(trail.nominal->current) + " × " +
-                              page.N(trail.inputs.length) + " × " + page.N(trail.inputs.cosPhi) +
+                              page.N(trail.inputs->length) + " × " + page.N(trail.inputs->cosPhi) +
                               " × 100 / (" + page.N(v.conductivity) + " × ";
     const auto drop = [&](const Trail::DropAtSection& at) {
         return "ΔU(" + page.Mm2(at.section) + ") = " + terms + page.N(at.section) + " × " +
@@ -192,9 +193,10 @@ void VoltageDrop(Page& page, const Trail& trail) {
     if (!v.hardLimitMet) {
         return;
     }
-    page.Line("Рабочее сечение — наибольшее из сечений по длительному току, по КЗ и по пределу "
-              "20 %: " +
-              page.Mm2(v.workingSection) + ", ΔU = " + page.N(v.workingDrop, 2) + " %.");
+    page.Line(
+        "Рабочее сечение — наибольшее из сечений по длительному току, по КЗ и по пределу "
+        "20 %: " +
+        page.Mm2(v.workingSection) + ", ΔU = " + page.N(v.workingDrop, 2) + " %.");
     if (!v.asked) {
         page.Line("ΔU ≤ 2,5 % — уменьшать падение не требуется.");
         return;
@@ -210,8 +212,8 @@ void VoltageDrop(Page& page, const Trail& trail) {
     }
     std::string line = "ΔUдоп = " + page.N(*v.permittedDrop) +
                        " %: Sтреб = K × Iном × L × cos φ × 100 / (γ × ΔUдоп × U) = " + terms +
-                       page.N(*v.permittedDrop) + " × " + page.N(v.voltage) + ") = " +
-                       page.N(v.requiredSection, kSectionDigits) + " мм²";
+                       page.N(*v.permittedDrop) + " × " + page.N(v.voltage) +
+                       ") = " + page.N(v.requiredSection, kSectionDigits) + " мм²";
     if (v.reducedSection) {
         line += v.noRowMeetsPermitted
                     ? "; такого сечения в таблице нет, берется наибольшее " +
@@ -260,7 +262,9 @@ std::vector<std::string> TrailPage(const Trail& trail, NumberFormat format,
     if (trail.result) {
         page.Line(CriterionSentence(trail.result->criterion, trail.result->section, format) + ".");
     }
-    Inputs(page, trail.inputs);
+    if (trail.inputs) {
+        Inputs(page, *trail.inputs);
+    }
     if (trail.nominal) {
         Nominal(page, trail);
     }
