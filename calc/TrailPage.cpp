@@ -1,6 +1,6 @@
 #include "calc/TrailPage.h"
 
-#include <cmath>
+#include <filesystem>
 
 namespace kalvenor {
 
@@ -252,6 +252,14 @@ std::string CriterionSentence(Criterion criterion, double section, NumberFormat 
             return head + "по допустимой потере напряжения";
     }
     return head;
+}
+
+std::string TrailFileName(const Trail& trail, std::string_view date) {
+    std::string name = "Обоснование ";
+    if (trail.inputs && !trail.inputs->tableFile.empty()) {
+        name += std::filesystem::path(trail.inputs->tableFile).stem().string() + " ";
+    }
+    return name + std::string(date) + ".rtf";
 }
 
 std::vector<std::string> TrailPage(const Trail& trail, NumberFormat format,

@@ -15,6 +15,10 @@ namespace kalvenor {
 std::vector<std::string> TrailPage(const Trail& trail, NumberFormat format,
                                    std::string_view calculatedAt);
 
+// The name a saved page is offered under: "Обоснование", the current
+// table's name without its extension, and the date given.
+std::string TrailFileName(const Trail& trail, std::string_view date);
+
 // The sentence that names what set the section.
 std::string CriterionSentence(Criterion criterion, double section, NumberFormat format);
 

@@ -8,6 +8,7 @@
 #include "journal/JournalXlsx.h"
 #include "journal/LineCalculation.h"
 #include "journal/RecentJournals.h"
+#include "output/ReportCommands.h"
 #include "output/TableDocument.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
@@ -41,7 +42,6 @@ namespace {
 constexpr const char* kJournalFilter = "Журнал линий (*.kvj)|*.kvj";
 constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
 constexpr const char* kXlsxFilter = "Книга Excel (*.xlsx)|*.xlsx";
-constexpr const char* kRtfFilter = "Документ RTF (*.rtf)|*.rtf";
 constexpr const char* kCaption = "Журнал линий";
 // A batch shorter than this shows no progress at all.
 constexpr int kProgressDelayMs = 500;
@@ -359,7 +359,7 @@ void JournalWindow::ExportXlsx() {
 
 void JournalWindow::SaveCableJournal() {
     if (const auto path = context_.saveFiles.ChooseSaveFile(
-            {kRtfFilter, "rtf", StartFolder() / (DesignName() + ".rtf")})) {
+            {ReportCommands::kRtfFilter, "rtf", StartFolder() / (DesignName() + ".rtf")})) {
         kalvenor::SaveCableJournal(
             *path, journal_.Lines(),
             {DesignName(), ToStdString(QDate::currentDate().toString("dd.MM.yyyy"))},
