@@ -115,8 +115,11 @@ void TForm1::Wire() {
     Connect(Edit6, &QLineEdit::textChanged, &TForm1::Edit6Change);
     Connect(Edit11, &QLineEdit::textChanged, &TForm1::Edit11Change);
     // The menu's shortcuts win over the edits' own keys: Ctrl+C is "Выход".
+    // Not on the trail's page, which is there to be copied from.
     for (QWidget* widget : findChildren<QWidget*>()) {
-        widget->installEventFilter(this);
+        if (widget != trail_ && widget->parent() != trail_) {
+            widget->installEventFilter(this);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "widgets/Text.h"
 
 #include <QDateTime>
+#include <QKeyEvent>
 
 namespace kalvenor {
 
@@ -14,6 +15,17 @@ TrailView::TrailView(QWidget* parent) : QTextEdit(parent) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setTabChangesFocus(true);
     setAcceptRichText(false);
+}
+
+bool TrailView::event(QEvent* event) {
+    // Ctrl+C is the main window's exit; on a page made to be copied from it
+    // copies, as an engineer expects, rather than close the program.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QTextEdit::event(event);
 }
 
 void TrailView::Show(const Trail& trail, NumberFormat format) {

@@ -27,6 +27,9 @@ public:
 signals:
     void ShownChanged(bool shown);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     std::string fileName_;
 };

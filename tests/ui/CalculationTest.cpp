@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,6 +155,11 @@ private slots:
         pages->tabBar()->setFocus();
         QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), trail);
+        // Ctrl+C copies what is selected here; elsewhere it is the exit.
+        trail->selectAll();
+        QTest::keyClick(trail, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), trail->toPlainText());
+        QVERIFY(Form1->isVisible());
 
         FakeSaveFileChooser& chooser = ui.fakes->saveFiles;
         chooser.answers = {*ui.dir / "обоснование"};
