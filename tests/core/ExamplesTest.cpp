@@ -463,5 +463,38 @@ TEST_F(FirstCalculation, TheTrailSaysWhichStepSetTheSectionWithItsFigures) {
         << page.back();
 }
 
+// Short lines, where neither the fault nor the drop asks for more: 8 kW
+// (21,05 A) is carried by 2,5 mm2 (25 A) and its 25 A breaker; 12,5 kW
+// (32,9 A) by 4 mm2 (35 A), but its 40 A breaker asks for 6 mm2. The page
+// names what set the section, and its result line carries the result
+// fields' and the report's figures.
+TEST_F(FirstCalculation, TheTrailNamesHeatingAndTheBreakerRatingWithTheResultsFigures) {
+    struct Case {
+        const char* power;
+        double current;
+        const char* criterion;
+    };
+    for (const Case& line : {Case{"8", 21.053, "по длительно допустимому току нагрузки (нагреву)"},
+                             Case{"12,5", 32.895, "по номинальному току автомата"}}) {
+        window.inputs[Input::Power] = line.power;
+        const auto offered = ListBreakers(breakers, 2, line.current);
+        window.chosenItem = static_cast<std::size_t>(
+            std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
+        EXPECT_TRUE(Run("30").empty());
+        const std::vector<std::string> results = Results();
+        const std::string section = results[0];
+        EXPECT_EQ(page.at(2), "Сечение " + section + " мм² выбрано " + line.criterion + ".");
+        // "Потери напряжения - 1,53 %" and "Ток короткого замыкания - 319 A".
+        const std::string drop = results[3].substr(results[3].rfind("- ") + 2);
+        const std::string fault = results[4].substr(results[4].rfind("- ") + 2);
+        const std::string figures = "Сечение " + section +
+                                    " мм², длительно допустимый ток с поправками " + results[1] +
+                                    " А, потеря напряжения " + drop + ", ток КЗ в конце линии " +
+                                    fault.substr(0, fault.size() - 1) + "А.";
+        EXPECT_NE(std::find(page.begin(), page.end(), figures), page.end())
+            << line.power << " kW: " << figures;
+    }
+}
+
 }  // namespace
 }  // namespace kalvenor
