@@ -214,7 +214,7 @@ void CalculationDriver::CheckShortCircuitTrip() {
                                               .ratedCurrent = ratedCurrent_,
                                               .releaseMultiple = *multiple,
                                               .useTransformer = state_.UseTransformer},
-                                             &trail_.shortCircuit.emplace());
+                                             &trail_.shortCircuit.emplace(Trail::ShortCircuit{}));
 }
 
 void CalculationDriver::LimitVoltageDrop() {
@@ -326,7 +326,7 @@ Criterion CalculationDriver::DecidingCriterion() const {
 // The inputs as the checks passed them, converted as the steps use them, and
 // the table the calculation reads.
 void CalculationDriver::RecordInputs() {
-    Trail::Inputs& inputs = trail_.inputs.emplace();
+    Trail::Inputs& inputs = trail_.inputs.emplace(Trail::Inputs{});
     inputs.powerKw = Number(Input::Power);
     inputs.cosPhi = cosPhi_;
     inputs.length = length_;

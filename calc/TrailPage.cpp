@@ -240,7 +240,7 @@ void Result(Page& page, const Trail& trail) {
 }  // namespace
 
 std::string CriterionSentence(Criterion criterion, double section, NumberFormat format) {
-    const std::string head = "Сечение " + FloatToStr(section, format) + " мм² выбрано ";
+    std::string head = "Сечение " + FloatToStr(section, format) + " мм² выбрано ";
     switch (criterion) {
         case Criterion::Heating:
             return head + "по длительно допустимому току нагрузки (нагреву)";
