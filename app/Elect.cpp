@@ -4,6 +4,7 @@
 #include "calc/Driver.h"
 #include "calc/InputEvents.h"
 #include "calc/VoltageOptions.h"
+#include "output/TrailView.h"
 #include "tables/Catalogue.h"
 #include "tables/CurrentTables.h"
 #include "tables/Databases.h"
@@ -72,6 +73,10 @@ void TForm1::Wire() {
     Connect(ToolButton7, &QToolButton::clicked, &TForm1::N10Click);
     Connect(N11, &QAction::triggered, &TForm1::N11Click);
     Connect(ToolButton9, &QToolButton::clicked, &TForm1::N11Click);
+    Connect(trailSave_, &QAction::triggered, &TForm1::SaveTrailClick);
+    Connect(trailPrint_, &QAction::triggered, &TForm1::PrintTrailClick);
+    connect(trail_, &kalvenor::TrailView::ShownChanged, trailSave_, &QAction::setEnabled);
+    connect(trail_, &kalvenor::TrailView::ShownChanged, trailPrint_, &QAction::setEnabled);
     Connect(N3, &QAction::triggered, &TForm1::N3Click);
     Connect(ToolButton15, &QToolButton::clicked, &TForm1::N3Click);
     Connect(N19, &QAction::triggered, &TForm1::N19Click);
@@ -110,8 +115,11 @@ void TForm1::Wire() {
     Connect(Edit6, &QLineEdit::textChanged, &TForm1::Edit6Change);
     Connect(Edit11, &QLineEdit::textChanged, &TForm1::Edit11Change);
     // The menu's shortcuts win over the edits' own keys: Ctrl+C is "Выход".
+    // Not on the trail's page, which is there to be copied from.
     for (QWidget* widget : findChildren<QWidget*>()) {
-        widget->installEventFilter(this);
+        if (widget != trail_ && widget->parent() != trail_) {
+            widget->installEventFilter(this);
+        }
     }
 }
 
@@ -243,6 +251,7 @@ std::string TForm1::ChoiceText(Choice choice) const {
 
 void TForm1::ClearReport() {
     RichEdit1->clear();
+    trail_->Clear();
 }
 
 void TForm1::AddReportLine(const std::string& line) {
@@ -367,6 +376,7 @@ void TForm1::Button1Click() {
         {tables.currentTable, tables.breakers, tables.transformers, context_.directory},
         context_.format);
     driver.Run();
+    trail_->Show(driver.Recorded(), context_.format);
 }
 
 void TForm1::N19Click() {
@@ -535,6 +545,14 @@ void TForm1::N10Click() {
 
 void TForm1::N11Click() {
     reportCommands_.Print(*RichEdit1->document());
+}
+
+void TForm1::SaveTrailClick() {
+    reportCommands_.SaveTrail(ToStdString(trail_->toPlainText()), trail_->FileName());
+}
+
+void TForm1::PrintTrailClick() {
+    reportCommands_.PrintTrail(*trail_->document(), "Обоснование");
 }
 
 void TForm1::N25Click() {

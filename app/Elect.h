@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTabWidget;
 class QTextEdit;
 class QToolButton;
 class QWidget;
@@ -24,6 +25,7 @@ class LineInputs;
 class DatasetGrid;
 class DatasetNavigator;
 class SelectionHistory;
+class TrailView;
 }  // namespace kalvenor
 
 // A drop-down list that tells when its list closes, however it closes.
@@ -111,6 +113,8 @@ public:
     void N7Click();
     void N10Click();
     void N11Click();
+    void SaveTrailClick();
+    void PrintTrailClick();
     void N15Click();
     void N17Click();
     void N19Click();
@@ -174,6 +178,10 @@ private:
     int leftFull_ = 0;
     kalvenor::MainWindowGroupingTarget grouping_{*this};
     kalvenor::ReportCommands reportCommands_{context_};
+    QTabWidget* reportPages_ = nullptr;
+    kalvenor::TrailView* trail_ = nullptr;
+    QAction* trailSave_ = nullptr;
+    QAction* trailPrint_ = nullptr;
     // What the voltage option and the table list showed before the user's
     // latest choice, put back when the choice is refused.
     kalvenor::SelectionHistory* voltageHistory_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/Elect.h"
 
+#include "output/TrailView.h"
 #include "tables/TableFiles.h"
 #include "widgets/DatasetGrid.h"
 #include "widgets/DatasetNavigator.h"
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -140,6 +142,11 @@ void TForm1::CreateMenu() {
     N2 = item(File1, "N2", TForm1::kOpenTable, "Ctrl+T", &kTablesIcon);
     N10 = item(File1, "N10", "Сохранить", "Ctrl+S", &kSaveIcon);
     N11 = item(File1, "N11", "Печать", "Ctrl+P", &kPrintIcon);
+    trailSave_ = item(File1, "TrailSaveAction", "Сохранить обоснование…", nullptr, nullptr);
+    trailPrint_ = item(File1, "TrailPrintAction", "Печать обоснования…", nullptr, nullptr);
+    // Nothing to save or print until a calculation has run.
+    trailSave_->setEnabled(false);
+    trailPrint_->setEnabled(false);
     File1->addSeparator();
     N3 = item(File1, "N3", "Выход", "Ctrl+C", &kExitIcon);
     N18 = menu("N18", "Трансформатор");
@@ -422,7 +429,13 @@ void TForm1::CreateControls() {
     // The report stays editable, but Tab moves on as in every other field.
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->setAccessibleName(GroupBox8->title());
-    right->addWidget(RichEdit1);
+    // The report first and by default; beside it, why the calculation chose
+    // what the report says.
+    reportPages_ = Named(new QTabWidget, "ReportPages");
+    reportPages_->addTab(RichEdit1, "Отчет");
+    trail_ = new kalvenor::TrailView;
+    reportPages_->addTab(trail_, "Обоснование");
+    right->addWidget(reportPages_);
     // The report takes whatever width the window gains.
     GroupBox8->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     columns->addWidget(GroupBox8, 1);

@@ -4,6 +4,7 @@
 #include "base/Files.h"
 #include "base/TableMemory.h"
 #include "calc/Driver.h"
+#include "calc/TrailPage.h"
 #include "tables/TableFiles.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/Tables.h"
@@ -77,19 +78,38 @@ Folder& FolderOf(int rows) {
 // the chooser confirms the first series. With `tableChanged`, another
 // program has written the table since the last calculation (its time is
 // touched), so the calculation reads it again.
-void Calculate(benchmark::State& state, bool tableChanged) {
-    const Folder& folder = FolderOf(static_cast<int>(state.range(0)));
+struct Line {
+    explicit Line(const Folder& folder) : folder(folder) {
+        transformers.OpenFile(folder.Path() / kTransformerFileName);
+        transformers.SetOrder(kPowerField);
+        window.choices[Choice::CurrentTable] = {{"Table.xml"}, 0, ""};
+        window.choices[Choice::Voltage].index = 0;
+        window.inputs[Input::Power] = "10";
+        window.inputs[Input::Length] = "100";
+        window.parameters[TableParameter::Material] = "Медь";
+    }
+    // The calculation, with its trail, as the button runs it.
+    void Run(CalculationDriver& driver) {
+        window.choices[Choice::Transformer] = {
+            {"ТМ-25/10", "ТМ-40/10", "ТМ-63/10", "ТМ-100/10", "ТМ-160/10"}, 0, ""};
+        window.log.clear();
+        window.messages.shown.clear();
+        driver.Run();
+    }
+    CalculationDriver Driver() {
+        return {window, window, {currentTable, breakers, transformers, folder.Path()}, kComma};
+    }
+
+    const Folder& folder;
     Dataset currentTable;
     Dataset breakers;
     Dataset transformers;
-    transformers.OpenFile(folder.Path() / kTransformerFileName);
-    transformers.SetOrder(kPowerField);
     testing::FakeMainWindow window;
-    window.choices[Choice::CurrentTable] = {{"Table.xml"}, 0, ""};
-    window.choices[Choice::Voltage].index = 0;
-    window.inputs[Input::Power] = "10";
-    window.inputs[Input::Length] = "100";
-    window.parameters[TableParameter::Material] = "Медь";
+};
+
+void Calculate(benchmark::State& state, bool tableChanged) {
+    const Folder& folder = FolderOf(static_cast<int>(state.range(0)));
+    Line line(folder);
     const fs::path table = folder.Path() / "Table.xml";
     for (auto _ : state) {
         if (tableChanged) {
@@ -97,16 +117,11 @@ void Calculate(benchmark::State& state, bool tableChanged) {
             fs::last_write_time(table, fs::file_time_type::clock::now());
             state.ResumeTiming();
         }
-        window.choices[Choice::Transformer] = {
-            {"ТМ-25/10", "ТМ-40/10", "ТМ-63/10", "ТМ-100/10", "ТМ-160/10"}, 0, ""};
-        window.log.clear();
-        window.messages.shown.clear();
-        CalculationDriver(window, window, {currentTable, breakers, transformers, folder.Path()},
-                          kComma)
-            .Run();
-        benchmark::DoNotOptimize(window.report.size());
+        CalculationDriver driver = line.Driver();
+        line.Run(driver);
+        benchmark::DoNotOptimize(line.window.report.size());
     }
-    if (window.report.size() != 22) {
+    if (line.window.report.size() != 22) {
         state.SkipWithError("the calculation did not reach its report");
     }
 }
@@ -125,6 +140,37 @@ BENCHMARK(WholeCalculationTableChanged)
     ->Arg(100000)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
+
+// What the trail adds to the calculation above (which records it): building
+// the same trail from nothing, every string and list the steps record, as a
+// copy does; and the page the window writes from it.
+void Trail(benchmark::State& state, bool page) {
+    Line line(FolderOf(static_cast<int>(state.range(0))));
+    CalculationDriver driver = line.Driver();
+    line.Run(driver);
+    if (!driver.Recorded().result) {
+        state.SkipWithError("the calculation did not reach its result");
+        return;
+    }
+    for (auto _ : state) {
+        if (page) {
+            benchmark::DoNotOptimize(TrailPage(driver.Recorded(), kComma, "08.12.2026 10:00"));
+        } else {
+            kalvenor::Trail copy = driver.Recorded();
+            benchmark::DoNotOptimize(copy);
+        }
+    }
+    state.counters["sections examined"] =
+        static_cast<double>(driver.Recorded().shortCircuit->examined.size());
+}
+void TrailOfTheCalculation(benchmark::State& state) {
+    Trail(state, false);
+}
+BENCHMARK(TrailOfTheCalculation)->Arg(1000)->Unit(benchmark::kMicrosecond);
+void TrailPageOfTheCalculation(benchmark::State& state) {
+    Trail(state, true);
+}
+BENCHMARK(TrailPageOfTheCalculation)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The floor: reading the bytes of the three files the calculation reads.
 void ReadTheThreeFiles(benchmark::State& state) {

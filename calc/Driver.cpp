@@ -63,6 +63,7 @@ void CalculationDriver::Reset() {
     state_.ReducedSection = 0;
     state_.VoltageDrop = 0;
     corrected_ = false;
+    trail_ = {};
     SetResults(window_, "0");
     window_.ClearReport();
 }
@@ -107,6 +108,8 @@ void CalculationDriver::ComputeNominalCurrent() {
     window_.SetText(Result::NominalCurrent, FloatToStr(RoundTo(current, -3), format_));
     // Every later step works with the rounded value the user sees.
     nominalCurrent_ = Number(Result::NominalCurrent);
+    trail_.inputs->voltageOption = std::string(option_->item);
+    trail_.nominal = Trail::NominalCurrent{option_->divisor, nominalCurrent_};
 }
 
 void CalculationDriver::ChooseBreakerAndTransformer() {
@@ -121,6 +124,11 @@ void CalculationDriver::ChooseBreakerAndTransformer() {
     }
     if (state_.UseTransformer) {
         const std::string currentName = window_.ChoiceText(Choice::Transformer);
+        trail_.inputs->transformer = currentName;
+        trail_.transformer =
+            Trail::Transformer{.factor = option_->transformerFactor,
+                               .required = option_->transformerFactor * Number(Input::Power),
+                               .askedPower = TransformerPower(tables_.transformers, currentName)};
         // A transformer stored with no power would be passed over for a
         // larger one without a word.
         if (const auto problem = StoredTransformerProblem(
@@ -136,6 +144,7 @@ void CalculationDriver::ChooseBreakerAndTransformer() {
         window_.SetItemIndex(Choice::Transformer, index);
     }
     chosenSeries_ = user_.ChooseBreakerSeries(series);
+    trail_.breaker = Trail::Breaker{.series = chosenSeries_};
 }
 
 void CalculationDriver::SelectByContinuousCurrent() {
@@ -144,20 +153,22 @@ void CalculationDriver::SelectByContinuousCurrent() {
         .grouping = Number(Input::Grouping),
         .required = nominalCurrent_,
     };
-    const auto selected = SelectSection(tables_.currentTable, request, corrected_, state_);
+    const auto selected = SelectSection(tables_.currentTable, request, corrected_, state_, &trail_);
     if (!selected) {
         throw CalculationStop(kNoSectionForLoad);
     }
     permissibleCurrent_ = *selected;
     heatingSection_ = state_.SelectedSection;
     ratedCurrent_ = RatedCurrent(nominalCurrent_);
+    trail_.breaker->ratedCurrent = ratedCurrent_;
     if (ratedCurrent_ > permissibleCurrent_) {
         // No row for the rating is told, and the first selection's
         // cross-section stands: the calculation goes on.
         SectionRequest byRating = request;
         byRating.required = ratedCurrent_;
         const auto byRatedCurrent =
-            SelectSection(tables_.currentTable, byRating, corrected_, state_);
+            SelectSection(tables_.currentTable, byRating, corrected_, state_, &trail_);
+        trail_.selections.back().byRating = true;
         if (!byRatedCurrent) {
             user_.MessageBox(kNoSectionForLoad);
         }
@@ -177,6 +188,9 @@ void CalculationDriver::ReadTransformer() {
     }
     transformerPower_ = *power;
     transformerUk_ = *uk;
+    trail_.transformer->used = name;
+    trail_.transformer->power = transformerPower_;
+    trail_.transformer->uk = transformerUk_;
 }
 
 void CalculationDriver::CheckShortCircuitTrip() {
@@ -191,15 +205,16 @@ void CalculationDriver::CheckShortCircuitTrip() {
     if (const auto problem = BreakerSeriesProblem(tables_.breakers, chosenSeries_)) {
         Stop(*problem);
     }
-    shortCircuitSection_ =
-        CheckShortCircuit(tables_.currentTable, {.material = window_.Text(TableParameter::Material),
-                                                 .length = length_,
-                                                 .selectedSection = state_.SelectedSection,
-                                                 .uk = transformerUk_,
-                                                 .powerKva = transformerPower_,
-                                                 .ratedCurrent = ratedCurrent_,
-                                                 .releaseMultiple = *multiple,
-                                                 .useTransformer = state_.UseTransformer});
+    shortCircuitSection_ = CheckShortCircuit(tables_.currentTable,
+                                             {.material = window_.Text(TableParameter::Material),
+                                              .length = length_,
+                                              .selectedSection = state_.SelectedSection,
+                                              .uk = transformerUk_,
+                                              .powerKva = transformerPower_,
+                                              .ratedCurrent = ratedCurrent_,
+                                              .releaseMultiple = *multiple,
+                                              .useTransformer = state_.UseTransformer},
+                                             &trail_.shortCircuit.emplace(Trail::ShortCircuit{}));
 }
 
 void CalculationDriver::LimitVoltageDrop() {
@@ -217,15 +232,24 @@ void CalculationDriver::LimitVoltageDrop() {
             Stop(kOutOfRange);
         }
     }
-    EnforceHardDropLimit(table, line, state_, format_);
+    Trail::VoltageDrop& record = trail_.voltageDrop.emplace(
+        Trail::VoltageDrop{.factor = option_->dropFactor,
+                           .conductivity = kalvenor::Conductivity(material),
+                           .voltage = option_->dropVoltage});
+    EnforceHardDropLimit(table, line, state_, format_, &record);
     workingSection_ =
         std::max({state_.SelectedSection, shortCircuitSection_, state_.ReducedSection});
     state_.VoltageDrop = RoundTo(VoltageDropPercent(line, workingSection_), -2);
-    if (state_.VoltageDrop > kAdvisoryDrop &&
+    record.workingSection = workingSection_;
+    record.workingDrop = state_.VoltageDrop;
+    record.asked = state_.VoltageDrop > kAdvisoryDrop;
+    if (record.asked &&
         user_.ConfirmsDropReduction({DropQuestion(state_.VoltageDrop, format_), "Предупреждение",
                                      Buttons::YesNo, Icon::Warning})) {
+        record.answeredYes = true;
         if (const auto permitted = user_.AskPermittedDrop(state_.VoltageDrop)) {
-            ApplyPermittedDrop(tables_.currentTable, line, *permitted, state_, user_, format_);
+            ApplyPermittedDrop(tables_.currentTable, line, *permitted, state_, user_, format_,
+                               &record);
         }
     }
     workingSection_ = std::max(workingSection_, state_.ReducedSection);
@@ -253,6 +277,11 @@ void CalculationDriver::ShowResults() {
     }
     window_.SetText(Result::PermissibleCurrent, FloatToStr(permissibleCurrent_, format_));
     window_.SetText(Result::Section, FloatToStr(workingSection_, format_));
+    trail_.result = Trail::Result{.section = workingSection_,
+                                  .permissibleCurrent = permissibleCurrent_,
+                                  .shortCircuitCurrent = shortCircuitCurrent_,
+                                  .voltageDrop = state_.VoltageDrop,
+                                  .criterion = DecidingCriterion()};
 
     const std::vector<std::string> lines = ReportLines(
         {
@@ -294,11 +323,30 @@ Criterion CalculationDriver::DecidingCriterion() const {
     return Criterion::Heating;
 }
 
+// The inputs as the checks passed them, converted as the steps use them, and
+// the table the calculation reads.
+void CalculationDriver::RecordInputs() {
+    Trail::Inputs& inputs = trail_.inputs.emplace(Trail::Inputs{});
+    inputs.powerKw = Number(Input::Power);
+    inputs.cosPhi = cosPhi_;
+    inputs.length = length_;
+    inputs.temperature = Number(Input::Temperature);
+    inputs.grouping = Number(Input::Grouping);
+    inputs.tableFile = window_.ChoiceText(Choice::CurrentTable);
+    const auto& fields = tables_.currentTable.FieldDefs();
+    for (std::size_t position = kBrandPosition; position <= kMaterialPosition; ++position) {
+        if (position < fields.size()) {
+            inputs.tableParameters.push_back(fields[position].name);
+        }
+    }
+}
+
 void CalculationDriver::Steps() {
     Reset();
     ReloadCurrentTable();
     CheckInputs(window_, format_);
     CheckData();
+    RecordInputs();
     conductivity_ = kalvenor::Conductivity(window_.Text(TableParameter::Material));
     ComputeNominalCurrent();
     ChooseBreakerAndTransformer();
@@ -310,14 +358,18 @@ void CalculationDriver::Steps() {
 }
 
 std::optional<CalculationStop> CalculationDriver::Calculate() {
+    std::optional<CalculationStop> stop;
     try {
         Steps();
-    } catch (const CalculationStop& stop) {
-        return stop;
+    } catch (const CalculationStop& stopped) {
+        stop = stopped;
     } catch (const UserError& error) {
-        return CalculationStop(ErrorMessage(error.what()));
+        stop = CalculationStop(ErrorMessage(error.what()));
     }
-    return std::nullopt;
+    if (stop) {
+        trail_.stop = stop->Box().text;
+    }
+    return stop;
 }
 
 void CalculationDriver::Run() {

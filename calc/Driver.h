@@ -5,6 +5,7 @@
 #include "calc/Ports.h"
 #include "calc/Stop.h"
 #include "calc/TableReads.h"
+#include "calc/Trail.h"
 #include "calc/VoltageOptions.h"
 #include "tables/Dataset.h"
 
@@ -49,12 +50,16 @@ public:
     double FaultCurrent() const { return shortCircuitCurrent_; }
     // The step that set the section of a calculation that reached its report.
     Criterion DecidingCriterion() const;
+    // What the last calculation computed, step by step, as it computed it;
+    // a stopped one ends with the stop's message.
+    const Trail& Recorded() const { return trail_; }
 
 private:
     void Steps();
     void Reset();
     void ReloadCurrentTable();
     void CheckData();
+    void RecordInputs();
     void ComputeNominalCurrent();
     void ChooseBreakerAndTransformer();
     void SelectByContinuousCurrent();
@@ -96,6 +101,7 @@ private:
     double shortCircuitSection_ = 0;
     // The first selection's, by the nominal current alone.
     double heatingSection_ = 0;
+    Trail trail_;
     double workingSection_ = 0;
     double shortCircuitCurrent_ = 0;
 };

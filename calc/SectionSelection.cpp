@@ -45,11 +45,25 @@ bool IsCableInGround(const Dataset& table) {
 }
 
 std::optional<double> SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
-                                    MainWindowState& state) {
+                                    MainWindowState& state, Trail* trail) {
     if (!corrected) {
-        const double factor = TemperatureCoefficient(request.temperature, !IsCableInGround(table));
+        const bool notInGround = !IsCableInGround(table);
+        const double factor = TemperatureCoefficient(request.temperature, notInGround);
         table.ApplyCorrection(kCurrentField, factor, request.grouping);
         corrected = true;
+        if (trail != nullptr) {
+            trail->derating = Trail::Derating{
+                .temperature = std::clamp(request.temperature, kColdest, kHottest),
+                .inGround = !notInGround,
+                .conductorTemperature = kConductorTemperature,
+                .referenceTemperature = notInGround ? kReferenceNotInGround : kReferenceInGround,
+                .temperatureFactor = factor,
+                .grouping = request.grouping};
+        }
+    }
+    Trail::Selection* selection = nullptr;
+    if (trail != nullptr) {
+        selection = &trail->selections.emplace_back(Trail::Selection{.required = request.required});
     }
     table.SetOrder(kSectionField);
     const std::size_t sectionField = table.FieldByName(kSectionField);
@@ -63,6 +77,13 @@ std::optional<double> SelectSection(Dataset& table, const SectionRequest& reques
         const auto section = NumberAt(table, row, sectionField);
         if (current && section && *section > 0 && *current >= request.required) {
             state.SelectedSection = *section;
+            if (selection != nullptr) {
+                const Value stored = table.StoredAt(row, currentField);
+                selection->section = *section;
+                selection->storedCurrent =
+                    std::holds_alternative<double>(stored) ? std::get<double>(stored) : *current;
+                selection->correctedCurrent = *current;
+            }
             return *current;
         }
     }

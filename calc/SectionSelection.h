@@ -2,6 +2,7 @@
 
 #include "base/MessageBox.h"
 #include "calc/Ports.h"
+#include "calc/Trail.h"
 #include "tables/Dataset.h"
 
 #include <optional>
@@ -34,8 +35,11 @@ struct SectionRequest {
 // second selection in the same calculation compares against the currents
 // derated once, and a new calculation always derates the stored currents
 // afresh. The table stays ordered by cross-section for the steps after.
+//
+// With `trail`, the derating when it is applied and the selection (also one
+// that finds nothing) are recorded.
 std::optional<double> SelectSection(Dataset& table, const SectionRequest& request, bool& corrected,
-                                    MainWindowState& state);
+                                    MainWindowState& state, Trail* trail = nullptr);
 
 inline const Message kNoSectionForLoad{
     "В базе данных <Допустимые длительные токи> для данной нагрузки нет данных", "Kalvenor"};

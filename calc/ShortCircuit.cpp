@@ -21,10 +21,28 @@ constexpr double kReactancePerMetre = 0.0006;
 constexpr double kApproxVoltage = 176;
 constexpr double kApproxResistanceFactor = 1.5;
 
-double ModeCurrent(const ShortCircuitCheck& check, double section) {
-    return check.useTransformer ? ShortCircuitCurrent(check.material, section, check.uk,
-                                                      check.powerKva, check.length)
-                                : ApproxShortCircuitCurrent(check.material, check.length, section);
+// One section's current as the check compares it, recorded when asked.
+double ModeCurrent(const ShortCircuitCheck& check, double section, Trail::ShortCircuit* record) {
+    Trail::FaultAtSection fault;
+    if (check.useTransformer) {
+        double transformerImpedance = 0;
+        fault = ShortCircuitLoop(check.material, section, check.uk, check.powerKva, check.length,
+                                 &transformerImpedance);
+        if (record != nullptr) {
+            record->transformerImpedance = transformerImpedance;
+        }
+    } else {
+        fault.section = section;
+        if (section > 0) {
+            fault.resistance = 2 * Resistivity(check.material) * check.length / section;
+        }
+        fault.current = ApproxShortCircuitCurrent(check.material, check.length, section);
+    }
+    if (record != nullptr) {
+        fault.trips = fault.current >= record->tripCurrent;
+        record->examined.push_back(fault);
+    }
+    return fault.current;
 }
 
 }  // namespace
@@ -40,20 +58,30 @@ double Resistivity(std::string_view material) {
 // calculation refuses such data before it gets here.
 double ShortCircuitCurrent(std::string_view material, double section, double uk, double powerKva,
                            double length) {
+    return ShortCircuitLoop(material, section, uk, powerKva, length).current;
+}
+
+Trail::FaultAtSection ShortCircuitLoop(std::string_view material, double section, double uk,
+                                       double powerKva, double length,
+                                       double* transformerImpedance) {
+    Trail::FaultAtSection fault{.section = section};
     if (!(section > 0) || !(powerKva > 0) || uk < 0 || length < 0) {
-        return 0;
+        return fault;
     }
-    const double resistance = 2 * Resistivity(material) * length / section;
-    const double reactance = kReactancePerMetre * length;
-    const double lineImpedance = std::hypot(resistance, reactance);
+    fault.resistance = 2 * Resistivity(material) * length / section;
+    fault.reactance = kReactancePerMetre * length;
+    fault.lineImpedance = std::hypot(fault.resistance, fault.reactance);
     const double transformerCurrent = powerKva * 1000 / (std::numbers::sqrt3 * kLineVoltage);
-    const double transformerImpedance =
+    const double ofTransformer =
         uk * kLineVoltage / (std::numbers::sqrt3 * transformerCurrent * 100);
-    const double impedance = lineImpedance + transformerImpedance;
-    if (!(impedance > 0) || !std::isfinite(impedance)) {
-        return 0;
+    if (transformerImpedance != nullptr) {
+        *transformerImpedance = ofTransformer;
     }
-    return RoundTo(kPhaseVoltage / impedance, 0);
+    const double impedance = fault.lineImpedance + ofTransformer;
+    if (impedance > 0 && std::isfinite(impedance)) {
+        fault.current = RoundTo(kPhaseVoltage / impedance, 0);
+    }
+    return fault;
 }
 
 double ApproxShortCircuitCurrent(std::string_view material, double length, double section) {
@@ -81,11 +109,24 @@ std::optional<double> ReleaseMultiple(const Dataset& breakers, std::string_view 
     return multiple;
 }
 
-double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check) {
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
+                         Trail::ShortCircuit* record) {
     const double tripCurrent = check.ratedCurrent * check.releaseMultiple;
-    double section = check.selectedSection;
-    if (ModeCurrent(check, section) >= tripCurrent) {
+    if (record != nullptr) {
+        *record = {.throughTransformer = check.useTransformer,
+                   .resistivity = Resistivity(check.material),
+                   .releaseMultiple = check.releaseMultiple,
+                   .tripCurrent = tripCurrent};
+    }
+    const auto found = [record](double section) {
+        if (record != nullptr) {
+            record->section = section;
+        }
         return section;
+    };
+    const double section = check.selectedSection;
+    if (ModeCurrent(check, section, record) >= tripCurrent) {
+        return found(section);
     }
     const std::size_t sectionField = table.FieldByName(kSectionField);
     const std::size_t rows = table.RowCount();
@@ -100,8 +141,9 @@ double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check) {
     }
     for (std::size_t row = first; row < rows; ++row) {
         const auto rowSection = NumberAt(table, row, sectionField);
-        if (rowSection && ModeCurrent(check, *rowSection) >= tripCurrent) {
-            return *rowSection;
+        if (rowSection && *rowSection != section &&
+            ModeCurrent(check, *rowSection, record) >= tripCurrent) {
+            return found(*rowSection);
         }
     }
     throw CalculationStop({ShortCircuitAdvice(check.useTransformer), "Kalvenor"});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/Trail.h"
 #include "tables/Dataset.h"
 
 #include <filesystem>
@@ -20,6 +21,13 @@ double Resistivity(std::string_view material);
 // finite positive impedance (see the definition).
 double ShortCircuitCurrent(std::string_view material, double section, double uk, double powerKva,
                            double length);
+
+// The figures of that current: the loop's resistance, reactance and
+// impedance, the transformer's impedance and the current itself (0 where
+// ShortCircuitCurrent gives 0).
+Trail::FaultAtSection ShortCircuitLoop(std::string_view material, double section, double uk,
+                                       double powerKva, double length,
+                                       double* transformerImpedance = nullptr);
 
 // The same without transformer data: 176 / (1.5 * R of the loop), not rounded.
 double ApproxShortCircuitCurrent(std::string_view material, double length, double section);
@@ -44,8 +52,9 @@ struct ShortCircuitCheck {
 // The cross-section, from the selected one upward in the table's order, whose
 // short-circuit current reaches the release's trip current (equality trips).
 // When even the last row falls short it throws the CalculationStop with the
-// advice.
-double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check);
+// advice. With `record`, every section examined goes into it as computed.
+double CheckShortCircuit(const Dataset& table, const ShortCircuitCheck& check,
+                         Trail::ShortCircuit* record = nullptr);
 
 // What to do when no cross-section trips the breaker; raising the
 // transformer power is advice only in transformer mode.

@@ -57,16 +57,25 @@ double VoltageDropPercent(const LineData& line, double section) {
 }
 
 void EnforceHardDropLimit(const Dataset& table, const LineData& line, MainWindowState& state,
-                          NumberFormat format) {
+                          NumberFormat format, Trail::VoltageDrop* record) {
     state.VoltageDrop = RoundedDrop(line, state.SelectedSection);
+    if (record != nullptr) {
+        record->atSelected = {state.SelectedSection, state.VoltageDrop};
+    }
     if (state.VoltageDrop > kHardLimit) {
         for (const double section : Sections(table)) {
             state.ReducedSection = section;
             state.VoltageDrop = RoundedDrop(line, section);
+            if (record != nullptr) {
+                record->hardLimitScan.push_back({section, state.VoltageDrop});
+            }
             if (state.VoltageDrop <= kHardLimit) {
                 break;
             }
         }
+    }
+    if (record != nullptr) {
+        record->hardLimitMet = state.VoltageDrop <= kHardLimit;
     }
     if (state.VoltageDrop > kHardLimit) {
         throw CalculationStop({"Падение напряжения  " + FloatToStr(state.VoltageDrop, format) +
@@ -93,12 +102,15 @@ std::optional<std::string> PermittedDropRefusal(double permitted, double voltage
 }
 
 double RequiredSection(const Dataset& table, const LineData& line, double permittedDrop,
-                       MessageBoxPort& messages, NumberFormat format) {
+                       MessageBoxPort& messages, NumberFormat format, double* requiredOut) {
     // The dialog refuses a permitted drop of zero or less; should one come
     // through all the same, no cross-section can meet it, which is what an
     // infinite requirement says without dividing by zero.
     const double required = permittedDrop > 0 ? DropFormula(line, permittedDrop)
                                               : std::numeric_limits<double>::infinity();
+    if (requiredOut != nullptr) {
+        *requiredOut = required;
+    }
     const std::vector<double> sections = Sections(table);
     if (sections.empty()) {
         return 0;
@@ -115,9 +127,18 @@ double RequiredSection(const Dataset& table, const LineData& line, double permit
 }
 
 void ApplyPermittedDrop(const Dataset& table, const LineData& line, double permitted,
-                        MainWindowState& state, MessageBoxPort& messages, NumberFormat format) {
-    state.ReducedSection = RequiredSection(table, line, permitted, messages, format);
+                        MainWindowState& state, MessageBoxPort& messages, NumberFormat format,
+                        Trail::VoltageDrop* record) {
+    double required = 0;
+    state.ReducedSection = RequiredSection(table, line, permitted, messages, format, &required);
     state.VoltageDrop = VoltageDropPercent(line, state.ReducedSection);
+    if (record != nullptr) {
+        record->permittedDrop = permitted;
+        record->requiredSection = required;
+        record->reducedSection = state.ReducedSection;
+        record->noRowMeetsPermitted = state.ReducedSection < required;
+        record->reducedDrop = state.VoltageDrop;
+    }
 }
 
 }  // namespace kalvenor

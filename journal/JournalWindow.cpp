@@ -8,7 +8,9 @@
 #include "journal/JournalXlsx.h"
 #include "journal/LineCalculation.h"
 #include "journal/RecentJournals.h"
+#include "output/ReportCommands.h"
 #include "output/TableDocument.h"
+#include "output/TrailView.h"
 #include "widgets/Frames.h"
 #include "widgets/Guard.h"
 #include "widgets/Text.h"
@@ -17,6 +19,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -41,7 +45,6 @@ namespace {
 constexpr const char* kJournalFilter = "Журнал линий (*.kvj)|*.kvj";
 constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
 constexpr const char* kXlsxFilter = "Книга Excel (*.xlsx)|*.xlsx";
-constexpr const char* kRtfFilter = "Документ RTF (*.rtf)|*.rtf";
 constexpr const char* kCaption = "Журнал линий";
 // A batch shorter than this shows no progress at all.
 constexpr int kProgressDelayMs = 500;
@@ -150,6 +153,7 @@ void JournalWindow::CreateControls() {
     buttons->addStretch();
     button("ToMainWindowButton", "В основное окно", &JournalWindow::ToMainWindow);
     button("FromMainWindowButton", "Из основного окна", &JournalWindow::FromMainWindow);
+    button("TrailButton", "Обоснование…", &JournalWindow::ShowLineTrail);
     layout->addLayout(buttons);
 
     grid_ = Named(new QTableView, "LinesGrid");
@@ -359,7 +363,7 @@ void JournalWindow::ExportXlsx() {
 
 void JournalWindow::SaveCableJournal() {
     if (const auto path = context_.saveFiles.ChooseSaveFile(
-            {kRtfFilter, "rtf", StartFolder() / (DesignName() + ".rtf")})) {
+            {ReportCommands::kRtfFilter, "rtf", StartFolder() / (DesignName() + ".rtf")})) {
         kalvenor::SaveCableJournal(
             *path, journal_.Lines(),
             {DesignName(), ToStdString(QDate::currentDate().toString("dd.MM.yyyy"))},
@@ -514,6 +518,50 @@ void JournalWindow::ToMainWindow() {
     if (const auto line = CurrentLine()) {
         peers_.ShowInMainWindow(journal_.Line(*line).inputs);
     }
+}
+
+void JournalWindow::ShowLineTrail() {
+    const auto line = CurrentLine();
+    if (!line || !peers_.PostTableEdits()) {
+        return;
+    }
+    // Calculated again rather than kept for every line: the page and the
+    // line's results then come from the same tables.
+    BatchTables tables(context_.directory);
+    const LineInputs inputs = journal_.Line(*line).inputs;
+    Trail trail;
+    journal_.SetOutcome(*line, inputs, CalculateLine(inputs, tables, context_.format, &trail));
+    RefreshMarks();
+    if (trailWindow_ == nullptr) {
+        trailWindow_ = Named(new QDialog(this), "LineTrailWindow");
+        auto* layout = new QVBoxLayout(trailWindow_);
+        lineTrail_ = new TrailView;
+        layout->addWidget(lineTrail_);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+        auto* save = Named(buttons->addButton("Сохранить…", QDialogButtonBox::ActionRole),
+                           "TrailSaveButton");
+        auto* print =
+            Named(buttons->addButton("Печать…", QDialogButtonBox::ActionRole), "TrailPrintButton");
+        Connect(save, &QPushButton::clicked, &JournalWindow::SaveLineTrail);
+        Connect(print, &QPushButton::clicked, &JournalWindow::PrintLineTrail);
+        connect(buttons, &QDialogButtonBox::rejected, trailWindow_, &QDialog::close);
+        layout->addWidget(buttons);
+        trailWindow_->resize(760, 560);
+    }
+    const std::string& name = inputs[LineInput::Designation];
+    trailWindow_->setWindowTitle(ToQString("Обоснование" + (name.empty() ? "" : " — " + name)));
+    lineTrail_->Show(trail, context_.format);
+    trailWindow_->show();
+    trailWindow_->raise();
+    trailWindow_->activateWindow();
+}
+
+void JournalWindow::SaveLineTrail() {
+    reportCommands_.SaveTrail(ToStdString(lineTrail_->toPlainText()), lineTrail_->FileName());
+}
+
+void JournalWindow::PrintLineTrail() {
+    reportCommands_.PrintTrail(*lineTrail_->document(), ToStdString(trailWindow_->windowTitle()));
 }
 
 void JournalWindow::FromMainWindow() {

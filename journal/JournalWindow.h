@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/Journal.h"
+#include "output/ReportCommands.h"
 #include "widgets/Context.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -17,6 +19,7 @@ namespace kalvenor {
 
 class BatchTables;
 class JournalModel;
+class TrailView;
 
 // What the journal window needs of the rest of the program: the main
 // window's line, and the table windows' rows still being typed.
@@ -79,6 +82,11 @@ private:
     void RemoveLines();
     void ToMainWindow();
     void FromMainWindow();
+    // The current line calculated again, and why it got its section in a
+    // window of its own beside the journal, to read, save or print.
+    void ShowLineTrail();
+    void SaveLineTrail();
+    void PrintLineTrail();
 
     bool SaveTo(const std::filesystem::path& path);
     std::vector<std::size_t> SelectedLines() const;
@@ -110,6 +118,9 @@ private:
     QPushButton* calculate_ = nullptr;
     QLabel* status_ = nullptr;
     QMenu* recent_ = nullptr;
+    QDialog* trailWindow_ = nullptr;
+    TrailView* lineTrail_ = nullptr;
+    ReportCommands reportCommands_{context_};
 };
 
 }  // namespace kalvenor

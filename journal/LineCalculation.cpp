@@ -296,13 +296,20 @@ CalculationTables BatchTables::ForCalculation() {
     return {currentTable_, breakers_, transformers_, Directory(), &reader_};
 }
 
-LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format) {
+LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format,
+                          Trail* trail) {
     LinePort line(inputs, format);
     std::optional<CalculationStop> stop;
+    if (trail != nullptr) {
+        *trail = {};
+    }
     try {
         line.Choose(tables);
         CalculationDriver driver(line, line, tables.ForCalculation(), format);
         stop = driver.Calculate();
+        if (trail != nullptr) {
+            *trail = driver.Recorded();
+        }
         if (!stop) {
             LineResults results;
             results.nominalCurrent = StrToFloat(line.Text(Result::NominalCurrent), format);
@@ -320,6 +327,10 @@ LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberF
         stop = refused;
     } catch (const UserError& error) {
         stop = CalculationStop(ErrorMessage(error.what()));
+    }
+    // Refused before the calculation began: its trail is the refusal alone.
+    if (trail != nullptr && !trail->stop) {
+        trail->stop = stop->Box().text;
     }
     return LineStop{stop->Box().text};
 }

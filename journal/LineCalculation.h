@@ -58,7 +58,9 @@ private:
 // input of kWithoutTransformer calculates without one; an empty one starts
 // from the first of the list, and an empty temperature is the one the table
 // presets (15 °C in the ground, 25 °C elsewhere), as in the main window.
-LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format);
+// With `trail`, what the calculation recorded goes there too.
+LineOutcome CalculateLine(const LineInputs& inputs, BatchTables& tables, NumberFormat format,
+                          Trail* trail = nullptr);
 
 // The index of the voltage option a line names, or -1.
 int VoltageOptionOf(const LineInputs& inputs);

@@ -23,18 +23,32 @@ const std::vector<std::string>& ReportCommands::Calculators() {
     return programs;
 }
 
-void ReportCommands::Save(const std::string& plainText) {
-    const auto chosen = context_.saveFiles.ChooseSaveFile({kFilter, kSuffix, lastSaved_});
-    if (!chosen) {
-        return;
-    }
-    std::filesystem::path file = *chosen;
+std::optional<std::filesystem::path> ReportCommands::ChooseFile(
+    const SaveFileChooser::Request& request) {
+    auto chosen = context_.saveFiles.ChooseSaveFile(request);
     // Not every desktop's dialog adds the suffix itself.
-    if (!file.has_extension()) {
-        file += std::string(".") + kSuffix;
+    if (chosen && !chosen->has_extension()) {
+        *chosen += "." + request.defaultSuffix;
     }
-    lastSaved_ = file;
-    SaveReport(file, plainText);
+    return chosen;
+}
+
+void ReportCommands::Save(const std::string& plainText) {
+    if (const auto file = ChooseFile({kFilter, kSuffix, lastSaved_})) {
+        lastSaved_ = *file;
+        SaveReport(*file, plainText);
+    }
+}
+
+void ReportCommands::SaveTrail(const std::string& plainText, const std::string& name) {
+    if (const auto file = ChooseFile({kRtfFilter, "rtf", trailFolder_ / name})) {
+        trailFolder_ = file->parent_path();
+        SaveReport(*file, plainText);
+    }
+}
+
+void ReportCommands::PrintTrail(QTextDocument& trail, const std::string& title) {
+    context_.printer.Print(trail, title, PageOrientation::Portrait);
 }
 
 void ReportCommands::Print(QTextDocument& report) {

@@ -3,6 +3,7 @@
 #include "widgets/Context.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,11 +21,16 @@ public:
 
     static constexpr const char* kFilter = "word (*doc)|*.doc";
     static constexpr const char* kSuffix = "doc";
+    static constexpr const char* kRtfFilter = "Документ RTF (*.rtf)|*.rtf";
 
     // Writes the report's plain text as an RTF document under a name the
     // user picks; throws FileError when the file cannot be written.
     void Save(const std::string& plainText);
     void Print(QTextDocument& report);
+    // The calculation's trail, by the report's writer and printer: offered
+    // under `name` in the folder the last trail was saved to.
+    void SaveTrail(const std::string& plainText, const std::string& name);
+    void PrintTrail(QTextDocument& trail, const std::string& title);
     // Shows "Не удается запустить Word" when no word processor starts.
     void StartWordProcessor();
     // The first calculator that starts; when none does, says so and names
@@ -40,8 +46,11 @@ public:
     static const std::vector<std::string>& Calculators();
 
 private:
+    std::optional<std::filesystem::path> ChooseFile(const SaveFileChooser::Request& request);
+
     const Context& context_;
     std::filesystem::path lastSaved_;
+    std::filesystem::path trailFolder_;
 };
 
 }  // namespace kalvenor

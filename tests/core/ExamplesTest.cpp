@@ -3,6 +3,7 @@
 #include "calc/Driver.h"
 #include "calc/ShortCircuit.h"
 #include "calc/TableReads.h"
+#include "calc/TrailPage.h"
 #include "calc/Transformers.h"
 #include "examples/ExampleTables.h"
 #include "tables/Catalogue.h"
@@ -363,9 +364,10 @@ protected:
     std::vector<std::string> Run(const char* length) {
         window.inputs[Input::Length] = length;
         window.messages.shown.clear();
-        CalculationDriver(window, window, {currentTable, breakers, transformers, dir.Path()},
-                          NumberFormat{','})
-            .Run();
+        CalculationDriver driver(window, window, {currentTable, breakers, transformers, dir.Path()},
+                                 NumberFormat{','});
+        driver.Run();
+        page = TrailPage(driver.Recorded(), NumberFormat{','}, "08.12.2026 10:00");
         std::vector<std::string> shown;
         for (const auto& message : window.messages.shown) {
             shown.push_back(message.text);
@@ -387,6 +389,7 @@ protected:
     Dataset breakers;
     Dataset transformers;
     testing::FakeMainWindow window;
+    std::vector<std::string> page;
 };
 
 // At 50 m the 4 mm2 that the breaker's rating asks for gives a fault current
@@ -416,6 +419,81 @@ TEST_F(FirstCalculation, At70MetresTheDropQuestionDecides) {
               (std::vector<std::string>{"10", "55", "26,316", "Потери напряжения - 1,7 %",
                                         "Ток короткого замыкания - 423 A",
                                         "Автомат серии - ВА47-29 C   32  A"}));
+}
+
+// The trail says why, with the figures of the result fields and the report:
+// at 50 m the short-circuit check moved 4 mm2 to 6; with "Да" and 2,5 % at
+// 70 m the drop moved 6 to 10; at 1000 m nothing trips and the page ends
+// with the stop.
+TEST_F(FirstCalculation, TheTrailSaysWhichStepSetTheSectionWithItsFigures) {
+    const auto has = [this](const std::string& line) {
+        return std::find(page.begin(), page.end(), line) != page.end();
+    };
+    Run("50");
+    EXPECT_EQ(page.at(1), "Расчет выполнен 08.12.2026 10:00");
+    EXPECT_EQ(page.at(2),
+              "Сечение 6 мм² выбрано по условию срабатывания автомата при однофазном КЗ.");
+    EXPECT_TRUE(
+        has("Iкз = 230 / (Zп + Zт) = 230 / (0,451 + 0,288) = 311 А < 320 А — автомат не "
+            "срабатывает."));
+    EXPECT_TRUE(
+        has("Iкз = 230 / (Zп + Zт) = 230 / (0,3015 + 0,288) = 390 А ≥ 320 А — автомат "
+            "срабатывает."));
+    EXPECT_TRUE(
+        has("Сечение 6 мм², длительно допустимый ток с поправками 42 А, потеря напряжения "
+            "2,02 %, ток КЗ в конце линии 390 А."));
+
+    window.messages.Plan(Answer::Yes);
+    window.permittedDrop = 2.5;
+    Run("70");
+    EXPECT_EQ(page.at(2), "Сечение 10 мм² выбрано по допустимой потере напряжения.");
+    EXPECT_TRUE(
+        has("ΔUдоп = 2,5 %: Sтреб = K × Iном × L × cos φ × 100 / (γ × ΔUдоп × U) = 2 × "
+            "26,316 × 70 × 1 × 100 / (57 × 2,5 × 380) = 6,8 мм² → 10 мм² (первое сечение "
+            "таблицы не меньше), ΔU = 1,7 %."));
+    EXPECT_TRUE(
+        has("Сечение 10 мм², длительно допустимый ток с поправками 55 А, потеря напряжения "
+            "1,7 %, ток КЗ в конце линии 423 А."));
+
+    Run("1000");
+    EXPECT_FALSE(std::any_of(page.begin(), page.end(), [](const std::string& line) {
+        return line.find(" выбрано ") != std::string::npos;
+    }));
+    EXPECT_EQ(page.back().rfind("Расчет остановлен: Ток короткого замыкания превышает", 0), 0U)
+        << page.back();
+}
+
+// Short lines, where neither the fault nor the drop asks for more: 8 kW
+// (21,05 A) is carried by 2,5 mm2 (25 A) and its 25 A breaker; 12,5 kW
+// (32,9 A) by 4 mm2 (35 A), but its 40 A breaker asks for 6 mm2. The page
+// names what set the section, and its result line carries the result
+// fields' and the report's figures.
+TEST_F(FirstCalculation, TheTrailNamesHeatingAndTheBreakerRatingWithTheResultsFigures) {
+    struct Case {
+        const char* power;
+        double current;
+        const char* criterion;
+    };
+    for (const Case& line : {Case{"8", 21.053, "по длительно допустимому току нагрузки (нагреву)"},
+                             Case{"12,5", 32.895, "по номинальному току автомата"}}) {
+        window.inputs[Input::Power] = line.power;
+        const auto offered = ListBreakers(breakers, 2, line.current);
+        window.chosenItem = static_cast<std::size_t>(
+            std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
+        EXPECT_TRUE(Run("30").empty());
+        const std::vector<std::string> results = Results();
+        const std::string section = results[0];
+        EXPECT_EQ(page.at(2), "Сечение " + section + " мм² выбрано " + line.criterion + ".");
+        // "Потери напряжения - 1,53 %" and "Ток короткого замыкания - 319 A".
+        const std::string drop = results[3].substr(results[3].rfind("- ") + 2);
+        const std::string fault = results[4].substr(results[4].rfind("- ") + 2);
+        const std::string figures = "Сечение " + section +
+                                    " мм², длительно допустимый ток с поправками " + results[1] +
+                                    " А, потеря напряжения " + drop + ", ток КЗ в конце линии " +
+                                    fault.substr(0, fault.size() - 1) + "А.";
+        EXPECT_NE(std::find(page.begin(), page.end(), figures), page.end())
+            << line.power << " kW: " << figures;
+    }
 }
 
 }  // namespace

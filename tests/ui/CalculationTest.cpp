@@ -1,12 +1,21 @@
+#include "base/Files.h"
 #include "calc/Prosent.h"
+#include "output/RtfWriter.h"
 #include "tables/Insertavt.h"
 #include "tests/support/Tables.h"
 #include "tests/ui/UiFixture.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTextEdit>
 
 namespace kalvenor::ui {
@@ -104,6 +113,71 @@ private slots:
         ui.messages->onShow = nullptr;
         QCOMPARE(Find<QLineEdit>(Form1, "Edit1")->text(), QString("16"));
         QCOMPARE(ReportLines()[14], QString("Потери напряжения - 4,53 %"));
+    }
+
+    // Beside the report, the page that says why: filled by the calculation
+    // with the figures the report shows, saved and printed as it reads, and
+    // gone with the report when an input changes.
+    void theTrailPageExplainsTheSectionBesideTheReport() {
+        PrepareTables();
+        ChooseSeries("АП50");
+        ui.messages->Plan(Answer::No);
+        Form1->Button1->click();
+        auto* pages = Form1->findChild<QTabWidget*>("ReportPages");
+        auto* trail = Form1->findChild<QTextEdit*>("TrailEdit");
+        auto* save = Form1->findChild<QAction*>("TrailSaveAction");
+        auto* print = Form1->findChild<QAction*>("TrailPrintAction");
+        QVERIFY(pages && trail && save && print);
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(pages->tabText(1), QString("Обоснование"));
+        QCOMPARE(trail->accessibleName(), QString("Обоснование"));
+
+        const QStringList page = trail->toPlainText().split('\n');
+        QCOMPARE(page[0], QString("Обоснование выбора сечения"));
+        QVERIFY(
+            page[1].startsWith("Расчет выполнен " + QDate::currentDate().toString("dd.MM.yyyy")));
+        QCOMPARE(page[2], "Сечение " + Form1->Edit1->text() +
+                              " мм² выбрано по условию срабатывания автомата при однофазном КЗ.");
+        const QString shortCircuit = ReportLines()[18].section(" - ", 1).section(' ', 0, 0);
+        const auto result = page.indexOf(QRegularExpression(R"(^\d+\. Результат$)"));
+        QVERIFY(result > 0);
+        const QString figures = page[result + 1];
+        QVERIFY2(figures.contains("Сечение " + Form1->Edit1->text() + " мм²") &&
+                     figures.contains("ток КЗ в конце линии " + shortCircuit + " А"),
+                 qPrintable(figures));
+        QVERIFY(
+            page.contains("ΔU > 2,5 % — на вопрос «Уменьшить падение напряжения?» ответ "
+                          "«Нет»: сечение остается."));
+        QVERIFY(save->isEnabled() && print->isEnabled());
+
+        // Tab reaches the page from its tab.
+        Form1->show();
+        Form1->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form1));
+        pages->setCurrentIndex(1);
+        pages->tabBar()->setFocus();
+        QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), trail);
+        // Ctrl+C copies what is selected here; elsewhere it is the exit.
+        trail->selectAll();
+        QTest::keyClick(trail, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), trail->toPlainText());
+        QVERIFY(Form1->isVisible());
+
+        FakeSaveFileChooser& chooser = ui.fakes->saveFiles;
+        chooser.answers = {*ui.dir / "обоснование"};
+        save->trigger();
+        QCOMPARE(chooser.requests.back().initial.filename().string(),
+                 "Обоснование ВВГ2 " + QDate::currentDate().toString("yyyy-MM-dd").toStdString() +
+                     ".rtf");
+        QCOMPARE(ReadFileBytes(*ui.dir / "обоснование.rtf"),
+                 RtfDocument(trail->toPlainText().toStdString()));
+        print->trigger();
+        QCOMPARE(ui.fakes->printer.texts.back(), trail->toPlainText().toStdString());
+
+        Form1->Edit6->setText("50");
+        QVERIFY(trail->toPlainText().isEmpty());
+        QVERIFY(!save->isEnabled() && !print->isEnabled());
     }
 
     // The field says what it holds, in its unit, and everything shows whole

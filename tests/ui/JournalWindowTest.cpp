@@ -7,10 +7,12 @@
 #include "tests/ui/UiFixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QTableView>
+#include <QTextEdit>
 
 namespace kalvenor::ui {
 
@@ -105,6 +107,33 @@ private slots:
             fakes->printer.pdf = std::filesystem::path(shots.toStdString()) / "cable-journal.pdf";
             Trigger(Window(), "PrintAction");
         }
+    }
+
+    // The current line's trail, in a window of its own: the line sized again,
+    // the page's section and criterion those of the grid's line.
+    void theTrailOfALineSaysWhyItGotItsSection() {
+        OpenExample();
+        Grid()->setCurrentIndex(Grid()->model()->index(0, 0));
+        Click(Window(), "TrailButton");
+        auto* trailWindow = Find<QDialog>(Window(), "LineTrailWindow");
+        QVERIFY(trailWindow->isVisible());
+        QVERIFY(trailWindow->windowTitle().endsWith(Cell(Grid(), 0, JournalColumn::Designation)));
+        QCOMPARE(Cell(Grid(), 0, JournalColumn::Status), QString("OK"));
+        const QStringList page =
+            Find<QTextEdit>(trailWindow, "TrailEdit")->toPlainText().split('\n');
+        QCOMPARE(page[2], "Сечение " + Cell(Grid(), 0, JournalColumn::Section) +
+                              " мм² выбрано по допустимой потере напряжения.");
+        QCOMPARE(Cell(Grid(), 0, JournalColumn::Criterion), QString("падению напряжения"));
+
+        // A line the calculation refuses: its page is the refusal.
+        QAbstractItemModel* model = Grid()->model();
+        QVERIFY(model->setData(model->index(1, static_cast<int>(JournalColumn::Length)), "0",
+                               Qt::EditRole));
+        Grid()->setCurrentIndex(model->index(1, 0));
+        Click(Window(), "TrailButton");
+        const QString refused = Find<QTextEdit>(trailWindow, "TrailEdit")->toPlainText();
+        QVERIFY2(refused.endsWith("Расчет остановлен: " + Cell(Grid(), 1, JournalColumn::Status)),
+                 qPrintable(refused));
     }
 
     // An edit drops the line's figures at once; once the journal has been
