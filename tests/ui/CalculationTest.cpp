@@ -122,7 +122,7 @@ private slots:
         PrepareTables();
         ChooseSeries("АП50");
         ui.messages->Plan(Answer::No);
-        Form1->Button1->click();
+        Find<QPushButton>(Form1, "Button1")->click();
         auto* pages = Form1->findChild<QTabWidget*>("ReportPages");
         auto* trail = Form1->findChild<QTextEdit*>("TrailEdit");
         auto* save = Form1->findChild<QAction*>("TrailSaveAction");
@@ -136,13 +136,13 @@ private slots:
         QCOMPARE(page[0], QString("Обоснование выбора сечения"));
         QVERIFY(
             page[1].startsWith("Расчет выполнен " + QDate::currentDate().toString("dd.MM.yyyy")));
-        QCOMPARE(page[2], "Сечение " + Form1->Edit1->text() +
+        QCOMPARE(page[2], "Сечение " + Find<QLineEdit>(Form1, "Edit1")->text() +
                               " мм² выбрано по условию срабатывания автомата при однофазном КЗ.");
         const QString shortCircuit = ReportLines()[18].section(" - ", 1).section(' ', 0, 0);
         const auto result = page.indexOf(QRegularExpression(R"(^\d+\. Результат$)"));
         QVERIFY(result > 0);
         const QString figures = page[result + 1];
-        QVERIFY2(figures.contains("Сечение " + Form1->Edit1->text() + " мм²") &&
+        QVERIFY2(figures.contains("Сечение " + Find<QLineEdit>(Form1, "Edit1")->text() + " мм²") &&
                      figures.contains("ток КЗ в конце линии " + shortCircuit + " А"),
                  qPrintable(figures));
         QVERIFY(
@@ -175,7 +175,7 @@ private slots:
         print->trigger();
         QCOMPARE(ui.fakes->printer.texts.back(), trail->toPlainText().toStdString());
 
-        Form1->Edit6->setText("50");
+        Find<QLineEdit>(Form1, "Edit6")->setText("50");
         QVERIFY(trail->toPlainText().isEmpty());
         QVERIFY(!save->isEnabled() && !print->isEnabled());
     }
