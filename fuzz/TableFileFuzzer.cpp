@@ -294,8 +294,15 @@ void CheckDatabase(std::string_view bytes, bool readable, const std::vector<Fiel
     Dataset dataset;
     const std::optional<std::string> warning =
         OpenDatabase(dataset, path, BreakerFieldDefs(), {}, std::string(kMaxCurrentField));
-    Check(warning.has_value() != usable, "a database was judged otherwise than its fields");
-    Check(dataset.Active() && dataset.BoundFile() == path, "a database is not open and bound");
+    // One whose rows hold what a write would drop opens read-only, bound to
+    // nothing, and says so.
+    const bool readOnly = usable && dataset.ReadOnlyReason().has_value();
+    Check(warning.has_value() != (usable && !readOnly),
+          "a database was judged otherwise than its fields");
+    Check(!readOnly || warning == dataset.ReadOnlyReason(),
+          "a read-only database does not say why");
+    Check(dataset.Active() && dataset.BoundFile() == (readOnly ? fs::path() : path),
+          "a database is not open and bound (or read-only)");
     if (usable) {
         Check(ReadBytes(path) == bytes, "opening a database changed its file");
     } else {
