@@ -482,15 +482,15 @@ TEST_F(FirstCalculation, TheTrailNamesHeatingAndTheBreakerRatingWithTheResultsFi
             std::find(offered.begin(), offered.end(), "ВА47-29 C") - offered.begin());
         EXPECT_TRUE(Run("30").empty());
         const std::vector<std::string> results = Results();
-        const std::string section = results[0];
+        const std::string& section = results[0];
         EXPECT_EQ(page.at(2), "Сечение " + section + " мм² выбрано " + line.criterion + ".");
         // "Потери напряжения - 1,53 %" and "Ток короткого замыкания - 319 A".
         const std::string drop = results[3].substr(results[3].rfind("- ") + 2);
         const std::string fault = results[4].substr(results[4].rfind("- ") + 2);
-        const std::string figures = "Сечение " + section +
-                                    " мм², длительно допустимый ток с поправками " + results[1] +
-                                    " А, потеря напряжения " + drop + ", ток КЗ в конце линии " +
-                                    fault.substr(0, fault.size() - 1) + "А.";
+        std::string figures = "Сечение " + section;
+        figures += " мм², длительно допустимый ток с поправками " + results[1];
+        figures += " А, потеря напряжения " + drop;
+        figures += ", ток КЗ в конце линии " + fault.substr(0, fault.size() - 1) + "А.";
         EXPECT_NE(std::find(page.begin(), page.end(), figures), page.end())
             << line.power << " kW: " << figures;
     }

@@ -141,7 +141,7 @@ private slots:
         const QString shortCircuit = ReportLines()[18].section(" - ", 1).section(' ', 0, 0);
         const auto result = page.indexOf(QRegularExpression(R"(^\d+\. Результат$)"));
         QVERIFY(result > 0);
-        const QString figures = page[result + 1];
+        const QString& figures = page[result + 1];
         QVERIFY2(figures.contains("Сечение " + Find<QLineEdit>(Form1, "Edit1")->text() + " мм²") &&
                      figures.contains("ток КЗ в конце линии " + shortCircuit + " А"),
                  qPrintable(figures));
