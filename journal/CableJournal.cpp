@@ -44,8 +44,9 @@ RtfTableDocument CableJournalDocument(const std::vector<JournalLine>& lines,
         "падение напряжения; Iкз — ток однофазного короткого замыкания в конце линии.");
     document.landscape = true;
     for (const JournalColumn column : kPrinted) {
-        const JournalColumnSpec& spec = ColumnSpec(column);
-        document.columns.push_back({std::string(spec.printedHeader), spec.width, spec.numeric});
+        const JournalColumnLayout& layout = ColumnLayout(column);
+        document.columns.push_back(
+            {std::string(layout.printedHeader), layout.width, layout.numeric});
     }
     document.rows.reserve(lines.size());
     for (const JournalLine& line : lines) {

@@ -8,7 +8,7 @@ namespace kalvenor {
 namespace {
 
 // clang-format off
-constexpr std::array<JournalColumnSpec, kJournalColumnCount> kColumns{{
+constexpr std::array<JournalColumnLayout, kJournalColumnCount> kColumns{{
     {"Обозначение линии",       "Обозначение линии", false, 16},
     {"Мощность, кВт",           "P, кВт",            true,   6},
     {"cos φ",                   "cos φ",             true,   5},
@@ -65,7 +65,7 @@ std::optional<double> ResultFigure(const LineResults& results, JournalColumn col
 
 }  // namespace
 
-const JournalColumnSpec& ColumnSpec(JournalColumn column) {
+const JournalColumnLayout& ColumnLayout(JournalColumn column) {
     return kColumns.at(static_cast<std::size_t>(column));
 }
 
@@ -140,7 +140,7 @@ std::string CellText(const JournalLine& line, JournalColumn column, NumberFormat
 
 std::optional<double> CellNumber(const JournalLine& line, JournalColumn column,
                                  NumberFormat format) {
-    if (!ColumnSpec(column).numeric) {
+    if (!ColumnLayout(column).numeric) {
         return std::nullopt;
     }
     if (const std::optional<LineInput> input = InputOf(column)) {

@@ -41,7 +41,7 @@ inline constexpr JournalColumn ColumnAt(std::size_t position) {
     return static_cast<JournalColumn>(position);
 }
 
-struct JournalColumnSpec {
+struct JournalColumnLayout {
     // With its unit after a comma: the grid's and the spreadsheets' header,
     // and the field name in a journal file.
     std::string_view header;
@@ -55,7 +55,7 @@ struct JournalColumnSpec {
     int width = 10;
 };
 
-const JournalColumnSpec& ColumnSpec(JournalColumn column);
+const JournalColumnLayout& ColumnLayout(JournalColumn column);
 // The input a column shows, or nothing for a result column.
 std::optional<LineInput> InputOf(JournalColumn column);
 

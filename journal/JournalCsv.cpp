@@ -181,7 +181,7 @@ std::optional<LineInput> InputOfHeader(std::string_view header) {
     const std::string key = HeaderKey(header);
     for (const InputNames& names : InputAliases()) {
         const auto column = static_cast<JournalColumn>(names.input);
-        if (key == HeaderKey(ColumnSpec(column).header) ||
+        if (key == HeaderKey(ColumnLayout(column).header) ||
             std::find(names.aliases.begin(), names.aliases.end(), key) != names.aliases.end()) {
             return names.input;
         }
@@ -192,7 +192,7 @@ std::optional<LineInput> InputOfHeader(std::string_view header) {
 bool IsResultHeader(std::string_view header) {
     const std::string key = HeaderKey(header);
     for (std::size_t c = kLineInputCount; c < kJournalColumnCount; ++c) {
-        if (key == HeaderKey(ColumnSpec(ColumnAt(c)).header)) {
+        if (key == HeaderKey(ColumnLayout(ColumnAt(c)).header)) {
             return true;
         }
     }
@@ -528,7 +528,7 @@ std::string JournalCsvText(const std::vector<JournalLine>& lines, NumberFormat f
     std::string out(kByteOrderMark);
     for (std::size_t c = 0; c < kJournalColumnCount; ++c) {
         out += c > 0 ? ";" : "";
-        AppendCsvCell(out, ColumnSpec(ColumnAt(c)).header);
+        AppendCsvCell(out, ColumnLayout(ColumnAt(c)).header);
     }
     out += "\r\n";
     for (const JournalLine& line : lines) {

@@ -19,14 +19,14 @@ namespace fs = std::filesystem;
 constexpr NumberFormat kFileFormat{'.'};
 
 FieldType TypeOf(JournalColumn column) {
-    return !InputOf(column) && ColumnSpec(column).numeric ? FieldType::Float : FieldType::String;
+    return !InputOf(column) && ColumnLayout(column).numeric ? FieldType::Float : FieldType::String;
 }
 
 std::vector<FieldDef> JournalFieldDefs() {
     std::vector<FieldDef> fields;
     for (std::size_t c = 0; c < kJournalColumnCount; ++c) {
         const JournalColumn column = ColumnAt(c);
-        fields.push_back({std::string(ColumnSpec(column).header), TypeOf(column), 0, false});
+        fields.push_back({std::string(ColumnLayout(column).header), TypeOf(column), 0, false});
     }
     return fields;
 }
@@ -43,7 +43,7 @@ FieldPositions FindFields(const fs::path& path, const std::vector<FieldDef>& fie
     FieldPositions positions;
     for (std::size_t c = 0; c < kJournalColumnCount; ++c) {
         const JournalColumn column = ColumnAt(c);
-        const std::string_view header = ColumnSpec(column).header;
+        const std::string_view header = ColumnLayout(column).header;
         for (std::size_t f = 0; f < fields.size(); ++f) {
             if (fields[f].name == header) {
                 if (fields[f].type != TypeOf(column)) {
@@ -73,7 +73,7 @@ public:
     double Figure(JournalColumn column) const {
         const Value* value = Cell(column);
         if (value == nullptr) {
-            throw Damaged("нет значения " + Quoted(ColumnSpec(column).header) +
+            throw Damaged("нет значения " + Quoted(ColumnLayout(column).header) +
                           " у рассчитанной линии");
         }
         return std::get<double>(*value);
@@ -105,7 +105,7 @@ JournalLine ReadLine(const RowReader& reader, NumberFormat format) {
         const JournalColumn column = ColumnAt(c);
         std::string text = reader.Text(column);
         line.inputs[*InputOf(column)] =
-            ColumnSpec(column).numeric ? ChangeSeparator(text, kFileFormat, format) : text;
+            ColumnLayout(column).numeric ? ChangeSeparator(text, kFileFormat, format) : text;
     }
     const std::string status = reader.Text(JournalColumn::Status);
     if (status.empty()) {
@@ -144,7 +144,7 @@ Row WriteLine(const JournalLine& line, NumberFormat format) {
         const JournalColumn column = ColumnAt(c);
         const std::string& typed = line.inputs[*InputOf(column)];
         text(column,
-             ColumnSpec(column).numeric ? ChangeSeparator(typed, format, kFileFormat) : typed);
+             ColumnLayout(column).numeric ? ChangeSeparator(typed, format, kFileFormat) : typed);
     }
     // A stop's message goes whole, line breaks included; the status text
     // folds them.

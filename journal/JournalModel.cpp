@@ -98,8 +98,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
             }
             return input ? QVariant() : QVariant(QBrush(kResultColour));
         case Qt::TextAlignmentRole:
-            return ColumnSpec(column).numeric ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                              : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+            return ColumnLayout(column).numeric ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
         default:
             return {};
     }
@@ -111,12 +111,12 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
     }
     // The symbols of the printed journal keep the grid narrow; the words
     // are the tip.
-    const JournalColumnSpec& spec = ColumnSpec(ColumnAt(static_cast<std::size_t>(section)));
+    const JournalColumnLayout& layout = ColumnLayout(ColumnAt(static_cast<std::size_t>(section)));
     switch (role) {
         case Qt::DisplayRole:
-            return ToQString(spec.printedHeader);
+            return ToQString(layout.printedHeader);
         case Qt::ToolTipRole:
-            return ToQString(spec.header);
+            return ToQString(layout.header);
         default:
             return {};
     }

@@ -108,10 +108,10 @@ void WriteSheet(Workbook& book, const std::vector<JournalLine>& lines, NumberFor
 
     std::array<std::size_t, kJournalColumnCount> widths{};
     for (std::size_t c = 0; c < kJournalColumnCount; ++c) {
-        const JournalColumnSpec& spec = ColumnSpec(ColumnAt(c));
-        widths[c] = std::max(static_cast<std::size_t>(spec.width), WidestWord(spec.header));
+        const JournalColumnLayout& layout = ColumnLayout(ColumnAt(c));
+        widths[c] = std::max(static_cast<std::size_t>(layout.width), WidestWord(layout.header));
         book.Check(::worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c),
-                                            std::string(spec.header).c_str(), header));
+                                            std::string(layout.header).c_str(), header));
     }
     for (std::size_t r = 0; r < lines.size(); ++r) {
         const auto row = static_cast<lxw_row_t>(r + 1);

@@ -149,7 +149,7 @@ TEST(JournalColumns, CellsShowInputsAsTypedAndResultsInTheUsersForm) {
         {JournalColumn::Status, "OK"},
     };
     for (const auto& [column, text] : shown) {
-        EXPECT_EQ(CellText(line, column, kComma), text) << ColumnSpec(column).header;
+        EXPECT_EQ(CellText(line, column, kComma), text) << ColumnLayout(column).header;
     }
     EXPECT_EQ(CellNumber(line, JournalColumn::ContinuousCurrent, kComma), 35.72);
     EXPECT_EQ(CellText(line, JournalColumn::ContinuousCurrent, kPoint), "35.72");
@@ -236,7 +236,7 @@ TEST(JournalFile, AFileOfAnotherProgramVersionKeepsItsLines) {
     std::vector<FieldDef> fields;
     for (std::size_t c = kLineInputCount; c-- > 0;) {
         fields.push_back(
-            {std::string(ColumnSpec(ColumnAt(c)).header), FieldType::String, 0, false});
+            {std::string(ColumnLayout(ColumnAt(c)).header), FieldType::String, 0, false});
     }
     fields.push_back({"Примечание", FieldType::String, 0, false});
     DataPacket packet{fields, {}, {}};
@@ -280,7 +280,7 @@ TEST(JournalFile, DamagedForeignAndHugeFilesAreRefusedWithTheirReason) {
     // A figure where the file says text: a table's field under a journal's name.
     std::vector<FieldDef> fields;
     for (std::size_t c = 0; c < kJournalColumnCount; ++c) {
-        fields.push_back({std::string(ColumnSpec(ColumnAt(c)).header),
+        fields.push_back({std::string(ColumnLayout(ColumnAt(c)).header),
                           c == 1 ? FieldType::Float : FieldType::String, 0, false});
     }
     WriteDataPacket(dir / "typed.kvj", DataPacket{fields, {}, {}});
