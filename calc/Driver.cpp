@@ -127,7 +127,7 @@ void CalculationDriver::ChooseBreakerAndTransformer() {
         trail_.inputs->transformer = currentName;
         trail_.transformer =
             Trail::Transformer{.factor = option_->transformerFactor,
-                               .required = option_->transformerFactor * Number(Input::Power),
+                               .required = option_->transformerFactor * trail_.inputs->powerKw,
                                .askedPower = TransformerPower(tables_.transformers, currentName)};
         // A transformer stored with no power would be passed over for a
         // larger one without a word.

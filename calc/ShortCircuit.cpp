@@ -21,6 +21,11 @@ constexpr double kReactancePerMetre = 0.0006;
 constexpr double kApproxVoltage = 176;
 constexpr double kApproxResistanceFactor = 1.5;
 
+// The phase and zero conductors' resistance, Ohm.
+double LoopResistance(std::string_view material, double length, double section) {
+    return 2 * Resistivity(material) * length / section;
+}
+
 // One section's current as the check compares it, recorded when asked.
 double ModeCurrent(const ShortCircuitCheck& check, double section, Trail::ShortCircuit* record) {
     Trail::FaultAtSection fault;
@@ -34,7 +39,7 @@ double ModeCurrent(const ShortCircuitCheck& check, double section, Trail::ShortC
     } else {
         fault.section = section;
         if (section > 0) {
-            fault.resistance = 2 * Resistivity(check.material) * check.length / section;
+            fault.resistance = LoopResistance(check.material, check.length, section);
         }
         fault.current = ApproxShortCircuitCurrent(check.material, check.length, section);
     }
@@ -68,7 +73,7 @@ Trail::FaultAtSection ShortCircuitLoop(std::string_view material, double section
     if (!(section > 0) || !(powerKva > 0) || uk < 0 || length < 0) {
         return fault;
     }
-    fault.resistance = 2 * Resistivity(material) * length / section;
+    fault.resistance = LoopResistance(material, length, section);
     fault.reactance = kReactancePerMetre * length;
     fault.lineImpedance = std::hypot(fault.resistance, fault.reactance);
     const double transformerCurrent = powerKva * 1000 / (std::numbers::sqrt3 * kLineVoltage);
