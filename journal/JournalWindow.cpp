@@ -175,7 +175,7 @@ void JournalWindow::CreateControls() {
 
 void JournalWindow::CreateMenu() {
     const auto item = [this](QMenu* menu, const char* name, const char* caption,
-                             QKeySequence shortcut, void (JournalWindow::*handler)()) {
+                             const QKeySequence& shortcut, void (JournalWindow::*handler)()) {
         QAction* action = menu->addAction(QString::fromUtf8(caption));
         action->setObjectName(QString::fromUtf8(name));
         action->setShortcut(shortcut);
@@ -216,7 +216,7 @@ std::filesystem::path JournalWindow::StartFolder() const {
     return path_.empty() ? context_.directory : path_.parent_path();
 }
 
-void JournalWindow::RefillRecent(std::vector<std::filesystem::path> journals) {
+void JournalWindow::RefillRecent(const std::vector<std::filesystem::path>& journals) {
     recent_->clear();
     for (const std::filesystem::path& path : journals) {
         QAction* action = recent_->addAction(ToQString(path.string()));

@@ -100,7 +100,7 @@ private:
     void RefreshMarks();
     void FitColumns();
     void RefreshTitle();
-    void RefillRecent(std::vector<std::filesystem::path> journals);
+    void RefillRecent(const std::vector<std::filesystem::path>& journals);
     void Remember(const std::filesystem::path& path);
     std::filesystem::path StartFolder() const;
     std::string DesignName() const;
