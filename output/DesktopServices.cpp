@@ -19,12 +19,16 @@ namespace kalvenor {
 
 namespace {
 
-// "description|pattern" as the menu's filter is written; Qt wants
-// "description (pattern)".
-QString NameFilter(const std::string& written) {
+// The filter is written "description|pattern": the list of file types shows
+// the description as it stands ("Журнал линий (*.kvj)", "word (*doc)") and the
+// dialog lists the files the pattern matches. Qt takes the pattern from
+// "description (pattern)" and, told to hide it, shows the description alone,
+// where it would otherwise show the pattern twice.
+void SetFilter(QFileDialog& dialog, const std::string& written) {
     const QString filter = ToQString(written);
     const qsizetype bar = filter.indexOf(QLatin1Char('|'));
-    return bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
+    dialog.setNameFilter(bar < 0 ? filter : filter.left(bar) + " (" + filter.mid(bar + 1) + ")");
+    dialog.setOption(QFileDialog::HideNameFilterDetails, bar >= 0);
 }
 
 // The file the user accepted, read from one copy of the dialog's list.
@@ -45,7 +49,7 @@ std::optional<std::filesystem::path> QtSaveFileChooser::ChooseSaveFile(const Req
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setNameFilter(NameFilter(request.filter));
+    SetFilter(dialog, request.filter);
     dialog.setDefaultSuffix(ToQString(request.defaultSuffix));
     if (!request.initial.empty()) {
         dialog.selectFile(ToQString(request.initial.string()));
@@ -57,7 +61,7 @@ std::optional<std::filesystem::path> QtOpenFileChooser::ChooseOpenFile(const Req
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(NameFilter(request.filter));
+    SetFilter(dialog, request.filter);
     if (std::filesystem::is_directory(request.initial)) {
         dialog.setDirectory(ToQString(request.initial.string()));
     } else if (!request.initial.empty()) {

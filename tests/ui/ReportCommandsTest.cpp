@@ -1,12 +1,16 @@
 #include "calc/Prosent.h"
 #include "coeff/Kf.h"
+#include "output/DesktopServices.h"
 #include "output/RtfWriter.h"
 #include "tables/Basatrasformator.h"
 #include "tables/Bazatok.h"
 #include "tables/Unit1.h"
+#include "tests/core/TempDir.h"
 #include "tests/ui/UiFixture.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QListView>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextEdit>
@@ -237,6 +241,48 @@ private slots:
         QCOMPARE(Find<QAction>(Form1, "N10")->icon().cacheKey(),
                  Find<QToolButton>(Form1, "ToolButton7")->icon().cacheKey());
         QVERIFY(!QApplication::windowIcon().pixmap(32, 32).isNull());
+    }
+
+    // The file dialogs name a type of file as its description reads, not with
+    // the pattern a second time, and list the files of that pattern alone.
+    void fileDialogsShowTheFilterAsWritten() {
+        const test::TempDir folder;
+        for (const char* name : {"отчёт.doc", "старый.adoc", "ЩР-1.kvj", "ЩР-1.csv"}) {
+            std::ofstream(folder / name) << "x";
+        }
+        const auto seen = [](QStringList* types, QStringList* files) {
+            WhenModal([=] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                const auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo");
+                const auto* list = dialog->findChild<QListView*>("listView");
+                QVERIFY(combo != nullptr && list != nullptr);
+                for (int type = 0; type < combo->count(); ++type) {
+                    *types << combo->itemText(type);
+                }
+                QTRY_VERIFY(list->model()->rowCount(list->rootIndex()) > 0);
+                for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+                    *files << list->model()->index(row, 0, list->rootIndex()).data().toString();
+                }
+                dialog->reject();
+            });
+        };
+
+        QStringList types;
+        QStringList files;
+        seen(&types, &files);
+        QtSaveFileChooser save;
+        QVERIFY(!save.ChooseSaveFile({"word (*doc)|*.doc", "doc", folder / "отчёт"}));
+        QCOMPARE(types, QStringList{"word (*doc)"});
+        QCOMPARE(files, QStringList{"отчёт.doc"});
+
+        types.clear();
+        files.clear();
+        seen(&types, &files);
+        QtOpenFileChooser open;
+        QVERIFY(!open.ChooseOpenFile({"Журнал линий (*.kvj)|*.kvj", folder.Path()}));
+        QCOMPARE(types, QStringList{"Журнал линий (*.kvj)"});
+        QCOMPARE(files, QStringList{"ЩР-1.kvj"});
     }
 };
 
