@@ -94,8 +94,7 @@ double ApproxShortCircuitCurrent(std::string_view material, double length, doubl
     if (!(length > 0) || !(section > 0)) {
         return 0;
     }
-    return kApproxVoltage /
-           (kApproxResistanceFactor * Resistivity(material) * 2 * length / section);
+    return kApproxVoltage / (kApproxResistanceFactor * LoopResistance(material, length, section));
 }
 
 std::optional<double> ReleaseMultiple(const Dataset& breakers, std::string_view series) {
